@@ -1,0 +1,37 @@
+// Choosing, opening and closing the port.
+#include "link/port_names.h"
+#include "platform/message_box.h"
+#include "platform/serial_control.h"
+#include "ui/form1.h"
+
+void Form1::Combo1_Click()
+{
+    // Only the number is stored; an open port is not touched, the new number applies at
+    // the next OPEN.
+    if (const int port = portNumberOf(ui.Combo1->currentText()))
+        MSComm1->setCommPort(port);
+}
+
+void Form1::Command5_Click()
+{
+    if (!MSComm1->setPortOpen(true)) {
+        MsgBox(this,
+               QStringLiteral("COMがOPENできません"),
+               vbCritical,
+               QStringLiteral("Com Port Error"));
+        return;
+    }
+    // A settings file that cannot be written does not undo the open.
+    Put_Com_dat();
+    ui.Command5->setEnabled(false);
+    ui.Command6->setEnabled(true);
+    ui.Command10->setEnabled(true);
+}
+
+void Form1::Command6_Click()
+{
+    MSComm1->setPortOpen(false);
+    ui.Command5->setEnabled(true);
+    ui.Command6->setEnabled(false);
+    ui.Command10->setEnabled(false);
+}

@@ -1,0 +1,23 @@
+// The port settings file remembers the port box's text from the last successful OPEN.
+#include "platform/app_paths.h"
+#include "platform/text_file.h"
+#include "ui/form1.h"
+
+namespace {
+const QString settingsFile = QStringLiteral("\\parlino_ini.txt");
+}
+
+void Form1::Get_Com_dat()
+{
+    // A missing or empty file leaves the port box at its design-time "COM1".
+    const std::optional<QString> text = readTextFile(appFilePath(settingsFile));
+    if (!text)
+        return;
+    if (const std::optional<QString> field = firstField(*text))
+        ui.Combo1->setEditText(*field);
+}
+
+void Form1::Put_Com_dat()
+{
+    writeTextLine(appFilePath(settingsFile), ui.Combo1->currentText());
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The filter of the Open dialog: text files first, then all files.
+inline const QString importFilter = QStringLiteral("ﾃｷｽﾄ(*.txt)|*.txt|すべてのファイル(*.*)|*.*|");
+
+// The send box after an import: "MSG" + line + CR LF for every line, in order.
+QString sendTextFromLines(const QStringList &lines);

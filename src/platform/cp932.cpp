@@ -1,0 +1,80 @@
+#include "platform/cp932.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace cp932 {
+namespace {
+
+constexpr char codecName[] = "CP932";
+// What the converter puts in place of a character the code page lacks; no character of
+// code page 932 is encoded so.
+const QByteArray substitute = QByteArrayLiteral("\xFC\xFC");
+
+// Characters a Linux desktop types where a Windows one types the code page 932 form.
+char16_t twinOf(char16_t c)
+{
+    switch (c) {
+    case u'\u301C':
+        return u'\uFF5E'; // WAVE DASH -> FULLWIDTH TILDE
+    case u'\u2016':
+        return u'\u2225'; // DOUBLE VERTICAL LINE -> PARALLEL TO
+    case u'\u2212':
+        return u'\uFF0D'; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case u'\u00A2':
+        return u'\uFFE0'; // CENT SIGN -> FULLWIDTH CENT SIGN
+    case u'\u00A3':
+        return u'\uFFE1'; // POUND SIGN -> FULLWIDTH POUND SIGN
+    case u'\u00AC':
+        return u'\uFFE2'; // NOT SIGN -> FULLWIDTH NOT SIGN
+    case u'\u2014':
+        return u'\u2015'; // EM DASH -> HORIZONTAL BAR
+    default:
+        return c;
+    }
+}
+
+} // namespace
+
+QByteArray encode(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    QStringEncoder encoder(codecName);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out.append(char(c));
+            continue;
+        }
+        // One character at a time, so that a character the code page lacks can be told
+        // apart from the others: the converter yields its own substitute bytes for it,
+        // which must never reach the module. (Its error flag cannot be reset once set.)
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size()
+            && QChar::isLowSurrogate(text[i + 1].unicode()))
+            length = 2;
+        const char16_t twin = twinOf(c);
+        const QStringView one = length == 2 ? text.mid(i, 2) : QStringView(&twin, 1);
+        const QByteArray bytes = encoder.encode(one);
+        if (bytes.isEmpty() || bytes == substitute)
+            out.append('?');
+        else
+            out.append(bytes);
+        i += length - 1;
+    }
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    // The converter holds back a lead byte cut off at the end, waiting for its second
+    // byte. A CR after the text makes it give that byte up as an invalid one (U+001A, as
+    // for every byte it cannot decode); the CR is then taken off again.
+    QStringDecoder decoder(codecName);
+    QString text = decoder.decode(bytes + '\r');
+    text.chop(1);
+    return text;
+}
+
+} // namespace cp932

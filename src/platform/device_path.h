@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The device that port number n (COM1 = 1) reaches: the environment variable PARLINO_COM<n>
+// when it is set, else COM<n> on Windows and /dev/ttyS<n-1> elsewhere.
+QString devicePathForPort(int port);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Buttons-and-icon code of the message box: the critical-error icon with an OK button.
+constexpr int vbCritical = 16;
+
+// Shows a modal message box with the critical-error icon and an OK button, and returns when
+// the operator has closed it.
+void MsgBox(QWidget *parent, const QString &prompt, int buttons, const QString &title);
+
+// Tests answer message boxes without a window: the handler gets what would be shown and
+// returns at once. Returns the handler that was installed before; an empty one restores
+// the real box.
+using MessageBoxHandler
+    = std::function<void(const QString &prompt, int buttons, const QString &title)>;
+MessageBoxHandler installMessageBoxHandler(MessageBoxHandler handler);

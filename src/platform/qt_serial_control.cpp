@@ -1,0 +1,94 @@
+#include "platform/qt_serial_control.h"
+
+#include "platform/cp932.h"
+#include "platform/device_path.h"
+
+QtSerialControl::QtSerialControl(QObject *parent)
+    : SerialControl(parent)
+    , port_(*new QSerialPort(this))
+{
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialControl::onError);
+}
+
+bool QtSerialControl::setPortOpen(bool open)
+{
+    if (!open) {
+        if (port_.isOpen()) {
+            closing_ = true;
+            port_.close();
+            closing_ = false;
+        }
+        return true;
+    }
+    if (port_.isOpen())
+        return true;
+    port_.setPortName(devicePathForPort(commPort_));
+    port_.setBaudRate(QSerialPort::Baud38400);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    // A fresh decoder per open: a half character left from before must not join new text.
+    decoder_ = QStringDecoder("CP932");
+    received_.clear();
+    if (!port_.open(QIODevice::ReadWrite)) {
+        errorText_ = port_.portName() + QStringLiteral(": ") + port_.errorString();
+        return false;
+    }
+    // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
+    if (port_.error() == QSerialPort::UnsupportedOperationError)
+        port_.clearError();
+    errorText_.clear();
+    return true;
+}
+
+void QtSerialControl::Output(const QString &text)
+{
+    if (!port_.isOpen())
+        return;
+    port_.write(cp932::encode(text));
+    // Hand the bytes to the device now rather than on the next event-loop pass.
+    port_.flush();
+}
+
+QString QtSerialControl::Input()
+{
+    QString text;
+    text.swap(received_);
+    return text;
+}
+
+void QtSerialControl::onReadyRead()
+{
+    const QString text = decoder_.decode(port_.readAll());
+    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
+    if (text.isEmpty())
+        return;
+    received_ += text;
+    commEvent_ = comEvReceive;
+    emit OnComm();
+}
+
+void QtSerialControl::onError(QSerialPort::SerialPortError error)
+{
+    if (closing_ || !port_.isOpen())
+        return;
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError: {
+        // The device is gone. Qt keeps reporting it as long as the port stays open, up to
+        // a storm of signals, so close it here, once; CLOSE then OPEN reconnects.
+        const QString reason = port_.errorString();
+        closing_ = true;
+        port_.close();
+        closing_ = false;
+        port_.clearError();
+        emit deviceLost(reason);
+        break;
+    }
+    default:
+        break;
+    }
+}

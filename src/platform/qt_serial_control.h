@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/serial_control.h"
+
+#include <QSerialPort>
+#include <QStringDecoder>
+
+// The serial control over QSerialPort: 38400 bit/s, 8 data bits, no parity, one stop bit,
+// no flow control, set on every open; text in code page 932 both ways.
+class QtSerialControl final : public SerialControl
+{
+    Q_OBJECT
+
+public:
+    explicit QtSerialControl(QObject *parent = nullptr);
+
+    int CommPort() const override { return commPort_; }
+    void setCommPort(int port) override { commPort_ = port; }
+    bool PortOpen() const override { return port_.isOpen(); }
+    bool setPortOpen(bool open) override;
+    QString errorText() const override { return errorText_; }
+    void Output(const QString &text) override;
+    QString Input() override;
+    int CommEvent() const override { return commEvent_; }
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort &port_;
+    QStringDecoder decoder_;
+    QString received_;
+    QString errorText_;
+    int commPort_ = 1;
+    int commEvent_ = 0;
+    bool closing_ = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The serial control the window talks to: the port number, the open state, one write of a
+// string, the text received and an event for each arrival of data. The program uses the
+// QSerialPort-backed one; tests put a recorder in its place.
+class SerialControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    // CommEvent value: received data is waiting in Input.
+    static constexpr int comEvReceive = 2;
+
+    using QObject::QObject;
+
+    virtual int CommPort() const = 0;
+    // Selects the port that the next open uses; an open port is not touched.
+    virtual void setCommPort(int port) = 0;
+
+    virtual bool PortOpen() const = 0;
+    // Opens (true) or closes (false) the selected port. Returns false when the port cannot
+    // be opened; errorText() then tells why.
+    virtual bool setPortOpen(bool open) = 0;
+    virtual QString errorText() const = 0;
+
+    // Writes the whole string in one write and returns at once. Does nothing while the port
+    // is closed.
+    virtual void Output(const QString &text) = 0;
+    // Every character received since the last call, as text; empties the buffer.
+    virtual QString Input() = 0;
+    // The reason for the latest OnComm event.
+    virtual int CommEvent() const = 0;
+
+signals:
+    void OnComm();
+    // The device went away while open (a USB adapter pulled out); the port is closed.
+    void deviceLost(const QString &reason);
+};

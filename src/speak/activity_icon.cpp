@@ -1,0 +1,36 @@
+// The activity icon, repeat mode and the stop button around the line pump.
+#include "link/reply.h"
+#include "platform/app_paths.h"
+#include "platform/picture.h"
+#include "ui/form1.h"
+
+void Form1::showIdleIcon()
+{
+    // An icon that cannot be loaded keeps the picture shown before.
+    LoadPicture(ui.Picture1, appFilePath(QStringLiteral("\\icon\\MISC13.ICO")));
+}
+
+void Form1::showSpeakingIcon()
+{
+    LoadPicture(ui.Picture1, appFilePath(QStringLiteral("\\icon\\MISC15.ICO")));
+}
+
+void Form1::Timer2_Timer()
+{
+    if (Snd_flg == 0)
+        return;
+    if (beginsWith(Rcv_dat, u"stt 0"))
+        showIdleIcon();
+    else if (beginsWith(Rcv_dat, u"stt 1"))
+        showSpeakingIcon();
+}
+
+void Form1::Check1_Click()
+{
+    Rep_flg = ui.Check1->checkState() == Qt::Checked ? 1 : 0;
+}
+
+void Form1::Command18_Click()
+{
+    Stop_flg = 1;
+}

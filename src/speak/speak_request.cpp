@@ -1,0 +1,50 @@
+// The speak request (発話): checks the send box, turns it into the list of lines and arms a
+// run. Nothing is written here; the line pump sends the lines on its ticks.
+#include "speak/speak_request.h"
+
+#include "platform/message_box.h"
+#include "ui/form1.h"
+
+bool beginsWithMsg(QStringView text)
+{
+    return text.startsWith(u"MSG", Qt::CaseSensitive);
+}
+
+QString completeWithCrLf(const QString &text)
+{
+    if (text.endsWith(QLatin1String("\r\n")))
+        return text;
+    return text + QLatin1String("\r\n");
+}
+
+QStringList splitAtLineFeeds(const QString &completed)
+{
+    return completed.split(u'\n', Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+void Form1::Command10_Click()
+{
+    const QString text = Text1_Text();
+    if (!beginsWithMsg(text)) {
+        MsgBox(this,
+               QStringLiteral("送信データに誤りがあります"),
+               vbCritical,
+               QStringLiteral("Error"));
+        return;
+    }
+    const QString completed = completeWithCrLf(text);
+    // The list's highest index must fit its 16-bit counter; a longer text is refused
+    // whole and the run in progress, if any, goes on untouched.
+    if (completed.count(u'\n') > maxSpeakLines) {
+        MsgBox(this,
+               QStringLiteral("送信データが多すぎます（%1行まで）").arg(maxSpeakLines),
+               vbCritical,
+               QStringLiteral("Error"));
+        return;
+    }
+    Snd_dat = splitAtLineFeeds(completed);
+    Snd_max = qint16(Snd_dat.size() - 1);
+    Snd_cnt = 0;
+    Snd_flg = 1;
+    Stop_flg = 0;
+}

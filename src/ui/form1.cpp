@@ -1,0 +1,83 @@
+#include "ui/form1.h"
+
+#include "platform/qt_serial_control.h"
+
+#include <QCloseEvent>
+
+Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
+    : QWidget(parent)
+    , serial_(serial ? std::move(serial) : std::make_unique<QtSerialControl>())
+{
+    ui.setupUi(this);
+    MSComm1 = serial_.get();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(100);
+
+    connect(MSComm1, &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
+    connect(ui.Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(ui.Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
+    connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(ui.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(ui.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(ui.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(ui.Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(ui.Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(ui.Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(ui.Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(ui.Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(ui.Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
+    connect(ui.Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
+    connect(ui.Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(ui.Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
+    connect(ui.Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
+    connect(ui.Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
+    connect(ui.Command19, &QPushButton::clicked, this, &Form1::Command19_Click);
+    connect(ui.Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+    connect(ui.Slider1, &QSlider::valueChanged, this, &Form1::Slider1_Change);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+
+    Form_Load();
+
+    ui.Text1->setFocus();
+    Timer1->start();
+    Timer2->start();
+}
+
+Form1::~Form1() = default;
+
+QString Form1::Text1_Text() const
+{
+    QString text = ui.Text1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
+    return text;
+}
+
+void Form1::setText1_Text(const QString &text)
+{
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace(u'\r', u'\n');
+    ui.Text1->setPlainText(plain);
+}
+
+void Form1::writeText(const QString &text)
+{
+    // Once the program is ending nothing more goes to the module.
+    if (ending_)
+        return;
+    MSComm1->Output(text);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    endProgram();
+}

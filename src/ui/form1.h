@@ -1,0 +1,118 @@
+#pragma once
+
+#include "platform/file_dialog.h"
+#include "platform/serial_control.h"
+#include "platform/text_file.h"
+#include "ui_form1.h"
+
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+// The console's one window. It owns every control and every form variable for the life of
+// the program; its handlers are defined in the folder of their subsystem (the port in
+// link/, the line pump in speak/, the module commands in commands/ ...).
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Creates the window and runs Form_Load. Without a serial control the window makes
+    // the QSerialPort-backed one.
+    explicit Form1(std::unique_ptr<SerialControl> serial = nullptr, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The controls, by their names in form1.ui.
+    Ui::Form1 ui;
+    QTimer *Timer1 = nullptr; // the line pump, every 100 ms
+    QTimer *Timer2 = nullptr; // the activity icon, every 100 ms
+    SerialControl *MSComm1 = nullptr;
+    CommonDialog CommonDialog1;
+
+    // Form variables, shared by the handlers.
+    QString Rcv_dat;                // text of the latest receive event, replaced whole
+    std::array<QString, 5> Msg_dat; // the presets, "MSG" + line + CR LF
+    QStringList Snd_dat;            // lines of the run, each with its CR; the last is empty
+    qint16 Snd_max = 0;             // highest index of Snd_dat
+    qint16 Snd_cnt = 0;             // index of the next line to send
+    qint16 Snd_flg = 0;             // 1 while a run is active
+    qint16 Stop_flg = 0;            // 1: stop requested or error latched
+    qint16 Rep_flg = 0;             // 1: repeat the list
+    QString File_nam;               // path of the file imported last
+    qint16 File_no = 0;             // file number of the import file while it is read
+    QString Eep_cmd;                // record command of the chosen slot
+    QString Sel_cmd;                // play command of the chosen slot
+
+    // The send box's text as the program reads it, with CR LF between lines.
+    QString Text1_Text() const;
+    // Replaces the send box's text; CR LF, a lone CR and a lone LF all break lines.
+    void setText1_Text(const QString &text);
+
+    // Writes the text to the port unchanged, in one write.
+    void writeText(const QString &text);
+    // Writes one command line: the text and one CR, in one write.
+    void writeCommandLine(const QString &command) { writeText(command + u'\r'); }
+    // True once the program is ending: handlers that wait return and write nothing more.
+    bool isEnding() const { return ending_; }
+
+public slots:
+    // Start-up and exit.
+    void Form_Load();
+    void Command9_Click();
+
+    // Serial link and port.
+    void MSComm1_OnComm();
+    void Combo1_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Get_Com_dat();
+    void Put_Com_dat();
+
+    // Message sources.
+    void Get_Msg_dat();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command16_Click();
+    void Command4_Click();
+    void Command17_Click();
+
+    // Speaking engine.
+    void Command10_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Check1_Click();
+    void Command18_Click();
+
+    // Module commands.
+    void Command19_Click();
+    void Command15_Click();
+    void Command11_Click();
+    void Command13_Click();
+    void Combo2_Click();
+    void Slider1_Change();
+    void Command7_Click();
+    void Command8_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool Open_File_dat(QString *error);
+    void Close_File_dat();
+    void showIdleIcon();
+    void showSpeakingIcon();
+    void endRun();
+    void lineStep();
+    void speakErrorPath();
+    void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
+    void endProgram();
+
+    std::unique_ptr<SerialControl> serial_;
+    TextFileReader importFile_;
+    bool ending_ = false;
+    bool errorBoxOpen_ = false;
+};

@@ -1,0 +1,127 @@
+// Reading the simulator's command line.
+#include "qt_printers.h"
+#include "sim_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SimArguments parse(const QStringList &arguments)
+{
+    return parseSimArguments(QStringList{"parlino-sim"} + arguments);
+}
+
+TEST(SimOptions, NoArgumentsRunWithDefaults)
+{
+    const SimArguments parsed = parse({});
+    ASSERT_EQ(parsed.action, SimArguments::Action::Run);
+    EXPECT_TRUE(parsed.options.linkPath.isEmpty());
+    EXPECT_TRUE(parsed.options.logPath.isEmpty());
+    EXPECT_FALSE(parsed.options.quiet);
+    EXPECT_FALSE(parsed.options.silent);
+    EXPECT_FALSE(parsed.options.split);
+    EXPECT_EQ(parsed.options.charMs, 80);
+}
+
+TEST(SimOptions, EverySwitchIsRead)
+{
+    const SimArguments parsed = parse({"--link",
+                                       "/tmp/com1",
+                                       "--log",
+                                       "/tmp/sim.log",
+                                       "--quiet",
+                                       "--silent",
+                                       "--split",
+                                       "--char-ms",
+                                       "25"});
+    ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options.linkPath, "/tmp/com1");
+    EXPECT_EQ(parsed.options.logPath, "/tmp/sim.log");
+    EXPECT_TRUE(parsed.options.quiet);
+    EXPECT_TRUE(parsed.options.silent);
+    EXPECT_TRUE(parsed.options.split);
+    EXPECT_EQ(parsed.options.charMs, 25);
+}
+
+struct CharMsCase
+{
+    QStringList arguments;
+    int charMs;
+};
+
+void PrintTo(const CharMsCase &c, std::ostream *os)
+{
+    *os << c.arguments.join(' ').toStdString();
+}
+
+class CharMs : public ::testing::TestWithParam<CharMsCase>
+{
+};
+
+TEST_P(CharMs, AcceptsWholeNumbersFromZero)
+{
+    const SimArguments parsed = parse(GetParam().arguments);
+    ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options.charMs, GetParam().charMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         CharMs,
+                         ::testing::Values(CharMsCase{{"--char-ms", "0"}, 0},
+                                           CharMsCase{{"--char-ms", "1"}, 1},
+                                           CharMsCase{{"--char-ms=120"}, 120},
+                                           CharMsCase{{"--char-ms", "60000"}, 60000}));
+
+class HelpRequest : public ::testing::TestWithParam<QStringList>
+{
+};
+
+TEST_P(HelpRequest, ShowsHelp)
+{
+    EXPECT_EQ(parse(GetParam()).action, SimArguments::Action::ShowHelp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         HelpRequest,
+                         ::testing::Values(QStringList{"--help"},
+                                           QStringList{"-h"},
+                                           QStringList{"--quiet", "--help"}));
+
+class BadArguments : public ::testing::TestWithParam<QStringList>
+{
+};
+
+TEST_P(BadArguments, AreRefusedWithAReason)
+{
+    const SimArguments parsed = parse(GetParam());
+    EXPECT_EQ(parsed.action, SimArguments::Action::Fail);
+    EXPECT_FALSE(parsed.error.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         BadArguments,
+                         ::testing::Values(QStringList{"--char-ms", "-1"},
+                                           QStringList{"--char-ms", "abc"},
+                                           QStringList{"--char-ms", "1.5"},
+                                           QStringList{"--char-ms", ""},
+                                           QStringList{"--char-ms", "+5"},
+                                           QStringList{"--char-ms", "60001"},
+                                           QStringList{"--char-ms", "99999999999"},
+                                           QStringList{"--char-ms"},
+                                           QStringList{"--log"},
+                                           QStringList{"--log", ""},
+                                           QStringList{"--link", ""},
+                                           QStringList{"--log", "a", "--log", "b"},
+                                           QStringList{"--bogus"},
+                                           QStringList{"extra"},
+                                           QStringList{"--quiet", "extra"}));
+
+TEST(SimOptions, UsageNamesEveryOption)
+{
+    const QString usage = simUsage();
+    for (const char *option :
+         {"--link", "--log", "--char-ms", "--quiet", "--silent", "--split", "--help"})
+        EXPECT_TRUE(usage.contains(option)) << option;
+}
+
+} // namespace

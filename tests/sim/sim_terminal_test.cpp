@@ -1,0 +1,158 @@
+// The built simulator over a real pseudo-terminal: answers, fault switches and the byte log.
+#include "pty_client.h"
+#include "qt_printers.h"
+#include "support/sim_fixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records of one direction only.
+QList<SimLogRecord> recordsOf(const QList<SimLogRecord> &log, bool in)
+{
+    QList<SimLogRecord> records;
+    for (const SimLogRecord &record : log) {
+        if (record.in == in)
+            records.append(record);
+    }
+    return records;
+}
+
+struct AnswerCase
+{
+    const char *command;
+    const char *answer;
+};
+
+void PrintTo(const AnswerCase &c, std::ostream *os)
+{
+    PrintTo(QByteArray(c.command), os);
+}
+
+class AnswerOverTerminal : public ::testing::TestWithParam<AnswerCase>
+{
+};
+
+TEST_P(AnswerOverTerminal, ComesBackExactly)
+{
+    SimModule sim;
+    ASSERT_FALSE(sim.ptyPath().isEmpty());
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.isOpen());
+    EXPECT_EQ(console.ask(GetParam().command), QByteArray(GetParam().answer));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands,
+                         AnswerOverTerminal,
+                         ::testing::Values(AnswerCase{"VER\r", "ver 1.00\r"},
+                                           AnswerCase{"STT\r", "stt 0\r"},
+                                           AnswerCase{"CLR0\r", ">\r"},
+                                           AnswerCase{"\r\nSTT\r", "stt 0\r"},
+                                           AnswerCase{"BAD\rSTT\r", "stt-1\r"}));
+
+TEST(SimTerminal, KanaInCp932IsSpokenUntilItsTimeIsUp)
+{
+    SimModule sim({"--char-ms", "60"});
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.isOpen());
+    QElapsedTimer sinceSent;
+    sinceSent.start();
+    // あいうえお: five characters, 300 ms at 60 ms each.
+    ASSERT_EQ(console.ask("MSG\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8\r"), ">\r");
+    EXPECT_EQ(console.ask("STT\r"), "stt 1\r");
+    QByteArray status;
+    while (sinceSent.elapsed() < 5000 && (status = console.ask("STT\r")) == "stt 1\r")
+        console.readChunksFor(20);
+    EXPECT_EQ(status, "stt 0\r");
+    // The module heard the MSG after it was sent, so idle cannot come before 300 ms.
+    EXPECT_GE(sinceSent.elapsed(), 295);
+}
+
+TEST(SimTerminal, ZeroCharMsEndsSpeakingAtOnce)
+{
+    SimModule sim({"--char-ms", "0"});
+    PtyClient console(sim.ptyPath());
+    ASSERT_EQ(console.ask("MSG\x82\xa0\x82\xa2\r"), ">\r");
+    EXPECT_EQ(console.ask("STT\r"), "stt 0\r");
+}
+
+TEST(SimTerminal, SilentAnswersNothingButLogsWhatItHeard)
+{
+    SimModule sim({"--silent"});
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.write("VER\rSTT\r"));
+    EXPECT_TRUE(console.readChunksFor(300).isEmpty());
+    EXPECT_EQ(sim.received(), "VER\rSTT\r");
+    EXPECT_TRUE(sim.sent().isEmpty());
+}
+
+TEST(SimTerminal, QuietLeavesOutOnlyTheAcknowledgement)
+{
+    SimModule sim({"--quiet"});
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.write("CLR0\r"));
+    EXPECT_TRUE(console.readChunksFor(300).isEmpty());
+    EXPECT_EQ(console.ask("VER\r"), "ver 1.00\r");
+    EXPECT_EQ(console.ask("STT\r"), "stt 0\r");
+}
+
+TEST(SimTerminal, SplitWritesEachAnswerInTwoPartsAboutFortyMillisecondsApart)
+{
+    SimModule sim({"--split"});
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.write("VER\r"));
+    EXPECT_EQ(console.readUntil("\r", 2000), "ver 1.00\r");
+    ASSERT_TRUE(sim.waitUntil([&] { return sim.sent() == "ver 1.00\r"; }, 2000));
+
+    const QList<SimLogRecord> out = recordsOf(sim.log(), false);
+    ASSERT_EQ(out.size(), 2);
+    EXPECT_EQ(out[0].bytes, "ver ");
+    EXPECT_EQ(out[1].bytes, "1.00\r");
+    EXPECT_GE(out[1].seconds - out[0].seconds, 0.030);
+    EXPECT_LT(out[1].seconds - out[0].seconds, 2.0);
+}
+
+TEST(SimTerminal, LogRecordsEveryChunkInBothDirectionsExactly)
+{
+    SimModule sim;
+    PtyClient console(sim.ptyPath());
+    ASSERT_TRUE(console.write("ST"));
+    ASSERT_TRUE(sim.waitForReceived("ST", 2000));
+    EXPECT_EQ(console.ask("T\r"), "stt 0\r");
+    const QByteArray speak = "\nMSG\x83\x41\xb1\r";
+    EXPECT_EQ(console.ask(speak), ">\r");
+    ASSERT_TRUE(console.write("\xff\r"));
+    EXPECT_EQ(console.ask("STT\r"), "stt-1\r");
+    ASSERT_TRUE(sim.waitUntil([&] { return sim.sent().endsWith("stt-1\r"); }, 2000));
+
+    const QList<SimLogRecord> log = sim.log();
+    const QList<SimLogRecord> in = recordsOf(log, true);
+    ASSERT_GE(in.size(), 2);
+    EXPECT_EQ(in[0].bytes, "ST");
+    EXPECT_EQ(in[1].bytes, "T\r");
+    EXPECT_EQ(receivedBytes(log), "STT\r" + speak + "\xff\rSTT\r");
+    EXPECT_EQ(sentBytes(log), "stt 0\r>\rstt-1\r");
+    for (qsizetype i = 1; i < log.size(); ++i)
+        EXPECT_LE(log[i - 1].seconds, log[i].seconds);
+    // The simulator speaks only when spoken to.
+    EXPECT_TRUE(log[0].in);
+}
+
+TEST(SimTerminal, ConsoleMayCloseAndReopenThePort)
+{
+    SimModule sim;
+    {
+        PtyClient first(sim.ptyPath());
+        EXPECT_EQ(first.ask("VER\r"), "ver 1.00\r");
+    }
+    // With the console's side closed the simulator must neither spin nor end.
+    QTest::qWait(100);
+    EXPECT_TRUE(sim.isRunning());
+    PtyClient second(sim.ptyPath());
+    ASSERT_TRUE(second.isOpen());
+    EXPECT_EQ(second.ask("STT\r"), "stt 0\r");
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// How long the simulated module stays busy, on the model's own clock: speaking time per
+// character scaled by the speed, chimes, storing and playing slots, and what busy refuses.
+#include "model_helpers.h"
+#include "qt_printers.h"
+#include "speech_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SpeakingCase
+{
+    int charMs;
+    int speed;
+    int characters;
+    std::int64_t busyMs;
+};
+
+void PrintTo(const SpeakingCase &c, std::ostream *os)
+{
+    *os << c.characters << " chars at " << c.charMs << " ms, speed " << c.speed;
+}
+
+class SpeakingTime : public ::testing::TestWithParam<SpeakingCase>
+{
+};
+
+TEST_P(SpeakingTime, IsCharactersTimesCharMsScaledBySpeed)
+{
+    const SpeakingCase &c = GetParam();
+    SpeechModel model(ModelSettings{c.charMs, false, false});
+    ASSERT_EQ(answerTo(model, QString("SPD%1").arg(c.speed), 0), ">\r");
+    const std::int64_t start = 1000;
+    ASSERT_EQ(answerTo(model, "MSG" + QString(c.characters, u'ア'), start), ">\r");
+
+    EXPECT_EQ(model.busyUntilMs(), start + c.busyMs);
+    if (c.busyMs > 0) {
+        EXPECT_EQ(answerTo(model, "STT", start + c.busyMs - 1), "stt 1\r");
+    }
+    EXPECT_EQ(answerTo(model, "STT", start + c.busyMs), "stt 0\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         SpeakingTime,
+                         ::testing::Values(SpeakingCase{80, 100, 10, 800},
+                                           SpeakingCase{80, 200, 10, 400},
+                                           SpeakingCase{80, 50, 10, 1600},
+                                           SpeakingCase{80, 300, 3, 80},
+                                           SpeakingCase{80, 300, 1, 26},
+                                           SpeakingCase{25, 100, 4, 100},
+                                           SpeakingCase{1, 100, 1, 1},
+                                           SpeakingCase{0, 100, 5, 0}));
+
+TEST(SpeakingTime, CountsHalfWidthKanaAndMarksAsOneCharacterEach)
+{
+    SpeechModel model;
+    // ｶﾞ is two half-width characters; "、" and "'" count too: 5 characters.
+    ASSERT_EQ(answerTo(model, "MSGｶﾞ、'ア", 0), ">\r");
+    EXPECT_EQ(model.busyUntilMs(), 5 * 80);
+}
+
+TEST(SpeakingTime, DefaultsToEightyMillisecondsAtSpeedHundred)
+{
+    SpeechModel model;
+    EXPECT_EQ(model.speed(), 100);
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 0), ">\r");
+    EXPECT_EQ(model.busyUntilMs(), 400);
+}
+
+TEST(SpeedCommand, ChangesOnlyLaterSpeech)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 0), ">\r"); // 400 ms at speed 100
+    EXPECT_EQ(answerTo(model, "SPD200", 100), ">\r");      // allowed while busy
+    EXPECT_EQ(model.speed(), 200);
+    EXPECT_EQ(model.busyUntilMs(), 400);
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 400), ">\r");
+    EXPECT_EQ(model.busyUntilMs(), 600);
+}
+
+TEST(SpeedCommand, OutOfRangeKeepsTheOldSpeed)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "SPD150", 0), ">\r");
+    for (const char *line : {"SPD49", "SPD301", "SPD0", "SPD", "SPD1O0"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(answerTo(model, line, 0), "");
+        EXPECT_TRUE(model.errorLatched());
+        EXPECT_EQ(answerTo(model, "CLR0", 0), ">\r");
+        EXPECT_EQ(model.speed(), 150);
+    }
+}
+
+struct FixedBusyCase
+{
+    const char16_t *line;
+    std::int64_t busyMs;
+};
+
+void PrintTo(const FixedBusyCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.line).toStdString();
+}
+
+class FixedBusyTime : public ::testing::TestWithParam<FixedBusyCase>
+{
+};
+
+TEST_P(FixedBusyTime, DoesNotDependOnSpeedOrCharMs)
+{
+    for (int speed : {50, 100, 300}) {
+        SCOPED_TRACE(speed);
+        SpeechModel model(ModelSettings{10, false, false});
+        ASSERT_EQ(answerTo(model, QString("SPD%1").arg(speed), 0), ">\r");
+        ASSERT_EQ(answerTo(model, QString::fromUtf16(GetParam().line), 50), ">\r");
+        EXPECT_EQ(answerTo(model, "STT", 50 + GetParam().busyMs - 1), "stt 1\r");
+        EXPECT_EQ(answerTo(model, "STT", 50 + GetParam().busyMs), "stt 0\r");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands,
+                         FixedBusyTime,
+                         ::testing::Values(FixedBusyCase{u"SSD01", 500},
+                                           FixedBusyCase{u"SSD02", 500},
+                                           FixedBusyCase{u"EEP01あいうえおかきくけこ", 300},
+                                           FixedBusyCase{u"EEP02", 300}));
+
+class WhileBusy : public ::testing::TestWithParam<const char16_t *>
+{
+};
+
+TEST_P(WhileBusy, CommandThatWouldMakeItBusyLatchesTheErrorAndIsNotCarriedOut)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "EEP09あ", 0), ">\r");
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 1000), ">\r"); // busy until 1400
+    EXPECT_EQ(answerTo(model, QString::fromUtf16(GetParam()), 1200), "");
+    EXPECT_TRUE(model.errorLatched());
+    EXPECT_EQ(model.busyUntilMs(), 1400); // the running speech goes on unchanged
+    EXPECT_EQ(model.slotText(9), "あ");
+    EXPECT_EQ(answerTo(model, "CLR0", 1300), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 1300), "stt 1\r");
+    EXPECT_EQ(answerTo(model, "STT", 1400), "stt 0\r");
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands,
+                         WhileBusy,
+                         ::testing::Values(u"MSGあ", u"SEL09", u"SSD01", u"SSD02", u"EEP09い"));
+
+TEST(WhileBusy, VersionStatusClearAndSpeedStillWork)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "SSD01", 0), ">\r");
+    EXPECT_EQ(answerTo(model, "VER", 100), "ver 1.00\r");
+    EXPECT_EQ(answerTo(model, "STT", 100), "stt 1\r");
+    EXPECT_EQ(answerTo(model, "CLR0", 100), ">\r");
+    EXPECT_EQ(answerTo(model, "SPD250", 100), ">\r");
+    EXPECT_FALSE(model.errorLatched());
+    EXPECT_EQ(model.speed(), 250);
+}
+
+TEST(MemorySlots, StoredTextPlaysForItsLength)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "EEP05カタカナ", 0), ">\r");
+    EXPECT_EQ(model.slotText(5), "カタカナ");
+    EXPECT_EQ(answerTo(model, "STT", 299), "stt 1\r"); // storing takes 300 ms
+    ASSERT_EQ(answerTo(model, "SEL05", 300), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 300 + 4 * 80 - 1), "stt 1\r");
+    EXPECT_EQ(answerTo(model, "STT", 300 + 4 * 80), "stt 0\r");
+    ASSERT_EQ(answerTo(model, "SPD200", 1000), ">\r");
+    ASSERT_EQ(answerTo(model, "SEL05", 1000), ">\r");
+    EXPECT_EQ(model.busyUntilMs(), 1000 + 4 * 80 / 2);
+    EXPECT_EQ(model.slotText(5), "カタカナ"); // playing keeps the text
+}
+
+TEST(MemorySlots, EachSlotKeepsItsOwnText)
+{
+    SpeechModel model;
+    std::int64_t now = 0;
+    for (int slot = 1; slot <= SpeechModel::slotCount; ++slot, now += 1000)
+        ASSERT_EQ(answerTo(model,
+                           QString("EEP%1").arg(slot, 2, 10, QChar(u'0')) + QString(slot, u'ア'),
+                           now),
+                  ">\r");
+    for (int slot = 1; slot <= SpeechModel::slotCount; ++slot, now += 10000) {
+        SCOPED_TRACE(slot);
+        EXPECT_EQ(model.slotText(slot), QString(slot, u'ア'));
+        ASSERT_EQ(answerTo(model, QString("SEL%1").arg(slot, 2, 10, QChar(u'0')), now), ">\r");
+        EXPECT_EQ(model.busyUntilMs(), now + slot * 80);
+    }
+}
+
+TEST(MemorySlots, StoringEmptyTextEmptiesTheSlotAndPlayingItIsAnError)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "EEP12あい", 0), ">\r");
+    ASSERT_EQ(answerTo(model, "EEP12", 1000), ">\r");
+    EXPECT_EQ(model.slotText(12), "");
+    EXPECT_EQ(answerTo(model, "SEL12", 2000), "");
+    EXPECT_TRUE(model.errorLatched());
+    EXPECT_FALSE(model.isBusy(2000));
+}
+
+TEST(MemorySlots, BadTextIsNotStored)
+{
+    SpeechModel model;
+    ASSERT_EQ(answerTo(model, "EEP04あ", 0), ">\r");
+    EXPECT_EQ(answerTo(model, "EEP04ABC", 1000), "");
+    EXPECT_TRUE(model.errorLatched());
+    EXPECT_EQ(model.slotText(4), "あ");
+    EXPECT_FALSE(model.isBusy(1000));
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "support/pty_pair.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+PtyPair::PtyPair()
+{
+    char name[256] = {};
+    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+        master_ = slave_ = -1;
+        return;
+    }
+    // A new pseudo-terminal echoes and turns CR into LF; the line must carry bytes as is.
+    for (int fd : {master_, slave_}) {
+        termios settings{};
+        tcgetattr(fd, &settings);
+        cfmakeraw(&settings);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    path_ = QString::fromLocal8Bit(name);
+}
+
+PtyPair::~PtyPair()
+{
+    closeModuleSide();
+    if (slave_ >= 0)
+        ::close(slave_);
+}
+
+void PtyPair::write(const QByteArray &bytes)
+{
+    if (master_ < 0)
+        return;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n <= 0)
+            break;
+        done += n;
+    }
+}
+
+QByteArray PtyPair::readAvailable()
+{
+    QByteArray bytes;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = master_ >= 0 ? ::read(master_, buffer, sizeof buffer) : -1;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
+QByteArray PtyPair::read(int count, int timeoutMs)
+{
+    QByteArray bytes;
+    QDeadlineTimer deadline(timeoutMs);
+    while (bytes.size() < count && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        bytes += readAvailable();
+        if (bytes.size() < count)
+            QThread::msleep(1);
+    }
+    return bytes;
+}
+
+QByteArray PtyPair::readFor(int milliseconds)
+{
+    QByteArray bytes;
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        bytes += readAvailable();
+        QThread::msleep(1);
+    }
+    return bytes;
+}
+
+void PtyPair::closeModuleSide()
+{
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+}

@@ -1,0 +1,109 @@
+// Reading and writing the program's text files: fields, lines, code page 932.
+#include "platform/text_file.h"
+#include "support/recorders.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FirstField, ReadsAsTheSettingsFileIsRead)
+{
+    const struct
+    {
+        const char16_t *text;
+        std::optional<QString> field;
+    } rows[] = {
+        {u"COM3\r\n", QStringLiteral("COM3")},
+        {u"COM3", QStringLiteral("COM3")},
+        {u"COM3,X\r\n", QStringLiteral("COM3")},
+        {u"\"COM3\"\r\n", QStringLiteral("COM3")},
+        {u"\"COM3,X\" tail", QStringLiteral("COM3,X")},
+        {u"\"COM3", QStringLiteral("COM3")},
+        {u"   COM3", QStringLiteral("COM3")},
+        {u"\r\n\n\r COM3\rCOM4", QStringLiteral("COM3")},
+        {u"COM3\nCOM4", QStringLiteral("COM3")},
+        {u"ポート1,", QStringLiteral("ポート1")},
+        {u",COM3", QString()},
+        {u"", std::nullopt},
+        {u"  \r\n ", std::nullopt},
+    };
+    for (const auto &row : rows) {
+        const QString text = QString::fromUtf16(row.text);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(firstField(text), row.field);
+    }
+}
+
+TEST(SplitTextLines, EveryLineEndCounts)
+{
+    const struct
+    {
+        const char *text;
+        QStringList lines;
+    } rows[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"a\n\rb", {"a", "", "b"}},
+        {" a \r\n", {" a "}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QByteArray(row.text).toHex().toStdString());
+        EXPECT_EQ(splitTextLines(QString::fromLatin1(row.text)), row.lines);
+    }
+    EXPECT_EQ(splitTextLines(u"a\nb\nc\nd", 2), (QStringList{"a", "b"}));
+}
+
+TEST(TextFiles, WriteLineIsCp932WithCrLf)
+{
+    ScopedWorkDir work;
+    ASSERT_TRUE(writeTextLine(work.file("f.txt"), QStringLiteral("COM12")));
+    EXPECT_EQ(work.read("f.txt"), QByteArray("\x43\x4F\x4D\x31\x32\x0D\x0A"));
+    ASSERT_TRUE(writeTextLine(work.file("f.txt"), QStringLiteral("あ")));
+    EXPECT_EQ(work.read("f.txt"), QByteArray("\x82\xA0\r\n"));
+}
+
+TEST(TextFiles, ReadDecodesCp932)
+{
+    ScopedWorkDir work;
+    work.write("k.txt", QByteArray("\x82\xA0\xB1\r\n"));
+    EXPECT_EQ(readTextFile(work.file("k.txt")), QStringLiteral("あｱ\r\n"));
+}
+
+TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)
+{
+    ScopedWorkDir work;
+    QDir(work.path()).mkdir(QStringLiteral("folder"));
+    QString error;
+    EXPECT_EQ(readTextFile(work.file("missing.txt"), &error), std::nullopt);
+    EXPECT_FALSE(error.isEmpty());
+    error.clear();
+    EXPECT_EQ(readTextFile(work.file("folder"), &error), std::nullopt);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(writeTextLine(work.file("folder"), QStringLiteral("COM1")));
+}
+
+TEST(TextFiles, ReaderGivesLinesUntilTheEnd)
+{
+    ScopedWorkDir work;
+    work.write("r.txt", "one\r\ntwo");
+    TextFileReader reader;
+    ASSERT_TRUE(reader.open(work.file("r.txt")));
+    EXPECT_TRUE(reader.isOpen());
+    EXPECT_EQ(reader.readLine(), QStringLiteral("one"));
+    EXPECT_FALSE(reader.atEnd());
+    EXPECT_EQ(reader.readLine(), QStringLiteral("two"));
+    EXPECT_TRUE(reader.atEnd());
+    reader.close();
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_FALSE(reader.open(work.file("none.txt")));
+    EXPECT_FALSE(reader.isOpen());
+}
+
+} // namespace

@@ -1,0 +1,198 @@
+// Choosing, opening and closing the port, the settings file it writes, and the receive event.
+#include "support/form_fixture.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+
+class Port : public FormTest
+{
+protected:
+    void SetUp() override { createForm(); }
+
+    QComboBox *portBox() const { return control<QComboBox>("Combo1"); }
+    void pick(const QString &name)
+    {
+        portBox()->setCurrentIndex(portBox()->findText(name));
+        form->Combo1_Click();
+    }
+    // OPEN, CLOSE and 発話 enabled, in that order.
+    std::array<bool, 3> buttons() const
+    {
+        return {control<QPushButton>("Command5")->isEnabled(),
+                control<QPushButton>("Command6")->isEnabled(),
+                control<QPushButton>("Command10")->isEnabled()};
+    }
+};
+
+TEST_F(Port, PickedNamesSelectTheirNumber)
+{
+    const struct
+    {
+        const char *text;
+        int port;
+    } rows[] = {{"COM3", 3},
+                {"COM16", 16},
+                {"COM17", 16},
+                {"com3", 16},
+                {"COM3 ", 16},
+                {"COM03", 16},
+                {"", 16},
+                {"COM1", 1},
+                {"COM12", 12}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        portBox()->setEditText(QString::fromLatin1(row.text));
+        form->Combo1_Click();
+        EXPECT_EQ(serial->CommPort(), row.port);
+    }
+}
+
+TEST_F(Port, OpenWritesTheSettingsFileAndSwapsTheButtons)
+{
+    pick(QStringLiteral("COM12"));
+    EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
+    form->Command5_Click();
+    EXPECT_TRUE(serial->PortOpen());
+    EXPECT_EQ(serial->opened, QList<int>{12});
+    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM12\r\n"));
+    EXPECT_EQ(buttons(), (std::array<bool, 3>{false, true, true}));
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+
+    form->Command6_Click();
+    EXPECT_FALSE(serial->PortOpen());
+    EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
+}
+
+TEST_F(Port, TypedTextIsSavedButTheLastPickedPortOpens)
+{
+    pick(QStringLiteral("COM3"));
+    portBox()->setEditText(QStringLiteral("COM5"));
+    form->Command5_Click();
+    EXPECT_EQ(serial->opened, QList<int>{3});
+    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM5\r\n"));
+}
+
+TEST_F(Port, TypedTextWithACommaIsSavedWhole)
+{
+    portBox()->setEditText(QStringLiteral("COM3,X"));
+    form->Command5_Click();
+    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM3,X\r\n"));
+}
+
+TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
+{
+    work.write("parlino_ini.txt", "COM7\r\n");
+    serial->failOpen = true;
+    form->Command5_Click();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
+    EXPECT_EQ(boxes.boxes[0].buttons, 16);
+    EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
+}
+
+TEST_F(Port, OpenStillSucceedsWhenTheSettingsFileCannotBeWritten)
+{
+    // A folder where the file should be: not even root can write the file then.
+    ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("parlino_ini.txt")));
+    form->Command5_Click();
+    EXPECT_TRUE(serial->PortOpen());
+    EXPECT_EQ(buttons(), (std::array<bool, 3>{false, true, true}));
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+}
+
+TEST_F(Port, EachSuccessfulOpenWritesTheFile)
+{
+    form->Command5_Click();
+    form->Command6_Click();
+    QFile::remove(work.file("parlino_ini.txt"));
+    pick(QStringLiteral("COM2"));
+    form->Command5_Click();
+    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM2\r\n"));
+    EXPECT_EQ(serial->opened, (QList<int>{1, 2}));
+}
+
+TEST_F(Port, PickingAPortWhileOpenLeavesTheOpenPortAlone)
+{
+    form->Command5_Click();
+    pick(QStringLiteral("COM4"));
+    EXPECT_TRUE(serial->PortOpen());
+    EXPECT_EQ(serial->opened, QList<int>{1});
+    form->Command6_Click();
+    form->Command5_Click();
+    EXPECT_EQ(serial->opened, (QList<int>{1, 4}));
+}
+
+TEST_F(Port, WritesWhileClosedGoNowhere)
+{
+    form->writeCommandLine(QStringLiteral("STT"));
+    EXPECT_TRUE(serial->written.isEmpty());
+    openPort();
+    form->writeCommandLine(QStringLiteral("STT"));
+    EXPECT_EQ(serial->written, QStringList{QStringLiteral("STT\r")});
+}
+
+TEST_F(Port, EachReceiveEventReplacesTheReceivedText)
+{
+    openPort();
+    serial->deliver(QStringLiteral("stt 0\r"));
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 0\r"));
+    serial->deliver(QStringLiteral("ver"));
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("ver"));
+    serial->deliver(QStringLiteral("stt 1\rstt 0\r"));
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
+    // Other events (a modem line, an error) leave it.
+    serial->raiseEvent(1001);
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
+    // Closing and opening again keeps it.
+    form->Command6_Click();
+    form->Command5_Click();
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
+}
+
+// The port settings file read at start-up: its first field becomes the port box's text.
+class SettingsAtStartUp : public FormTest
+{
+};
+
+TEST_F(SettingsAtStartUp, FirstFieldOfTheFile)
+{
+    const struct
+    {
+        const char *content;
+        const char *text;
+        int port;
+    } rows[] = {
+        {"COM3\r\n", "COM3", 3},
+        {"COM3", "COM3", 3},
+        {"COM3,X\r\n", "COM3", 3},
+        {"\"COM4\"\r\n", "COM4", 4},
+        {"  \r\n\r\nCOM5\r\n", "COM5", 5},
+        {"COM17\r\n", "COM17", 1},
+        {"com3\r\n", "com3", 1},
+        {"", "COM1", 1},
+        {"\r\n", "COM1", 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.content);
+        work.write("parlino_ini.txt", row.content);
+        createForm();
+        EXPECT_EQ(control<QComboBox>("Combo1")->currentText(), QString::fromLatin1(row.text));
+        EXPECT_EQ(serial->CommPort(), row.port);
+        EXPECT_FALSE(serial->PortOpen());
+    }
+}
+
+TEST_F(SettingsAtStartUp, MissingFileKeepsCom1)
+{
+    createForm();
+    EXPECT_EQ(control<QComboBox>("Combo1")->currentText(), QStringLiteral("COM1"));
+    EXPECT_EQ(serial->CommPort(), 1);
+    EXPECT_EQ(control<QComboBox>("Combo1")->count(), 16);
+    EXPECT_EQ(control<QComboBox>("Combo1")->itemText(15), QStringLiteral("COM16"));
+}
+
+} // namespace

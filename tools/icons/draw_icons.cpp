@@ -1,0 +1,78 @@
+// Draws the two activity icons of the console as single-image Windows .ICO files:
+// MISC13.ICO, a quiet loudspeaker (the module is idle), and MISC15.ICO, a loudspeaker
+// sending out sound waves (the module is speaking). Both are 24 x 24 pixels so they fit
+// the 25 x 25 picture box whole.
+//
+//   draw_icons OUTPUT_FOLDER
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int iconSize = 24;
+
+void drawSpeaker(QPainter &painter, const QColor &body)
+{
+    QPainterPath cone;
+    cone.moveTo(3, 9);
+    cone.lineTo(7, 9);
+    cone.lineTo(13, 4);
+    cone.lineTo(13, 20);
+    cone.lineTo(7, 15);
+    cone.lineTo(3, 15);
+    cone.closeSubpath();
+    painter.setPen(QPen(QColor(40, 40, 40), 1.2));
+    painter.setBrush(body);
+    painter.drawPath(cone);
+}
+
+QImage idleIcon()
+{
+    QImage image(iconSize, iconSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawSpeaker(painter, QColor(150, 150, 150));
+    // A short dash beside the cone: nothing is being said.
+    painter.setPen(QPen(QColor(110, 110, 110), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(16.5, 12), QPointF(20.5, 12));
+    return image;
+}
+
+QImage speakingIcon()
+{
+    QImage image(iconSize, iconSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawSpeaker(painter, QColor(255, 170, 0));
+    // Two sound waves leaving the cone.
+    painter.setPen(QPen(QColor(0, 140, 60), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(10, 7, 8, 10), -50 * 16, 100 * 16);
+    painter.drawArc(QRectF(10, 3, 13, 18), -55 * 16, 110 * 16);
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: draw_icons OUTPUT_FOLDER\n");
+        return 64;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const bool written = idleIcon().save(folder + QStringLiteral("/MISC13.ICO"), "ICO")
+                         && speakingIcon().save(folder + QStringLiteral("/MISC15.ICO"), "ICO");
+    if (!written) {
+        std::fprintf(stderr, "draw_icons: cannot write the icons into %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

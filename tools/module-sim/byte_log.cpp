@@ -1,0 +1,38 @@
+#include "byte_log.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+bool ByteLog::open(const QString &path, QString *error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC,
+                          0644);
+    if (fd < 0) {
+        *error = QString("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    m_file.reset(fd);
+    return true;
+}
+
+void ByteLog::record(std::int64_t microsecondsSinceStart,
+                     LogDirection direction,
+                     QByteArrayView bytes)
+{
+    if (!m_file.isValid() || bytes.isEmpty())
+        return;
+    const QByteArray line = formatLogRecord(microsecondsSinceStart, direction, bytes);
+    qsizetype done = 0;
+    while (done < line.size()) {
+        const ssize_t written = ::write(m_file.get(), line.constData() + done, line.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return; // a full disk loses the record; the simulator carries on
+        done += written;
+    }
+}

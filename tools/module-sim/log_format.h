@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <cstdint>
+
+// Direction of the bytes in a log record, seen from the simulated module.
+enum class LogDirection {
+    In,  // received from the console
+    Out, // sent to the console
+};
+
+// One line of the byte log: the time since start in seconds with six decimals, IN or OUT, and the
+// bytes as two-digit upper-case hex separated by single spaces, ended by LF. For example
+// "0.012345 IN 53 54 54 0D\n".
+QByteArray
+formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);

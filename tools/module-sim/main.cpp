@@ -1,0 +1,77 @@
+// parlino-sim: a simulated speech module on a pseudo-terminal, for trying and testing the console
+// without the hardware.
+#include "byte_log.h"
+#include "pseudo_terminal.h"
+#include "sim_options.h"
+#include "sim_server.h"
+#include "stop_signals.h"
+#include "terminal_link.h"
+
+#include <QStringList>
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int exitFailure = 1;
+
+int fail(const QString &error)
+{
+    std::fprintf(stderr, "parlino-sim: %s\n", qPrintable(error));
+    return exitFailure;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const auto start = std::chrono::steady_clock::now();
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const SimArguments parsed = parseSimArguments(arguments);
+    if (parsed.action == SimArguments::Action::ShowHelp) {
+        std::fputs(qPrintable(simUsage()), stdout);
+        return 0;
+    }
+    if (parsed.action == SimArguments::Action::Fail) {
+        std::fprintf(
+            stderr, "parlino-sim: %s\n%s", qPrintable(parsed.error), qPrintable(simUsage()));
+        return exitUsage;
+    }
+    const SimOptions &options = parsed.options;
+
+    // Signals first, so that a stop arriving at any later point still removes the link.
+    QString error;
+    StopSignals stopSignals;
+    if (!stopSignals.install(&error))
+        return fail(error);
+    const std::optional<PseudoTerminal> terminal = PseudoTerminal::open(&error);
+    if (!terminal)
+        return fail(error);
+    ByteLog log;
+    if (!options.logPath.isEmpty() && !log.open(options.logPath, &error))
+        return fail(error);
+    TerminalLink link;
+    if (!options.linkPath.isEmpty()
+        && !link.create(options.linkPath, terminal->terminalPath(), &error))
+        return fail(error);
+
+    std::printf("%s\n", qPrintable(terminal->terminalPath()));
+    std::fflush(stdout);
+
+    SimServer::Setup setup;
+    setup.master = terminal->master();
+    // A terminal on standard input is not watched: reading it from a background job would stop
+    // the simulator, and a person at a terminal ends it with Ctrl+C.
+    setup.inputFd = ::isatty(STDIN_FILENO) ? -1 : STDIN_FILENO;
+    setup.stop = &stopSignals;
+    setup.log = &log;
+    setup.model = ModelSettings{options.charMs, options.quiet, options.silent};
+    setup.split = options.split;
+    setup.start = start;
+    SimServer server(setup);
+    return server.run();
+}

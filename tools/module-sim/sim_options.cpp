@@ -1,0 +1,91 @@
+#include "sim_options.h"
+
+#include <QCommandLineParser>
+#include <algorithm>
+
+namespace {
+
+constexpr int maxCharMs = 60000;
+
+const QCommandLineOption helpOption(QStringList{"h", "help"});
+const QCommandLineOption linkOption("link", QString(), "PATH");
+const QCommandLineOption logOption("log", QString(), "FILE");
+const QCommandLineOption quietOption("quiet");
+const QCommandLineOption silentOption("silent");
+const QCommandLineOption splitOption("split");
+const QCommandLineOption charMsOption("char-ms", QString(), "N");
+
+SimArguments failure(const QString &error)
+{
+    SimArguments result;
+    result.action = SimArguments::Action::Fail;
+    result.error = error;
+    return result;
+}
+
+} // namespace
+
+SimArguments parseSimArguments(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(
+        {helpOption, linkOption, logOption, quietOption, silentOption, splitOption, charMsOption});
+    if (!parser.parse(arguments))
+        return failure(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return failure("unexpected argument: " + parser.positionalArguments().constFirst());
+
+    SimArguments result;
+    if (parser.isSet(helpOption)) {
+        result.action = SimArguments::Action::ShowHelp;
+        return result;
+    }
+    for (const QCommandLineOption *single : {&linkOption, &logOption, &charMsOption}) {
+        if (parser.values(*single).size() > 1)
+            return failure("option given twice: --" + single->names().constFirst());
+    }
+
+    SimOptions &options = result.options;
+    options.linkPath = parser.value(linkOption);
+    options.logPath = parser.value(logOption);
+    if (parser.isSet(linkOption) && options.linkPath.isEmpty())
+        return failure("--link needs a path");
+    if (parser.isSet(logOption) && options.logPath.isEmpty())
+        return failure("--log needs a file name");
+    options.quiet = parser.isSet(quietOption);
+    options.silent = parser.isSet(silentOption);
+    options.split = parser.isSet(splitOption);
+    if (parser.isSet(charMsOption)) {
+        const QString text = parser.value(charMsOption);
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        const bool digitsOnly
+            = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+                  return c >= u'0' && c <= u'9';
+              });
+        if (!ok || !digitsOnly || value > maxCharMs)
+            return failure(QString("--char-ms needs a whole number from 0 to %1").arg(maxCharMs));
+        options.charMs = value;
+    }
+    result.action = SimArguments::Action::Run;
+    return result;
+}
+
+QString simUsage()
+{
+    return QStringLiteral(
+        "Usage: parlino-sim [options]\n"
+        "A simulated speech module on a pseudo-terminal. Prints the terminal's path as its first\n"
+        "line, then answers command lines until SIGTERM, SIGINT or the end of standard input.\n"
+        "\n"
+        "Options:\n"
+        "  --link PATH    also make PATH a symbolic link to the terminal (removed at exit)\n"
+        "  --log FILE     log every byte received (IN) and sent (OUT), one record a line:\n"
+        "                 <seconds since start> <IN|OUT> <bytes as hex>\n"
+        "  --char-ms N    speaking time per character at speed 100, in ms (default 80)\n"
+        "  --quiet        do not acknowledge commands with '>'\n"
+        "  --silent       answer nothing at all\n"
+        "  --split        write every answer in two parts, 40 ms apart\n"
+        "  -h, --help     show this text\n");
+}

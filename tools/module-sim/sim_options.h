@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// How the simulator was asked to run.
+struct SimOptions
+{
+    QString linkPath;    // --link: symbolic link to create to the terminal side; empty for none
+    QString logPath;     // --log: file for the byte log; empty for none
+    bool quiet = false;  // --quiet: no ">" acknowledgements
+    bool silent = false; // --silent: no answers at all
+    bool split = false;  // --split: every answer in two writes
+    int charMs = 80;     // --char-ms: speaking time per character at speed 100
+};
+
+// The outcome of reading the command line.
+struct SimArguments
+{
+    enum class Action { Run, ShowHelp, Fail };
+    Action action = Action::Fail;
+    SimOptions options; // valid when action is Run
+    QString error;      // why the arguments were refused, when action is Fail
+};
+
+// Reads the program's arguments; the first element is the program name.
+SimArguments parseSimArguments(const QStringList &arguments);
+
+// The usage text printed by --help and after bad arguments.
+QString simUsage();
+
+// Exit code for bad arguments (EX_USAGE).
+inline constexpr int exitUsage = 64;

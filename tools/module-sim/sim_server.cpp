@@ -1,0 +1,141 @@
+#include "sim_server.h"
+
+#include "byte_log.h"
+#include "stop_signals.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t chunkSize = 4096;
+
+void reportError(const char *what)
+{
+    std::fprintf(stderr, "parlino-sim: %s: %s\n", what, std::strerror(errno));
+}
+
+} // namespace
+
+SimServer::SimServer(const Setup &setup)
+    : m_setup(setup)
+    , m_model(setup.model)
+    , m_output(setup.split)
+{}
+
+std::int64_t SimServer::nowMicros() const
+{
+    const auto elapsed = std::chrono::steady_clock::now() - m_setup.start;
+    return std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+}
+
+int SimServer::pollTimeoutMs() const
+{
+    const std::optional<std::int64_t> due = m_output.nextDueMs();
+    if (m_writeBlocked || !due)
+        return -1;
+    const std::int64_t waitMicros = *due * 1000 - nowMicros();
+    return waitMicros <= 0 ? 0 : static_cast<int>((waitMicros + 999) / 1000);
+}
+
+int SimServer::run()
+{
+    for (;;) {
+        pollfd fds[] = {
+            {m_setup.master, static_cast<short>(POLLIN | (m_writeBlocked ? POLLOUT : 0)), 0},
+            {m_setup.stop->fd(), POLLIN, 0},
+            {m_setup.inputFd, POLLIN, 0}, // a negative fd is skipped by poll()
+        };
+        if (::poll(fds, std::size(fds), pollTimeoutMs()) < 0) {
+            if (errno == EINTR)
+                continue;
+            reportError("poll");
+            return 1;
+        }
+        const short master = fds[0].revents;
+        if ((fds[1].revents & POLLIN) && m_setup.stop->take() != 0)
+            return 0;
+        if (fds[2].revents != 0 && !readInput())
+            return 0;
+        if ((master & POLLIN) && !readMaster())
+            return 1;
+        if ((master & (POLLHUP | POLLERR | POLLNVAL)) && !(master & POLLIN)) {
+            std::fprintf(stderr, "parlino-sim: the pseudo-terminal hung up\n");
+            return 1;
+        }
+        if (master & POLLOUT)
+            m_writeBlocked = false;
+        if (!writeDue())
+            return 1;
+    }
+}
+
+bool SimServer::readMaster()
+{
+    char buffer[chunkSize];
+    for (;;) {
+        const ssize_t count = ::read(m_setup.master, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        if (count < 0) {
+            reportError("read");
+            return false;
+        }
+        if (count == 0)
+            return true;
+        const std::int64_t micros = nowMicros();
+        const QByteArrayView chunk(buffer, count);
+        m_setup.log->record(micros, LogDirection::In, chunk);
+        for (const QByteArray &answer : m_model.receive(chunk, micros / 1000))
+            m_output.push(answer, micros / 1000);
+    }
+}
+
+bool SimServer::writeDue()
+{
+    if (m_writeBlocked)
+        return true;
+    for (;;) {
+        const std::int64_t micros = nowMicros();
+        const std::optional<QByteArray> piece = m_output.takeDue(micros / 1000);
+        if (!piece)
+            return true;
+        const ssize_t count = ::write(m_setup.master, piece->constData(), piece->size());
+        if (count < 0 && errno == EINTR) {
+            m_output.putBack(*piece, micros / 1000);
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The console is not reading; wait until the terminal takes bytes again.
+            m_output.putBack(*piece, micros / 1000);
+            m_writeBlocked = true;
+            return true;
+        }
+        if (count < 0) {
+            reportError("write");
+            return false;
+        }
+        m_setup.log->record(micros, LogDirection::Out, piece->first(count));
+        if (count < piece->size()) {
+            m_output.putBack(piece->sliced(count), micros / 1000);
+            m_writeBlocked = true;
+            return true;
+        }
+    }
+}
+
+bool SimServer::readInput()
+{
+    char buffer[chunkSize];
+    const ssize_t count = ::read(m_setup.inputFd, buffer, sizeof buffer);
+    if (count == 0)
+        return false; // end of input: whoever started us wants us gone
+    if (count < 0 && errno != EINTR && errno != EAGAIN)
+        m_setup.inputFd = -1; // not readable at all: stop watching it
+    return true;
+}

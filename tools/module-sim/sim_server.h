@@ -1,0 +1,48 @@
+#pragma once
+
+#include "output_queue.h"
+#include "speech_model.h"
+
+#include <chrono>
+#include <cstdint>
+
+class ByteLog;
+class StopSignals;
+
+// The simulator's event loop: a single poll() over the pseudo-terminal's master side, the stop
+// signals and standard input. Received bytes go to the speech model and its answers to the
+// output queue; the poll time-out is the moment the next queued piece is due, and with nothing
+// queued the loop sleeps until an event arrives. Busy time needs no wake-up of its own: the model
+// compares its deadline with the clock whenever a command asks.
+class SimServer
+{
+public:
+    struct Setup
+    {
+        int master = -1;  // master side of the pseudo-terminal, non-blocking
+        int inputFd = -1; // standard input to watch for its end, or -1 not to watch
+        StopSignals *stop = nullptr;
+        ByteLog *log = nullptr;
+        ModelSettings model;
+        bool split = false;
+        std::chrono::steady_clock::time_point start;
+    };
+
+    explicit SimServer(const Setup &setup);
+
+    // Runs until a stop signal or the end of standard input (returns 0) or a failure of the
+    // terminal (returns 1).
+    int run();
+
+private:
+    std::int64_t nowMicros() const;
+    int pollTimeoutMs() const;
+    bool readMaster();
+    bool writeDue();
+    bool readInput();
+
+    Setup m_setup;
+    SpeechModel m_model;
+    OutputQueue m_output;
+    bool m_writeBlocked = false;
+};

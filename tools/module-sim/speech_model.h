@@ -1,0 +1,89 @@
+#pragma once
+
+#include "line_assembler.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// How the model answers and how long it speaks.
+struct ModelSettings
+{
+    int charMs = 80;     // speaking time per character at speed 100
+    bool quiet = false;  // leave out the ">" acknowledgements
+    bool silent = false; // answer nothing at all
+};
+
+// The speech module's protocol, without any I/O. Feed it the bytes received from the console
+// together with the current time in milliseconds; it returns the answers to send, each one line
+// of ASCII text ended by CR, and keeps its state: busy until a time, the error latch, the speed
+// and the 32 memory slots.
+//
+// Commands: VER, STT, CLR0, MSG<text>, SPD<speed>, SSD01, SSD02, EEP<slot><text>, SEL<slot>.
+// A command that is refused, unknown or malformed latches the error and is not answered. While
+// the error is latched only VER, STT and CLR0 are carried out. While the module is busy, the
+// commands that make it busy (MSG, SEL, SSD, EEP) latch the error instead.
+class SpeechModel
+{
+public:
+    static constexpr int slotCount = 32;
+    static constexpr int defaultSpeed = 100;
+    static constexpr int minSpeed = 50;
+    static constexpr int maxSpeed = 300;
+    static constexpr std::int64_t chimeMs = 500;
+    static constexpr std::int64_t storeMs = 300;
+
+    explicit SpeechModel(ModelSettings settings = {});
+
+    // Takes a chunk of received bytes and returns the answers to the lines it completed.
+    QList<QByteArray> receive(QByteArrayView chunk, std::int64_t nowMs);
+
+    bool isBusy(std::int64_t nowMs) const { return nowMs < m_busyUntilMs; }
+    std::int64_t busyUntilMs() const { return m_busyUntilMs; }
+    bool errorLatched() const { return m_errorLatched; }
+    int speed() const { return m_speed; }
+    // The text stored in slot 1..32; empty for an empty or unknown slot.
+    QString slotText(int slot) const;
+
+private:
+    // What may stop a command before it is carried out.
+    enum class Gate {
+        Always,     // carried out even while busy and while the error is latched
+        NotLatched, // refused while the error is latched
+        Idle,       // refused while the error is latched, an error while busy
+    };
+    using Handler
+        = std::optional<QByteArray> (SpeechModel::*)(QStringView argument, std::int64_t nowMs);
+    struct Command
+    {
+        const char16_t *name;
+        bool takesArgument; // name is a prefix followed by an argument, else the whole line
+        Gate gate;
+        Handler handler; // returns the answer text, or nothing to latch the error
+    };
+    static const std::array<Command, 9> commands;
+
+    QList<QByteArray> handleLine(const AssembledLine &line, std::int64_t nowMs);
+    std::optional<QByteArray> version(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> status(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> clearError(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> speak(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> setSpeed(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> chime(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> store(QStringView argument, std::int64_t nowMs);
+    std::optional<QByteArray> play(QStringView argument, std::int64_t nowMs);
+
+    void speakText(QStringView text, std::int64_t nowMs);
+
+    ModelSettings m_settings;
+    LineAssembler m_lines;
+    std::int64_t m_busyUntilMs = 0;
+    bool m_errorLatched = false;
+    int m_speed = defaultSpeed;
+    std::array<QString, slotCount> m_slots;
+};
