@@ -52,49 +52,50 @@ INSTANTIATE_TEST_SUITE_P(Accepted,
 
 INSTANTIATE_TEST_SUITE_P(Refused,
                          CommandOnFreshModule,
-                         ::testing::Values(CommandCase{u"MSG", "", true},
-                                           CommandCase{u"MSGabc", "", true},
-                                           CommandCase{u"SPD49", "", true},
-                                           CommandCase{u"SPD301", "", true},
-                                           CommandCase{u"SPD", "", true},
-                                           CommandCase{u"SPDabc", "", true},
-                                           CommandCase{u"SPD-100", "", true},
-                                           CommandCase{u"SPD 100", "", true},
-                                           CommandCase{u"SPD100 ", "", true},
-                                           CommandCase{u"SPD99999999999999", "", true},
-                                           CommandCase{u"SPD１００", "", true},
-                                           CommandCase{u"SSD03", "", true},
-                                           CommandCase{u"SSD1", "", true},
-                                           CommandCase{u"SSD011", "", true},
-                                           CommandCase{u"EEP00あ", "", true},
-                                           CommandCase{u"EEP33あ", "", true},
-                                           CommandCase{u"EEP1", "", true},
-                                           CommandCase{u"EEP", "", true},
-                                           CommandCase{u"EEPxxあ", "", true},
-                                           CommandCase{u"EEP01A", "", true},
-                                           CommandCase{u"SEL01", "", true}, // slot 1 is still empty
-                                           CommandCase{u"SEL00", "", true},
-                                           CommandCase{u"SEL33", "", true},
-                                           CommandCase{u"SEL1", "", true},
-                                           CommandCase{u"SEL001", "", true},
-                                           CommandCase{u"SEL", "", true},
-                                           CommandCase{u"ver", "", true},
-                                           CommandCase{u"VERX", "", true},
-                                           CommandCase{u" VER", "", true},
-                                           CommandCase{u"STT0", "", true},
-                                           CommandCase{u"CLR", "", true},
-                                           CommandCase{u"CLR1", "", true},
-                                           CommandCase{u"msgあ", "", true},
-                                           CommandCase{u"HELLO", "", true}));
+                         ::testing::Values(CommandCase{u"MSG", "?\r", true},
+                                           CommandCase{u"MSGabc", "?\r", true},
+                                           CommandCase{u"SPD49", "?\r", true},
+                                           CommandCase{u"SPD301", "?\r", true},
+                                           CommandCase{u"SPD", "?\r", true},
+                                           CommandCase{u"SPDabc", "?\r", true},
+                                           CommandCase{u"SPD-100", "?\r", true},
+                                           CommandCase{u"SPD 100", "?\r", true},
+                                           CommandCase{u"SPD100 ", "?\r", true},
+                                           CommandCase{u"SPD99999999999999", "?\r", true},
+                                           CommandCase{u"SPD１００", "?\r", true},
+                                           CommandCase{u"SSD03", "?\r", true},
+                                           CommandCase{u"SSD1", "?\r", true},
+                                           CommandCase{u"SSD011", "?\r", true},
+                                           CommandCase{u"EEP00あ", "?\r", true},
+                                           CommandCase{u"EEP33あ", "?\r", true},
+                                           CommandCase{u"EEP1", "?\r", true},
+                                           CommandCase{u"EEP", "?\r", true},
+                                           CommandCase{u"EEPxxあ", "?\r", true},
+                                           CommandCase{u"EEP01A", "?\r", true},
+                                           CommandCase{
+                                               u"SEL01", "?\r", true}, // slot 1 is still empty
+                                           CommandCase{u"SEL00", "?\r", true},
+                                           CommandCase{u"SEL33", "?\r", true},
+                                           CommandCase{u"SEL1", "?\r", true},
+                                           CommandCase{u"SEL001", "?\r", true},
+                                           CommandCase{u"SEL", "?\r", true},
+                                           CommandCase{u"ver", "?\r", true},
+                                           CommandCase{u"VERX", "?\r", true},
+                                           CommandCase{u" VER", "?\r", true},
+                                           CommandCase{u"STT0", "?\r", true},
+                                           CommandCase{u"CLR", "?\r", true},
+                                           CommandCase{u"CLR1", "?\r", true},
+                                           CommandCase{u"msgあ", "?\r", true},
+                                           CommandCase{u"HELLO", "?\r", true}));
 
 TEST(SpeechModelLatch, RefusesAllButVersionStatusAndClearUntilCleared)
 {
     SpeechModel model;
     EXPECT_EQ(answerTo(model, "EEP05あ", 0), ">\r");
-    EXPECT_EQ(answerTo(model, "BAD", 1000), "");
+    EXPECT_EQ(answerTo(model, "BAD", 1000), "?\r");
     ASSERT_TRUE(model.errorLatched());
 
-    // Each refused command leaves the module as it was: no answer, no speech, no change.
+    // Each refused command is answered "?" and leaves the module as it was: no speech, no change.
     for (const QString &line : {QString("MSGあいう"),
                                 QString("SPD200"),
                                 QString("SSD01"),
@@ -103,7 +104,7 @@ TEST(SpeechModelLatch, RefusesAllButVersionStatusAndClearUntilCleared)
                                 QString("EEP06う"),
                                 QString("SEL05")}) {
         SCOPED_TRACE(line.toStdString());
-        EXPECT_EQ(answerTo(model, line, 1000), "");
+        EXPECT_EQ(answerTo(model, line, 1000), "?\r");
         EXPECT_TRUE(model.errorLatched());
         EXPECT_FALSE(model.isBusy(1000));
     }
@@ -125,7 +126,7 @@ TEST(SpeechModelLatch, ErrorOutranksBusyInTheStatus)
 {
     SpeechModel model;
     EXPECT_EQ(answerTo(model, "MSGあいうえお", 0), ">\r"); // busy for 400 ms
-    EXPECT_EQ(answerTo(model, "XYZ", 10), "");
+    EXPECT_EQ(answerTo(model, "XYZ", 10), "?\r");
     EXPECT_EQ(answerTo(model, "STT", 20), "stt-1\r");
     EXPECT_EQ(answerTo(model, "CLR0", 30), ">\r");
     EXPECT_EQ(answerTo(model, "STT", 40), "stt 1\r");
@@ -152,7 +153,7 @@ TEST_P(SpokenText, IsAcceptedOnlyWhenEveryCharacterIsSpeakable)
     const TextCase &c = GetParam();
     SpeechModel model;
     const QByteArray answer = model.receive("MSG" + c.bytes + '\r', 0).join();
-    EXPECT_EQ(answer, c.accepted ? QByteArray(">\r") : QByteArray());
+    EXPECT_EQ(answer, QByteArray(c.accepted ? ">\r" : "?\r"));
     EXPECT_EQ(model.errorLatched(), !c.accepted);
     EXPECT_EQ(model.isBusy(0), c.accepted);
 }
@@ -194,6 +195,13 @@ TEST(SpeechModelLines, AnswersEveryLineOfAChunkInOrder)
               (QList<QByteArray>{"ver 1.00\r", "stt 0\r", ">\r"}));
 }
 
+TEST(SpeechModelLines, AnswersARefusedLineInItsPlaceAmongTheOthers)
+{
+    SpeechModel model;
+    EXPECT_EQ(model.receive("VER\r\rBAD\rSTT\r", 0),
+              (QList<QByteArray>{"ver 1.00\r", "?\r", "stt-1\r"}));
+}
+
 TEST(SpeechModelLines, IgnoresEmptyLinesAndLineFeedsAtTheStartOfALine)
 {
     SpeechModel model;
@@ -208,7 +216,7 @@ TEST(SpeechModelLines, IgnoresEmptyLinesAndLineFeedsAtTheStartOfALine)
 TEST(SpeechModelLines, LineFeedInsideACommandMakesItUnknown)
 {
     SpeechModel model;
-    EXPECT_TRUE(model.receive("VE\nR\r", 0).isEmpty());
+    EXPECT_EQ(model.receive("VE\nR\r", 0), QList<QByteArray>{"?\r"});
     EXPECT_TRUE(model.errorLatched());
 }
 
@@ -217,7 +225,7 @@ TEST(SpeechModelLines, OverlongLineLatchesTheErrorAndTheNextLineWorks)
     SpeechModel model;
     const QByteArray kana = "\x82\xa0";
     const QByteArray tooLong = "MSG" + kana.repeated(LineAssembler::defaultMaxLineBytes / 2);
-    EXPECT_TRUE(model.receive(tooLong + '\r', 0).isEmpty());
+    EXPECT_EQ(model.receive(tooLong + '\r', 0), QList<QByteArray>{"?\r"});
     EXPECT_TRUE(model.errorLatched());
     EXPECT_EQ(model.receive("STT\r", 0), QList<QByteArray>{"stt-1\r"});
 }
@@ -261,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(Commands,
                                            QuietCase{u"SPD200", ">\r", ""},
                                            QuietCase{u"SSD01", ">\r", ""},
                                            QuietCase{u"EEP03あ", ">\r", ""},
-                                           QuietCase{u"MSGX", "", ""}));
+                                           QuietCase{u"MSGX", "?\r", ""}));
 
 TEST(SilentModule, AnswersNothingButStillActs)
 {
@@ -273,5 +281,121 @@ TEST(SilentModule, AnswersNothingButStillActs)
     EXPECT_TRUE(model.receive("BAD\r", 0).isEmpty());
     EXPECT_TRUE(model.errorLatched());
 }
+
+enum class Answering { Normal, Quiet, Silent };
+
+struct RefusalCase
+{
+    const char *name;
+    QByteArray before;  // whole lines, CR included, received at time 0 to set the module up
+    bool latchedBefore; // what `before` leaves in the error latch
+    QByteArray line;    // the line under test as received, without its CR
+    std::int64_t atMs;  // when it is received
+    const char *answer; // its answer, acknowledgements included
+    const char *quiet;  // its answer with acknowledgements left out
+    bool latchedAfter;
+};
+
+void PrintTo(const RefusalCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class RefusalAnswer : public ::testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(RefusalAnswer, FollowsTheAnsweringModeAndLeavesSpeechSpeedAndSlotsAlone)
+{
+    const RefusalCase &c = GetParam();
+    for (const Answering mode : {Answering::Normal, Answering::Quiet, Answering::Silent}) {
+        SCOPED_TRACE(mode == Answering::Normal  ? "normal"
+                     : mode == Answering::Quiet ? "quiet"
+                                                : "silent");
+        const bool quiet = mode == Answering::Quiet;
+        const bool silent = mode == Answering::Silent;
+        SpeechModel model(ModelSettings{80, quiet, silent});
+        model.receive(c.before, 0);
+        ASSERT_EQ(model.errorLatched(), c.latchedBefore);
+        const std::int64_t busyUntil = model.busyUntilMs();
+        const QString slot1 = model.slotText(1);
+
+        const QByteArray expected = silent ? "" : quiet ? c.quiet : c.answer;
+        EXPECT_EQ(model.receive(c.line + '\r', c.atMs).join(), expected);
+        EXPECT_EQ(model.errorLatched(), c.latchedAfter);
+        // None of these lines starts or stops speech, changes the speed or stores anything.
+        EXPECT_EQ(model.busyUntilMs(), busyUntil);
+        EXPECT_EQ(model.speed(), SpeechModel::defaultSpeed);
+        EXPECT_EQ(model.slotText(1), slot1);
+
+        // Clearing works as usual afterwards, and so does a command the latch would refuse.
+        EXPECT_EQ(answerTo(model, "CLR0", c.atMs), QByteArray(quiet || silent ? "" : ">\r"));
+        EXPECT_FALSE(model.errorLatched());
+        EXPECT_EQ(answerTo(model, "STT", c.atMs),
+                  QByteArray(silent               ? ""
+                             : busyUntil > c.atMs ? "stt 1\r"
+                                                  : "stt 0\r"));
+        EXPECT_EQ(answerTo(model, "SPD200", c.atMs), QByteArray(quiet || silent ? "" : ">\r"));
+        EXPECT_EQ(model.speed(), 200);
+    }
+}
+
+// "MSGあいうえお" keeps the module busy for 400 ms; "BAD" latches the error.
+INSTANTIATE_TEST_SUITE_P(
+    Lines,
+    RefusalAnswer,
+    ::testing::Values(
+        RefusalCase{"unknown command", "", false, "HELLO", 0, "?\r", "", true},
+        RefusalCase{"lower-case command", "", false, "stt", 0, "?\r", "", true},
+        RefusalCase{"bytes that are not CP932", "", false, "\xff\xfe", 0, "?\r", "", true},
+        RefusalCase{"MSG with ASCII letters", "", false, "MSGabc", 0, "?\r", "", true},
+        RefusalCase{
+            "MSG with kanji", "", false, cp932(QStringLiteral("MSG漢字")), 0, "?\r", "", true},
+        RefusalCase{"MSG with kana then a letter", "", false, "MSG\x82\xa0X", 0, "?\r", "", true},
+        RefusalCase{"MSG with nothing to say", "", false, "MSG", 0, "?\r", "", true},
+        RefusalCase{"speed out of range", "", false, "SPD301", 0, "?\r", "", true},
+        RefusalCase{"MSG while busy",
+                    cp932(QStringLiteral("MSGあいうえお\r")),
+                    false,
+                    "MSG\x82\xa0",
+                    100,
+                    "?\r",
+                    "",
+                    true},
+        RefusalCase{"EEP while busy",
+                    cp932(QStringLiteral("MSGあいうえお\r")),
+                    false,
+                    "EEP01\x82\xa0",
+                    100,
+                    "?\r",
+                    "",
+                    true},
+        RefusalCase{"SSD01 while busy", "SSD01\r", false, "SSD01", 100, "?\r", "", true},
+        RefusalCase{"MSG while latched", "BAD\r", true, "MSG\x82\xa0", 0, "?\r", "", true},
+        RefusalCase{"SPD while latched", "BAD\r", true, "SPD150", 0, "?\r", "", true},
+        RefusalCase{"SSD02 while latched", "BAD\r", true, "SSD02", 0, "?\r", "", true},
+        RefusalCase{"EEP while latched", "BAD\r", true, "EEP01\x82\xa0", 0, "?\r", "", true},
+        RefusalCase{"unknown command while latched", "BAD\r", true, "HELLO", 0, "?\r", "", true},
+        RefusalCase{"MSG while latched and busy",
+                    cp932(QStringLiteral("MSGあいうえお\rBAD\r")),
+                    true,
+                    "MSG\x82\xa0",
+                    100,
+                    "?\r",
+                    "",
+                    true},
+        RefusalCase{"lone CR", "", false, "", 0, "", "", false},
+        RefusalCase{"lone CR while latched", "BAD\r", true, "", 0, "", "", true},
+        RefusalCase{"lone CR while busy",
+                    cp932(QStringLiteral("MSGあいうえお\r")),
+                    false,
+                    "",
+                    100,
+                    "",
+                    "",
+                    false},
+        RefusalCase{"VER while latched", "BAD\r", true, "VER", 0, "ver 1.00\r", "ver 1.00\r", true},
+        RefusalCase{"STT while latched", "BAD\r", true, "STT", 0, "stt-1\r", "stt-1\r", true},
+        RefusalCase{"CLR0 while latched", "BAD\r", true, "CLR0", 0, ">\r", "", false}));
 
 } // namespace

@@ -84,7 +84,7 @@ TEST(SpeedCommand, OutOfRangeKeepsTheOldSpeed)
     ASSERT_EQ(answerTo(model, "SPD150", 0), ">\r");
     for (const char *line : {"SPD49", "SPD301", "SPD0", "SPD", "SPD1O0"}) {
         SCOPED_TRACE(line);
-        EXPECT_EQ(answerTo(model, line, 0), "");
+        EXPECT_EQ(answerTo(model, line, 0), "?\r");
         EXPECT_TRUE(model.errorLatched());
         EXPECT_EQ(answerTo(model, "CLR0", 0), ">\r");
         EXPECT_EQ(model.speed(), 150);
@@ -134,7 +134,7 @@ TEST_P(WhileBusy, CommandThatWouldMakeItBusyLatchesTheErrorAndIsNotCarriedOut)
     SpeechModel model;
     ASSERT_EQ(answerTo(model, "EEP09あ", 0), ">\r");
     ASSERT_EQ(answerTo(model, "MSGあいうえお", 1000), ">\r"); // busy until 1400
-    EXPECT_EQ(answerTo(model, QString::fromUtf16(GetParam()), 1200), "");
+    EXPECT_EQ(answerTo(model, QString::fromUtf16(GetParam()), 1200), "?\r");
     EXPECT_TRUE(model.errorLatched());
     EXPECT_EQ(model.busyUntilMs(), 1400); // the running speech goes on unchanged
     EXPECT_EQ(model.slotText(9), "あ");
@@ -197,7 +197,7 @@ TEST(MemorySlots, StoringEmptyTextEmptiesTheSlotAndPlayingItIsAnError)
     ASSERT_EQ(answerTo(model, "EEP12あい", 0), ">\r");
     ASSERT_EQ(answerTo(model, "EEP12", 1000), ">\r");
     EXPECT_EQ(model.slotText(12), "");
-    EXPECT_EQ(answerTo(model, "SEL12", 2000), "");
+    EXPECT_EQ(answerTo(model, "SEL12", 2000), "?\r");
     EXPECT_TRUE(model.errorLatched());
     EXPECT_FALSE(model.isBusy(2000));
 }
@@ -206,7 +206,7 @@ TEST(MemorySlots, BadTextIsNotStored)
 {
     SpeechModel model;
     ASSERT_EQ(answerTo(model, "EEP04あ", 0), ">\r");
-    EXPECT_EQ(answerTo(model, "EEP04ABC", 1000), "");
+    EXPECT_EQ(answerTo(model, "EEP04ABC", 1000), "?\r");
     EXPECT_TRUE(model.errorLatched());
     EXPECT_EQ(model.slotText(4), "あ");
     EXPECT_FALSE(model.isBusy(1000));

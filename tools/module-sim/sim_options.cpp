@@ -84,7 +84,7 @@ QString simUsage()
         "  --log FILE     log every byte received (IN) and sent (OUT), one record a line:\n"
         "                 <seconds since start> <IN|OUT> <bytes as hex>\n"
         "  --char-ms N    speaking time per character at speed 100, in ms (default 80)\n"
-        "  --quiet        do not acknowledge commands with '>'\n"
+        "  --quiet        do not acknowledge commands with '>' or '?'\n"
         "  --silent       answer nothing at all\n"
         "  --split        write every answer in two parts, 40 ms apart\n"
         "  -h, --help     show this text\n");

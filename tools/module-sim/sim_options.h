@@ -8,7 +8,7 @@ struct SimOptions
 {
     QString linkPath;    // --link: symbolic link to create to the terminal side; empty for none
     QString logPath;     // --log: file for the byte log; empty for none
-    bool quiet = false;  // --quiet: no ">" acknowledgements
+    bool quiet = false;  // --quiet: no ">" or "?" acknowledgements
     bool silent = false; // --silent: no answers at all
     bool split = false;  // --split: every answer in two writes
     int charMs = 80;     // --char-ms: speaking time per character at speed 100

@@ -8,6 +8,8 @@
 namespace {
 
 const QByteArray acknowledgement = ">";
+// The answer to a command that is refused or not understood.
+const QByteArray refusal = "?";
 
 bool isAsciiDigits(QStringView text)
 {
@@ -66,35 +68,40 @@ QList<QByteArray> SpeechModel::handleLine(const AssembledLine &line, std::int64_
         return {}; // a lone CR
     const std::optional<QString> text
         = line.overlong ? std::nullopt : decodeCommandLine(line.bytes);
-    if (!text) {
-        m_errorLatched = true;
-        return {};
-    }
+    if (!text)
+        return refuse(true);
 
     const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command &c) {
         const QStringView name(c.name);
         return c.takesArgument ? text->startsWith(name) : *text == name;
     });
-    if (command == commands.end()) {
-        m_errorLatched = true;
-        return {};
-    }
+    if (command == commands.end())
+        return refuse(true);
     if (m_errorLatched && command->gate != Gate::Always)
-        return {};
-    if (isBusy(nowMs) && command->gate == Gate::Idle) {
-        m_errorLatched = true;
-        return {};
-    }
+        return refuse(false);
+    if (isBusy(nowMs) && command->gate == Gate::Idle)
+        return refuse(true);
 
     const QStringView argument = QStringView(*text).sliced(QStringView(command->name).size());
     const std::optional<QByteArray> answer = (this->*command->handler)(argument, nowMs);
-    if (!answer) {
+    if (!answer)
+        return refuse(true);
+    return answerWith(*answer);
+}
+
+QList<QByteArray> SpeechModel::refuse(bool latch)
+{
+    if (latch)
         m_errorLatched = true;
+    return answerWith(refusal);
+}
+
+QList<QByteArray> SpeechModel::answerWith(const QByteArray &answer) const
+{
+    const bool acknowledging = answer == acknowledgement || answer == refusal;
+    if (m_settings.silent || (m_settings.quiet && acknowledging))
         return {};
-    }
-    if (m_settings.silent || (m_settings.quiet && *answer == acknowledgement))
-        return {};
-    return {*answer + '\r'};
+    return {answer + '\r'};
 }
 
 std::optional<QByteArray> SpeechModel::version(QStringView, std::int64_t)

@@ -15,7 +15,7 @@
 struct ModelSettings
 {
     int charMs = 80;     // speaking time per character at speed 100
-    bool quiet = false;  // leave out the ">" acknowledgements
+    bool quiet = false;  // leave out the ">" and "?" acknowledgements
     bool silent = false; // answer nothing at all
 };
 
@@ -25,7 +25,7 @@ struct ModelSettings
 // and the 32 memory slots.
 //
 // Commands: VER, STT, CLR0, MSG<text>, SPD<speed>, SSD01, SSD02, EEP<slot><text>, SEL<slot>.
-// A command that is refused, unknown or malformed latches the error and is not answered. While
+// A command that is refused, unknown or malformed latches the error and is answered "?". While
 // the error is latched only VER, STT and CLR0 are carried out. While the module is busy, the
 // commands that make it busy (MSG, SEL, SSD, EEP) latch the error instead.
 class SpeechModel
@@ -69,6 +69,10 @@ private:
     static const std::array<Command, 9> commands;
 
     QList<QByteArray> handleLine(const AssembledLine &line, std::int64_t nowMs);
+    // Answers "?"; latches the error when asked to (a command refused while the error is
+    // already latched leaves it as it is).
+    QList<QByteArray> refuse(bool latch);
+    QList<QByteArray> answerWith(const QByteArray &answer) const;
     std::optional<QByteArray> version(QStringView argument, std::int64_t nowMs);
     std::optional<QByteArray> status(QStringView argument, std::int64_t nowMs);
     std::optional<QByteArray> clearError(QStringView argument, std::int64_t nowMs);
