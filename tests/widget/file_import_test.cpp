@@ -1,0 +1,110 @@
+// The FILE button: the Open dialog, and the send box made of the file's lines.
+#include "platform/cp932.h"
+#include "support/form_fixture.h"
+
+#include <QPushButton>
+
+namespace {
+
+class FileImport : public FormTest
+{
+protected:
+    OpenDialogAnswerer dialog;
+
+    void SetUp() override { createForm(); }
+
+    void importFile(const QByteArray &content, const char *name = "script.txt")
+    {
+        work.write(QString::fromLatin1(name), content);
+        dialog.answer = work.file(QString::fromLatin1(name));
+        control<QPushButton>("Command17")->click();
+    }
+};
+
+TEST_F(FileImport, EveryLineBecomesAnMsgLine)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray content;
+        QString sendBox;
+    } cases[] = {
+        {"two lines with CR LF", "\x82\xA0\r\n\x82\xA2\r\n", QStringLiteral("MSGあ\r\nMSGい\r\n")},
+        {"last line without CR LF", "\x82\xA0\r\n\x82\xA2", QStringLiteral("MSGあ\r\nMSGい\r\n")},
+        {"empty file", "", QString()},
+        {"empty middle line", "a\r\n\r\nb\r\n", QStringLiteral("MSGa\r\nMSG\r\nMSGb\r\n")},
+        {"a line with MSG already", "MSGa\r\n", QStringLiteral("MSGMSGa\r\n")},
+        {"half-width katakana", "\xB1\xB2\xB3\r\n", QStringLiteral("MSGｱｲｳ\r\n")},
+        {"lone LF and lone CR", "a\nb\rc", QStringLiteral("MSGa\r\nMSGb\r\nMSGc\r\n")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        form->setText1_Text(QStringLiteral("typed before"));
+        importFile(c.content);
+        EXPECT_EQ(form->Text1_Text(), c.sendBox);
+        EXPECT_EQ(form->File_nam, work.file("script.txt"));
+        EXPECT_EQ(form->File_no, 0);
+    }
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_TRUE(serial->written.isEmpty());
+}
+
+TEST_F(FileImport, TheDialogOffersTextFilesFirst)
+{
+    importFile("a\r\n");
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_EQ(dialog.shownFilters,
+              (QStringList{QStringLiteral("ﾃｷｽﾄ(*.txt) (*.txt)"),
+                           QStringLiteral("すべてのファイル(*.*) (*)")}));
+    EXPECT_EQ(dialog.shownSelected, dialog.shownFilters[0]);
+    EXPECT_EQ(form->CommonDialog1.Filter,
+              QStringLiteral("ﾃｷｽﾄ(*.txt)|*.txt|すべてのファイル(*.*)|*.*|"));
+}
+
+TEST_F(FileImport, ASecondImportReplacesTheFirstAndCancelChangesNothing)
+{
+    importFile("first\r\n", "one.txt");
+    importFile("second\r\n", "two.txt");
+    EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGsecond\r\n"));
+    dialog.answer.reset();
+    control<QPushButton>("Command17")->click();
+    EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGsecond\r\n"));
+    EXPECT_EQ(form->File_nam, work.file("two.txt"));
+    // An empty name counts as cancel.
+    dialog.answer = QString();
+    control<QPushButton>("Command17")->click();
+    EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGsecond\r\n"));
+    EXPECT_EQ(form->File_nam, work.file("two.txt"));
+}
+
+TEST_F(FileImport, AFileThatCannotBeReadIsReportedAndChangesNothing)
+{
+    QDir(work.path()).mkdir(QStringLiteral("folder.txt"));
+    for (const char *name : {"removed.txt", "folder.txt"}) {
+        SCOPED_TRACE(name);
+        boxes.boxes.clear();
+        form->setText1_Text(QStringLiteral("MSGkept"));
+        dialog.answer = work.file(QString::fromLatin1(name));
+        control<QPushButton>("Command17")->click();
+        EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGkept"));
+        EXPECT_EQ(form->File_no, 0);
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("File Error"));
+        EXPECT_TRUE(boxes.boxes[0].prompt.startsWith(QStringLiteral("ファイルを読み込めません")));
+        EXPECT_TRUE(boxes.boxes[0].prompt.contains(QString::fromLatin1(name)));
+    }
+}
+
+TEST_F(FileImport, ALargeFileBecomesTheSendBoxWhole)
+{
+    QByteArray content;
+    for (int i = 0; i < 32767; ++i)
+        content += "\x82\xA0" + QByteArray::number(i) + "\r\n";
+    importFile(content);
+    const QString text = form->Text1_Text();
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), 32767);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("MSGあ0\r\nMSGあ1\r\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("MSGあ32766\r\n")));
+}
+
+} // namespace
