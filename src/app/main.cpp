@@ -1,11 +1,58 @@
+#include "app/command_line.h"
+#include "app/port_listing.h"
+#include "app/scripted_run.h"
+#include "platform/open_failure.h"
+#include "platform/transcript.h"
 #include "ui/form1.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // The arguments are read before Qt starts: a scripted run, the port list and a usage
+    // message need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine line = parseCommandLine(arguments);
+    const bool showsWindow
+        = line.error.isEmpty() && !line.help && !line.listPorts && line.speakFile.isEmpty();
+    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+
+    if (!line.error.isEmpty()) {
+        std::fprintf(stderr,
+                     "parlino: %s\n%s",
+                     line.error.toLocal8Bit().constData(),
+                     usageText().toLocal8Bit().constData());
+        return RunBadArguments;
+    }
+    if (line.help) {
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.listPorts) {
+        std::fputs(portListing().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     Form1 window;
+    Transcript transcript;
+    if (!line.transcript.isEmpty()) {
+        if (!transcript.open(line.transcript)) {
+            reportToConsole(QStringLiteral("cannot write the transcript %1: %2")
+                                .arg(line.transcript, transcript.errorText()));
+            return RunBadArguments;
+        }
+        transcript.follow(window.MSComm1);
+    }
+    if (!line.speakFile.isEmpty()) {
+        ScriptedRun run(window, line);
+        return run.exec();
+    }
     window.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 // Choosing, opening and closing the port.
 #include "link/port_names.h"
 #include "platform/message_box.h"
+#include "platform/open_failure.h"
 #include "platform/serial_control.h"
 #include "ui/form1.h"
 
@@ -15,6 +16,8 @@ void Form1::Combo1_Click()
 void Form1::Command5_Click()
 {
     if (!MSComm1->setPortOpen(true)) {
+        // The box keeps its one message; the cause goes where an engineer can read it.
+        reportToConsole(QStringLiteral("COMがOPENできません: ") + MSComm1->errorText());
         MsgBox(this,
                QStringLiteral("COMがOPENできません"),
                vbCritical,

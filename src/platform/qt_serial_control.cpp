@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 #include "platform/device_path.h"
+#include "platform/open_failure.h"
 
 QtSerialControl::QtSerialControl(QObject *parent)
     : SerialControl(parent)
@@ -18,12 +19,14 @@ bool QtSerialControl::setPortOpen(bool open)
             closing_ = true;
             port_.close();
             closing_ = false;
+            emit portEvent(QStringLiteral("CLOSE"), path_);
         }
         return true;
     }
     if (port_.isOpen())
         return true;
-    port_.setPortName(devicePathForPort(commPort_));
+    path_ = devicePathForPort(commPort_);
+    port_.setPortName(path_);
     port_.setBaudRate(QSerialPort::Baud38400);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -33,13 +36,15 @@ bool QtSerialControl::setPortOpen(bool open)
     decoder_ = QStringDecoder("CP932");
     received_.clear();
     if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = port_.portName() + QStringLiteral(": ") + port_.errorString();
+        errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString());
+        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
         return false;
     }
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
         port_.clearError();
     errorText_.clear();
+    emit portEvent(QStringLiteral("OPEN"), path_);
     return true;
 }
 
@@ -47,7 +52,9 @@ void QtSerialControl::Output(const QString &text)
 {
     if (!port_.isOpen())
         return;
-    port_.write(cp932::encode(text));
+    const QByteArray bytes = cp932::encode(text);
+    emit traffic(Direction::Out, bytes, text);
+    port_.write(bytes);
     // Hand the bytes to the device now rather than on the next event-loop pass.
     port_.flush();
 }
@@ -61,7 +68,9 @@ QString QtSerialControl::Input()
 
 void QtSerialControl::onReadyRead()
 {
-    const QString text = decoder_.decode(port_.readAll());
+    const QByteArray bytes = port_.readAll();
+    const QString text = decoder_.decode(bytes);
+    emit traffic(Direction::In, bytes, text);
     // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
     if (text.isEmpty())
         return;
@@ -80,7 +89,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
     case QSerialPort::WriteError: {
         // The device is gone. Qt keeps reporting it as long as the port stays open, up to
         // a storm of signals, so close it here, once; CLOSE then OPEN reconnects.
-        const QString reason = port_.errorString();
+        const QString reason = path_ + QStringLiteral(": ") + port_.errorString();
         closing_ = true;
         port_.close();
         closing_ = false;

@@ -31,6 +31,7 @@ private:
     QStringDecoder decoder_;
     QString received_;
     QString errorText_;
+    QString path_; // the device of the last open
     int commPort_ = 1;
     int commEvent_ = 0;
     bool closing_ = false;

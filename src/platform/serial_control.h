@@ -34,8 +34,15 @@ public:
     // The reason for the latest OnComm event.
     virtual int CommEvent() const = 0;
 
+    // Which way bytes crossed the line.
+    enum class Direction { Out, In };
+
 signals:
     void OnComm();
     // The device went away while open (a USB adapter pulled out); the port is closed.
     void deviceLost(const QString &reason);
+    // What crossed the line: the exact bytes and the text the console makes of them.
+    void traffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);
+    // The port opened ("OPEN"), closed ("CLOSE") or could not be opened ("OPEN-FAILED").
+    void portEvent(const QString &kind, const QString &detail);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/qt_serial_control.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 
 Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
@@ -43,6 +44,9 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
 
+    // The port list's tooltips are filled each time the list opens.
+    ui.Combo1->view()->window()->installEventFilter(this);
+
     Form_Load();
 
     ui.Text1->setFocus();
@@ -74,6 +78,13 @@ void Form1::writeText(const QString &text)
     if (ending_)
         return;
     MSComm1->Output(text);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == ui.Combo1->view()->window())
+        refreshPortTooltips();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -99,6 +99,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool Open_File_dat(QString *error);
@@ -110,6 +111,7 @@ private:
     void speakErrorPath();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
     void endProgram();
+    void refreshPortTooltips();
 
     std::unique_ptr<SerialControl> serial_;
     TextFileReader importFile_;

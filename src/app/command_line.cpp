@@ -1,0 +1,91 @@
+#include "app/command_line.h"
+
+namespace {
+
+// A whole number from min up, or nothing.
+bool readNumber(const QString &text, int min, int max, int *value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < min || number > max)
+        return false;
+    *value = number;
+    return true;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine line;
+    line.transcript = qEnvironmentVariable("PARLINO_TRANSCRIPT");
+    bool portGiven = false;
+    bool runOptionGiven = false;
+    for (qsizetype i = 0; i < arguments.size() && line.error.isEmpty(); ++i) {
+        const QString &option = arguments[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= arguments.size()) {
+                line.error = option + QStringLiteral(" needs a value");
+                return QString();
+            }
+            return arguments[++i];
+        };
+        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
+            line.help = true;
+        } else if (option == QLatin1String("--list-ports")) {
+            line.listPorts = true;
+        } else if (option == QLatin1String("--transcript")) {
+            line.transcript = value();
+        } else if (option == QLatin1String("--speak")) {
+            line.speakFile = value();
+        } else if (option == QLatin1String("--port")) {
+            const QString text = value();
+            portGiven = true;
+            if (line.error.isEmpty() && !readNumber(text, 1, 255, &line.port))
+                line.error = QStringLiteral("--port takes a port number from 1 to 255");
+        } else if (option == QLatin1String("--repeat")) {
+            const QString text = value();
+            runOptionGiven = true;
+            if (line.error.isEmpty() && !readNumber(text, 1, 1000000, &line.repeat))
+                line.error = QStringLiteral("--repeat takes a count from 1 up");
+        } else if (option == QLatin1String("--timeout")) {
+            const QString text = value();
+            runOptionGiven = true;
+            if (line.error.isEmpty() && !readNumber(text, 1, 86400, &line.timeoutSeconds))
+                line.error = QStringLiteral("--timeout takes seconds from 1 to 86400");
+        } else {
+            line.error = QStringLiteral("unknown argument: ") + option;
+        }
+    }
+    if (!line.error.isEmpty())
+        return line;
+    if (!line.speakFile.isEmpty() && !portGiven)
+        line.error = QStringLiteral("--speak needs --port");
+    else if (line.speakFile.isEmpty() && (portGiven || runOptionGiven))
+        line.error = QStringLiteral("--port, --repeat and --timeout go with --speak");
+    else if (!line.speakFile.isEmpty() && line.listPorts)
+        line.error = QStringLiteral("--speak and --list-ports go alone");
+    return line;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "usage: parlino [--transcript FILE]\n"
+        "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]"
+        " [--transcript FILE]\n"
+        "       parlino --list-ports\n"
+        "\n"
+        "  --transcript FILE  append every write, receive and port event to FILE\n"
+        "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
+        "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
+        "                     0 spoken, 1 the module reported an error, 2 the port could\n"
+        "                     not be opened or went away, 3 time-out, 64 bad arguments\n"
+        "  --repeat COUNT     speak the whole list COUNT times (default 1)\n"
+        "  --timeout SECONDS  give up when the run makes no progress for this long\n"
+        "                     (default 60)\n"
+        "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
+        "                     devices of this system\n"
+        "\n"
+        "COM<n> is the device in the variable PARLINO_COM<n>, else /dev/ttyS<n-1>.\n");
+}

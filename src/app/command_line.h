@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Without --speak or --list-ports the window comes up.
+struct CommandLine
+{
+    QString transcript;      // --transcript FILE, else the variable PARLINO_TRANSCRIPT
+    QString speakFile;       // --speak FILE: a scripted run without a window
+    int port = 0;            // --port N
+    int repeat = 1;          // --repeat COUNT
+    int timeoutSeconds = 60; // --timeout SECONDS
+    bool listPorts = false;  // --list-ports
+    bool help = false;       // --help
+    QString error;           // set when the arguments are bad
+};
+
+// Reads the arguments, without the program's name. Every argument must be one of ours.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+QString usageText();

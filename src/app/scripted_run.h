@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/command_line.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+
+class Form1;
+
+// Exit statuses of a scripted run.
+enum RunStatus {
+    RunSpoken = 0,       // every line spoken, the run ended on an idle report
+    RunModuleError = 1,  // the module reported an error in the data sent
+    RunPortFailed = 2,   // the port could not be opened, or went away
+    RunTimedOut = 3,     // no progress within the time-out
+    RunBadArguments = 64 // bad arguments, or a file that gives nothing to speak
+};
+
+// A run without a window, through the window's own handlers: the file is loaded as the FILE
+// button loads it, 発話 is pressed, and the line pump speaks the lines on its ticks. Messages
+// the window would show in a box go to standard error, and the run goes on as after OK.
+class ScriptedRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    ScriptedRun(Form1 &form, const CommandLine &line);
+    ~ScriptedRun() override;
+
+    // Runs until the run ends or fails; returns the exit status.
+    int exec();
+
+private:
+    void afterTick();
+    void finish(int status);
+
+    Form1 &form_;
+    const CommandLine &line_;
+    QEventLoop loop_;
+    QElapsedTimer sinceProgress_;
+    qint16 lastCount_ = 0;
+    int rounds_ = 1;
+    bool moduleError_ = false;
+    bool fileError_ = false;
+    int status_ = RunSpoken;
+};

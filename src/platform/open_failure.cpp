@@ -1,0 +1,80 @@
+#include "platform/open_failure.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Qt locks a port with a file named after the device below the first of these folders
+// that exists; "/dev/pts/3" becomes "LCK..pts_3", "/dev/ttyUSB0" "LCK..ttyUSB0".
+QString lockFileOf(const QString &path)
+{
+    QString name = path;
+    if (name.startsWith(QLatin1String("/dev/")))
+        name = name.mid(5);
+    name.replace(u'/', u'_');
+    for (const char *folder : {"/var/lock",
+                               "/etc/locks",
+                               "/var/spool/locks",
+                               "/var/spool/uucp",
+                               "/tmp",
+                               "/var/tmp",
+                               "/var/lock/lockdev",
+                               "/run/lock"}) {
+        const QString candidate = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name;
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
+QString groupOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    const group *owner = ::getgrgid(info.st_gid);
+    return owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
+}
+
+} // namespace
+
+QString explainOpenFailure(const QString &path,
+                           QSerialPort::SerialPortError error,
+                           const QString &errorString)
+{
+    const QString lockFile = lockFileOf(path);
+    if (!lockFile.isEmpty()) {
+        QFile lock(lockFile);
+        QString holder;
+        if (lock.open(QIODevice::ReadOnly))
+            holder = QString::fromLatin1(lock.readLine().trimmed());
+        return QStringLiteral("%1: in use by another program (lock file %2%3)")
+            .arg(path,
+                 lockFile,
+                 holder.isEmpty() ? QString() : QStringLiteral(", process ") + holder);
+    }
+    if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
+        return QStringLiteral("%1: no such device").arg(path);
+    if (error == QSerialPort::PermissionError
+        && ::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0) {
+        const QString group = groupOf(path);
+        return QStringLiteral("%1: permission denied; join the group %2 "
+                              "(sudo usermod -aG %2 $USER, then log in again)")
+            .arg(path, group);
+    }
+    return QStringLiteral("%1: %2").arg(path, errorString);
+}
+
+void reportToConsole(const QString &line)
+{
+    std::fprintf(stderr, "parlino: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// A serial device the system has.
+struct SystemPort
+{
+    QString path;          // /dev/ttyUSB0
+    QString description;   // as the system describes it; may be empty
+    QString manufacturer;  // may be empty
+    QString vendorProduct; // "0403:6001", empty when unknown
+    QString serialNumber;  // may be empty
+    QString byIdLink;      // /dev/serial/by-id/... pointing at it, empty when none
+};
+
+// Every serial device the system lists (pseudo-terminals are not among them).
+QList<SystemPort> systemPorts();
+
+// Whether a device path names something that exists now.
+bool deviceExists(const QString &path);

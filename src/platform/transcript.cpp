@@ -1,0 +1,97 @@
+#include "platform/transcript.h"
+
+namespace {
+
+bool isSpeakLine(const QString &text)
+{
+    return text.startsWith(QLatin1String("MSG")) || text.startsWith(QLatin1String("SEL"));
+}
+
+} // namespace
+
+QString visibleText(const QString &text)
+{
+    QString visible;
+    visible.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\r':
+            visible += QLatin1String("\\r");
+            break;
+        case '\n':
+            visible += QLatin1String("\\n");
+            break;
+        case '\t':
+            visible += QLatin1String("\\t");
+            break;
+        case '\\':
+            visible += QLatin1String("\\\\");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                visible += c;
+        }
+    }
+    return visible;
+}
+
+Transcript::Transcript(QObject *parent)
+    : QObject(parent)
+{
+    sinceOpen_.start();
+}
+
+bool Transcript::open(const QString &path)
+{
+    file_.setFileName(path);
+    return file_.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+void Transcript::follow(SerialControl *serial)
+{
+    connect(serial, &SerialControl::traffic, this, &Transcript::onTraffic);
+    connect(serial, &SerialControl::portEvent, this, &Transcript::onPortEvent);
+    connect(serial, &SerialControl::deviceLost, this, [this](const QString &reason) {
+        write(QStringLiteral("LOST"), reason);
+    });
+}
+
+void Transcript::onTraffic(SerialControl::Direction direction,
+                           const QByteArray &bytes,
+                           const QString &text)
+{
+    const bool out = direction == SerialControl::Direction::Out;
+    write(out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
+    if (out && isSpeakLine(text)) {
+        pendingLine_ = text;
+        pendingSince_ = sinceOpen_.nsecsElapsed();
+    } else if (!out && !pendingLine_.isEmpty() && text.startsWith(QLatin1String("stt 0"))) {
+        const double ms = double(sinceOpen_.nsecsElapsed() - pendingSince_) / 1e6;
+        write(QStringLiteral("SPOKEN"), QStringLiteral("%1 ms ").arg(ms, 0, 'f', 3) + pendingLine_);
+        pendingLine_.clear();
+    }
+}
+
+void Transcript::onPortEvent(const QString &kind, const QString &detail)
+{
+    if (kind == QLatin1String("OPEN")) {
+        sinceOpen_.restart();
+        pendingLine_.clear();
+    }
+    write(kind, detail);
+}
+
+void Transcript::write(const QString &kind, const QString &text, const QByteArray &bytes)
+{
+    if (!file_.isOpen())
+        return;
+    const double ms = double(sinceOpen_.nsecsElapsed()) / 1e6;
+    const QString record
+        = QStringLiteral("%1\t%2\t%3\t%4\n")
+              .arg(ms, 0, 'f', 3)
+              .arg(kind, visibleText(text), QString::fromLatin1(bytes.toHex(' ').toUpper()));
+    file_.write(record.toUtf8());
+    file_.flush();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/serial_control.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+
+// A two-way transcript of the serial line, one record a line, appended to a file and
+// flushed record by record so that nothing is lost when the program ends:
+//
+//   <ms since the port opened> <TAB> <kind> <TAB> <text> <TAB> <bytes in hex>
+//
+// Kinds: OUT (the console wrote), IN (a receive event), OPEN, CLOSE, OPEN-FAILED, LOST, and
+// SPOKEN: the time from a speak line (MSG or SEL) to the module's next idle report, the
+// figure engineers otherwise measure by hand. Control characters in the text are made
+// visible (CR as \r).
+class Transcript : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Transcript(QObject *parent = nullptr);
+
+    // Opens the file for appending. False when it cannot be written.
+    bool open(const QString &path);
+    QString errorText() const { return file_.errorString(); }
+    // Records everything the serial control reports from now on.
+    void follow(SerialControl *serial);
+
+private:
+    void
+    onTraffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);
+    void onPortEvent(const QString &kind, const QString &detail);
+    void write(const QString &kind, const QString &text, const QByteArray &bytes = {});
+
+    QFile file_;
+    QElapsedTimer sinceOpen_;
+    QString pendingLine_;
+    qint64 pendingSince_ = 0;
+};
+
+// The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and
+// \xNN for the others.
+QString visibleText(const QString &text);

@@ -1,0 +1,221 @@
+// Scripted runs without a window, their exit statuses and their transcript, against the
+// simulated module.
+#include "platform/cp932.h"
+#include "support/console_process.h"
+#include "support/recorders.h"
+#include "support/sim_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TranscriptRecord
+{
+    double ms;
+    QString kind;
+    QString text;
+    QByteArray bytes;
+};
+
+QList<TranscriptRecord> readTranscript(const QByteArray &content)
+{
+    QList<TranscriptRecord> records;
+    for (const QByteArray &line : content.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 4)
+            continue;
+        records.append({fields[0].toDouble(),
+                        QString::fromLatin1(fields[1]),
+                        QString::fromUtf8(fields[2]),
+                        QByteArray::fromHex(fields[3])});
+    }
+    return records;
+}
+
+class ScriptedRun : public ::testing::Test
+{
+protected:
+    ScopedWorkDir work;
+
+    void SetUp() override
+    {
+        work.copyData();
+        work.write("two.txt", cp932::encode(u"あいう\r\nかきく\r\n"));
+    }
+    ConsoleResult run(SimModule &sim, QStringList arguments, const QStringList &environment = {})
+    {
+        arguments << QStringLiteral("--port") << QStringLiteral("2");
+        return runConsole(arguments,
+                          work.path(),
+                          QStringList{QStringLiteral("PARLINO_COM2=") + sim.ptyPath()}
+                              + environment);
+    }
+};
+
+TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
+{
+    SimModule sim({"--char-ms", "5"}, 2);
+    const ConsoleResult result = run(sim, {"--speak", "two.txt"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QByteArray received = sim.received();
+    EXPECT_EQ(received.count(cp932::encode(u"MSGあいう\r")), 1);
+    EXPECT_EQ(received.count(cp932::encode(u"MSGかきく\r")), 1);
+    EXPECT_LT(received.indexOf(cp932::encode(u"MSGあいう\r")),
+              received.indexOf(cp932::encode(u"MSGかきく\r")));
+    // A scripted run leaves the saved port of the window alone.
+    EXPECT_FALSE(QFile::exists(work.file("parlino_ini.txt")));
+}
+
+TEST_F(ScriptedRun, RepeatSpeaksTheListThatManyTimes)
+{
+    SimModule sim({"--char-ms", "0"}, 2);
+    const ConsoleResult result = run(sim, {"--speak", "two.txt", "--repeat", "3"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(sim.received().count(cp932::encode(u"MSGあいう\r")), 3);
+    EXPECT_EQ(sim.received().count(cp932::encode(u"MSGかきく\r")), 3);
+}
+
+TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
+{
+    work.write("bad.txt", "abc\r\n");
+    work.write("empty.txt", "");
+    const struct
+    {
+        const char *name;
+        QStringList simArguments;
+        QStringList arguments;
+        QStringList environment;
+        int status;
+        const char16_t *stderrSays;
+    } cases[] = {
+        {"module reports an error",
+         {"--char-ms", "0"},
+         {"--speak", "bad.txt"},
+         {},
+         1,
+         u"Error: 送信データに誤りがあります"},
+        {"missing device",
+         {},
+         {"--speak", "two.txt"},
+         {"PARLINO_COM2=/dev/parlino-none"},
+         2,
+         u"COMがOPENできません: /dev/parlino-none: no such device"},
+        {"silent module",
+         {"--silent"},
+         {"--speak", "two.txt", "--timeout", "1"},
+         {},
+         3,
+         u"no idle report from the module within 1 s"},
+        {"unreadable file", {}, {"--speak", "none.txt"}, {}, 64, u"File Error: "},
+        {"file with nothing to speak",
+         {},
+         {"--speak", "empty.txt"},
+         {},
+         64,
+         u"Error: 送信データに誤りがあります"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SimModule sim(c.simArguments, 2);
+        const ConsoleResult result = run(sim, c.arguments, c.environment);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, c.status);
+        EXPECT_TRUE(QString::fromUtf8(result.err).contains(QString::fromUtf16(c.stderrSays)))
+            << result.err.toStdString();
+    }
+}
+
+TEST_F(ScriptedRun, BadArgumentsExitWithUsage)
+{
+    for (const QStringList &arguments :
+         {QStringList{"--speak", "two.txt"},
+          QStringList{"--port", "2"},
+          QStringList{"--speak", "two.txt", "--port", "0"},
+          QStringList{"--speak", "two.txt", "--port", "2", "--repeat", "x"},
+          QStringList{"--bogus"},
+          QStringList{"--speak"}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const ConsoleResult result = runConsole(arguments, work.path());
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 64);
+        EXPECT_TRUE(result.err.contains("usage: parlino"));
+    }
+}
+
+TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
+{
+    SimModule sim({"--char-ms", "5"}, 2);
+    const ConsoleResult result
+        = run(sim,
+              {"--speak", "two.txt"},
+              {QStringLiteral("PARLINO_TRANSCRIPT=") + work.file("transcript.txt")});
+    ASSERT_TRUE(result.finished);
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QList<TranscriptRecord> records = readTranscript(work.read("transcript.txt"));
+    ASSERT_FALSE(records.isEmpty());
+    EXPECT_EQ(records.first().kind, QStringLiteral("OPEN"));
+    EXPECT_EQ(records.first().text, sim.ptyPath());
+    EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
+    QByteArray out;
+    QByteArray in;
+    int spoken = 0;
+    double previous = 0;
+    for (const TranscriptRecord &record : records) {
+        EXPECT_GE(record.ms, previous);
+        previous = record.ms;
+        if (record.kind == QLatin1String("OUT"))
+            out += record.bytes;
+        else if (record.kind == QLatin1String("IN"))
+            in += record.bytes;
+        else if (record.kind == QLatin1String("SPOKEN"))
+            ++spoken;
+    }
+    // Every byte the module's own log saw, in the same order.
+    EXPECT_EQ(out, sim.received());
+    EXPECT_EQ(in, sim.sent());
+    EXPECT_EQ(spoken, 2);
+    // The text is shown with its control characters made visible.
+    bool sawLine = false;
+    for (const TranscriptRecord &record : records)
+        sawLine = sawLine || record.text == QStringLiteral("MSGあいう\\r");
+    EXPECT_TRUE(sawLine);
+}
+
+TEST_F(ScriptedRun, TranscriptRecordsAFailedOpen)
+{
+    const ConsoleResult result
+        = runConsole({"--speak", "two.txt", "--port", "7", "--transcript", "t.txt"},
+                     work.path(),
+                     {"PARLINO_COM7=/dev/parlino-none"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 2);
+    const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records[0].kind, QStringLiteral("OPEN-FAILED"));
+    EXPECT_TRUE(records[0].text.contains(QStringLiteral("no such device")));
+}
+
+TEST(ListPorts, ShowsWhereEachNameLeads)
+{
+    ScopedWorkDir work;
+    SimModule sim({}, 2);
+    const ConsoleResult result = runConsole(
+        {"--list-ports"},
+        work.path(),
+        {QStringLiteral("PARLINO_COM2=") + sim.ptyPath(), "PARLINO_COM3=/dev/parlino-none"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    const QString out = QString::fromUtf8(result.out);
+    EXPECT_TRUE(out.contains(QStringLiteral("COM2\t%1 (PARLINO_COM2)\tpresent").arg(sim.ptyPath())))
+        << result.out.toStdString();
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("COM3\t/dev/parlino-none (PARLINO_COM3)\tnot present")));
+    EXPECT_TRUE(out.contains(QStringLiteral("COM16\t")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Serial devices of this system:")));
+}
+
+} // namespace
