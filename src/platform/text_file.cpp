@@ -3,9 +3,18 @@
 #include "platform/cp932.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::optional<QString> readTextFile(const QString &path, QString *error)
 {
+    // Only plain files: opening a named pipe would wait for a writer, and a device
+    // would never reach its end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("not a plain file");
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -24,6 +33,9 @@ std::optional<QString> readTextFile(const QString &path, QString *error)
 
 bool writeTextLine(const QString &path, const QString &line)
 {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

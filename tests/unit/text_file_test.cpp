@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 TEST(FirstField, ReadsAsTheSettingsFileIsRead)
@@ -104,6 +106,23 @@ TEST(TextFiles, ReaderGivesLinesUntilTheEnd)
     EXPECT_FALSE(reader.isOpen());
     EXPECT_FALSE(reader.open(work.file("none.txt")));
     EXPECT_FALSE(reader.isOpen());
+}
+
+} // namespace
+
+namespace {
+
+TEST(TextFiles, NamedPipesAndDevicesAreNotRead)
+{
+    ScopedWorkDir work;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(work.file("pipe.txt")).constData(), 0600), 0);
+    QString error;
+    // Opening the pipe for reading would wait for a writer for ever.
+    EXPECT_EQ(readTextFile(work.file("pipe.txt"), &error), std::nullopt);
+    EXPECT_EQ(error, QStringLiteral("not a plain file"));
+    EXPECT_EQ(readTextFile(QStringLiteral("/dev/zero")), std::nullopt);
+    // Writing into the pipe would wait for a reader for ever.
+    EXPECT_FALSE(writeTextLine(work.file("pipe.txt"), QStringLiteral("COM1")));
 }
 
 } // namespace
