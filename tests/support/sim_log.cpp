@@ -59,7 +59,8 @@ QList<SimLogRecord> readSimLog(const QString &path)
         const QByteArrayView line = QByteArrayView(content).sliced(begin, end - begin);
         if (const std::optional<SimLogRecord> record = parseSimLogLine(line))
             records.append(*record);
-        else
+        else if (!line.contains(" OUT-FLOOD "))
+            // A flood is logged as a count of bytes a second, not as records.
             qWarning() << "not a simulator log record:" << line.toByteArray();
         begin = end + 1;
     }

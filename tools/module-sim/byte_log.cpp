@@ -23,9 +23,19 @@ void ByteLog::record(std::int64_t microsecondsSinceStart,
                      LogDirection direction,
                      QByteArrayView bytes)
 {
-    if (!m_file.isValid() || bytes.isEmpty())
+    if (!bytes.isEmpty())
+        writeLine(formatLogRecord(microsecondsSinceStart, direction, bytes));
+}
+
+void ByteLog::recordFlood(std::int64_t microsecondsSinceStart, std::int64_t byteCount)
+{
+    writeLine(formatFloodRecord(microsecondsSinceStart, byteCount));
+}
+
+void ByteLog::writeLine(const QByteArray &line)
+{
+    if (!m_file.isValid())
         return;
-    const QByteArray line = formatLogRecord(microsecondsSinceStart, direction, bytes);
     qsizetype done = 0;
     while (done < line.size()) {
         const ssize_t written = ::write(m_file.get(), line.constData() + done, line.size() - done);

@@ -16,7 +16,11 @@ public:
     bool open(const QString &path, QString *error);
 
     void record(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);
+    // One summary record of the random bytes a flood sent since its previous summary.
+    void recordFlood(std::int64_t microsecondsSinceStart, std::int64_t byteCount);
 
 private:
+    void writeLine(const QByteArray &line);
+
     UniqueFd m_file;
 };

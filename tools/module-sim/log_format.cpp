@@ -1,17 +1,37 @@
 #include "log_format.h"
 
+namespace {
+
+// Seconds since start with six decimals.
+QByteArray formatTime(std::int64_t microsecondsSinceStart)
+{
+    const std::int64_t micros = microsecondsSinceStart < 0 ? 0 : microsecondsSinceStart;
+    QByteArray time = QByteArray::number(static_cast<qlonglong>(micros / 1000000));
+    time += '.';
+    time += QByteArray::number(static_cast<qlonglong>(micros % 1000000)).rightJustified(6, '0');
+    return time;
+}
+
+} // namespace
+
 QByteArray
 formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes)
 {
-    const std::int64_t micros = microsecondsSinceStart < 0 ? 0 : microsecondsSinceStart;
-    QByteArray line = QByteArray::number(static_cast<qlonglong>(micros / 1000000));
-    line += '.';
-    line += QByteArray::number(static_cast<qlonglong>(micros % 1000000)).rightJustified(6, '0');
+    QByteArray line = formatTime(microsecondsSinceStart);
     line += direction == LogDirection::In ? " IN" : " OUT";
     if (!bytes.isEmpty()) {
         line += ' ';
         line += bytes.toByteArray().toHex(' ').toUpper();
     }
+    line += '\n';
+    return line;
+}
+
+QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t byteCount)
+{
+    QByteArray line = formatTime(microsecondsSinceStart);
+    line += " OUT-FLOOD ";
+    line += QByteArray::number(static_cast<qlonglong>(byteCount));
     line += '\n';
     return line;
 }

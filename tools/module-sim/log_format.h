@@ -15,3 +15,8 @@ enum class LogDirection {
 // "0.012345 IN 53 54 54 0D\n".
 QByteArray
 formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);
+
+// The summary of a second of flooding (--flood): the time as in formatLogRecord, OUT-FLOOD and the
+// number of random bytes sent, in decimal, ended by LF. For example "2.000118 OUT-FLOOD 4194304\n".
+// Readers that know only IN and OUT records pass over it.
+QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t byteCount);

@@ -71,6 +71,8 @@ int main(int argc, char **argv)
     setup.log = &log;
     setup.model = ModelSettings{options.charMs, options.quiet, options.silent};
     setup.split = options.split;
+    setup.flood
+        = FloodSource::Limits{std::int64_t(options.floodSeconds) * 1000, options.floodBytes};
     setup.start = start;
     SimServer server(setup);
     return server.run();

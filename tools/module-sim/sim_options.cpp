@@ -2,10 +2,13 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 constexpr int maxCharMs = 60000;
+constexpr int maxFloodSeconds = 86400;
+constexpr std::int64_t maxFloodBytes = std::int64_t(1) << 40;
 
 const QCommandLineOption helpOption(QStringList{"h", "help"});
 const QCommandLineOption linkOption("link", QString(), "PATH");
@@ -14,6 +17,8 @@ const QCommandLineOption quietOption("quiet");
 const QCommandLineOption silentOption("silent");
 const QCommandLineOption splitOption("split");
 const QCommandLineOption charMsOption("char-ms", QString(), "N");
+const QCommandLineOption floodOption("flood", QString(), "SECONDS");
+const QCommandLineOption floodBytesOption("flood-bytes", QString(), "N");
 
 SimArguments failure(const QString &error)
 {
@@ -23,14 +28,34 @@ SimArguments failure(const QString &error)
     return result;
 }
 
+// A whole number from 1 to max written in decimal digits only, or nothing.
+std::optional<std::int64_t> positiveNumber(const QString &text, std::int64_t max)
+{
+    const bool digitsOnly = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!digitsOnly || !ok || value < 1 || value > max)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 SimArguments parseSimArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(
-        {helpOption, linkOption, logOption, quietOption, silentOption, splitOption, charMsOption});
+    parser.addOptions({helpOption,
+                       linkOption,
+                       logOption,
+                       quietOption,
+                       silentOption,
+                       splitOption,
+                       charMsOption,
+                       floodOption,
+                       floodBytesOption});
     if (!parser.parse(arguments))
         return failure(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -41,7 +66,8 @@ SimArguments parseSimArguments(const QStringList &arguments)
         result.action = SimArguments::Action::ShowHelp;
         return result;
     }
-    for (const QCommandLineOption *single : {&linkOption, &logOption, &charMsOption}) {
+    for (const QCommandLineOption *single :
+         {&linkOption, &logOption, &charMsOption, &floodOption, &floodBytesOption}) {
         if (parser.values(*single).size() > 1)
             return failure("option given twice: --" + single->names().constFirst());
     }
@@ -68,6 +94,22 @@ SimArguments parseSimArguments(const QStringList &arguments)
             return failure(QString("--char-ms needs a whole number from 0 to %1").arg(maxCharMs));
         options.charMs = value;
     }
+    if (parser.isSet(floodOption)) {
+        const std::optional<std::int64_t> seconds
+            = positiveNumber(parser.value(floodOption), maxFloodSeconds);
+        if (!seconds)
+            return failure(QString("--flood needs a whole number of seconds from 1 to %1")
+                               .arg(maxFloodSeconds));
+        options.floodSeconds = static_cast<int>(*seconds);
+    }
+    if (parser.isSet(floodBytesOption)) {
+        const std::optional<std::int64_t> bytes
+            = positiveNumber(parser.value(floodBytesOption), maxFloodBytes);
+        if (!bytes)
+            return failure(
+                QString("--flood-bytes needs a whole number from 1 to %1").arg(maxFloodBytes));
+        options.floodBytes = *bytes;
+    }
     result.action = SimArguments::Action::Run;
     return result;
 }
@@ -87,5 +129,12 @@ QString simUsage()
         "  --quiet        do not acknowledge commands with '>' or '?'\n"
         "  --silent       answer nothing at all\n"
         "  --split        write every answer in two parts, 40 ms apart\n"
+        "  --flood SECONDS\n"
+        "                 from the first byte received, send random bytes as fast as the\n"
+        "                 terminal takes them for SECONDS seconds, still answering commands;\n"
+        "                 the log gets one line a second: <seconds> OUT-FLOOD <byte count>\n"
+        "  --flood-bytes N\n"
+        "                 likewise, but stop after N random bytes (with --flood: whichever\n"
+        "                 limit comes first)\n"
         "  -h, --help     show this text\n");
 }

@@ -2,16 +2,19 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 // How the simulator was asked to run.
 struct SimOptions
 {
-    QString linkPath;    // --link: symbolic link to create to the terminal side; empty for none
-    QString logPath;     // --log: file for the byte log; empty for none
-    bool quiet = false;  // --quiet: no ">" or "?" acknowledgements
-    bool silent = false; // --silent: no answers at all
-    bool split = false;  // --split: every answer in two writes
-    int charMs = 80;     // --char-ms: speaking time per character at speed 100
+    QString linkPath;     // --link: symbolic link to create to the terminal side; empty for none
+    QString logPath;      // --log: file for the byte log; empty for none
+    bool quiet = false;   // --quiet: no ">" or "?" acknowledgements
+    bool silent = false;  // --silent: no answers at all
+    bool split = false;   // --split: every answer in two writes
+    int charMs = 80;      // --char-ms: speaking time per character at speed 100
+    int floodSeconds = 0; // --flood: seconds of random bytes from the first byte received
+    std::int64_t floodBytes = 0; // --flood-bytes: random bytes in all from the first byte received
 };
 
 // The outcome of reading the command line.

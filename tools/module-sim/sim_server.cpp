@@ -3,6 +3,7 @@
 #include "byte_log.h"
 #include "stop_signals.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr std::size_t chunkSize = 4096;
+// What one pass of the loop writes of a flood at most, before it looks for commands again.
+constexpr qsizetype floodPassBytes = 64 * 1024;
 
 void reportError(const char *what)
 {
@@ -24,6 +27,7 @@ SimServer::SimServer(const Setup &setup)
     : m_setup(setup)
     , m_model(setup.model)
     , m_output(setup.split)
+    , m_flood(setup.flood)
 {}
 
 std::int64_t SimServer::nowMicros() const
@@ -34,18 +38,24 @@ std::int64_t SimServer::nowMicros() const
 
 int SimServer::pollTimeoutMs() const
 {
-    const std::optional<std::int64_t> due = m_output.nextDueMs();
-    if (m_writeBlocked || !due)
+    const std::int64_t now = nowMicros();
+    std::optional<std::int64_t> wakeMicros;
+    if (const std::optional<std::int64_t> due = m_output.nextDueMs(); due && !m_writeBlocked)
+        wakeMicros = *due * 1000;
+    if (const std::optional<std::int64_t> flood = m_flood.nextWakeMicros(now))
+        wakeMicros = wakeMicros ? std::min(*wakeMicros, *flood) : *flood;
+    if (!wakeMicros)
         return -1;
-    const std::int64_t waitMicros = *due * 1000 - nowMicros();
+    const std::int64_t waitMicros = *wakeMicros - now;
     return waitMicros <= 0 ? 0 : static_cast<int>((waitMicros + 999) / 1000);
 }
 
 int SimServer::run()
 {
     for (;;) {
+        const bool wantWrite = m_writeBlocked || m_flood.isActive(nowMicros());
         pollfd fds[] = {
-            {m_setup.master, static_cast<short>(POLLIN | (m_writeBlocked ? POLLOUT : 0)), 0},
+            {m_setup.master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
             {m_setup.stop->fd(), POLLIN, 0},
             {m_setup.inputFd, POLLIN, 0}, // a negative fd is skipped by poll()
         };
@@ -68,8 +78,9 @@ int SimServer::run()
         }
         if (master & POLLOUT)
             m_writeBlocked = false;
-        if (!writeDue())
+        if (!writeDue() || !writeFlood())
             return 1;
+        logFloodSummary();
     }
 }
 
@@ -89,6 +100,7 @@ bool SimServer::readMaster()
         if (count == 0)
             return true;
         const std::int64_t micros = nowMicros();
+        m_flood.start(micros);
         const QByteArrayView chunk(buffer, count);
         m_setup.log->record(micros, LogDirection::In, chunk);
         for (const QByteArray &answer : m_model.receive(chunk, micros / 1000))
@@ -127,6 +139,36 @@ bool SimServer::writeDue()
             return true;
         }
     }
+}
+
+bool SimServer::writeFlood()
+{
+    // Answers go first: a flood byte never overtakes an answer that is due.
+    if (m_writeBlocked)
+        return true;
+    for (qsizetype written = 0; written < floodPassBytes && m_flood.isActive(nowMicros());) {
+        const QByteArray block = m_flood.nextBlock(chunkSize);
+        const ssize_t count = ::write(m_setup.master, block.constData(), block.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true; // the terminal is full; poll() says when it takes bytes again
+        if (count < 0) {
+            reportError("write");
+            return false;
+        }
+        m_flood.sent(count);
+        written += count;
+        if (count < block.size())
+            return true;
+    }
+    return true;
+}
+
+void SimServer::logFloodSummary()
+{
+    if (const std::optional<std::int64_t> bytes = m_flood.takeSummary(nowMicros()))
+        m_setup.log->recordFlood(nowMicros(), *bytes);
 }
 
 bool SimServer::readInput()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flood_source.h"
 #include "output_queue.h"
 #include "speech_model.h"
 
@@ -13,7 +14,9 @@ class StopSignals;
 // signals and standard input. Received bytes go to the speech model and its answers to the
 // output queue; the poll time-out is the moment the next queued piece is due, and with nothing
 // queued the loop sleeps until an event arrives. Busy time needs no wake-up of its own: the model
-// compares its deadline with the clock whenever a command asks.
+// compares its deadline with the clock whenever a command asks. A flood (--flood, --flood-bytes)
+// writes random bytes whenever the terminal can take them and no answer is waiting to go out;
+// each pass writes a bounded amount, so received commands are read and answered between passes.
 class SimServer
 {
 public:
@@ -25,6 +28,7 @@ public:
         ByteLog *log = nullptr;
         ModelSettings model;
         bool split = false;
+        FloodSource::Limits flood; // no flood unless a limit is set
         std::chrono::steady_clock::time_point start;
     };
 
@@ -40,9 +44,12 @@ private:
     bool readMaster();
     bool writeDue();
     bool readInput();
+    bool writeFlood();
+    void logFloodSummary();
 
     Setup m_setup;
     SpeechModel m_model;
     OutputQueue m_output;
+    FloodSource m_flood;
     bool m_writeBlocked = false;
 };

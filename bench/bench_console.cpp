@@ -1,0 +1,42 @@
+#include "bench_console.h"
+
+#include "event_wait.h"
+
+#include <cstdio>
+
+namespace {
+
+int boxCount = 0;
+
+constexpr int comeUpMs = 500;
+
+} // namespace
+
+BenchConsole::BenchConsole()
+    : previous_(installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
+        ++boxCount;
+        std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(title), qPrintable(prompt));
+    }))
+    , form_(std::make_unique<Form1>())
+{
+    form_->show();
+    runEventLoopFor(comeUpMs);
+}
+
+BenchConsole::~BenchConsole()
+{
+    form_.reset();
+    installMessageBoxHandler(std::move(previous_));
+}
+
+bool BenchConsole::open()
+{
+    const int before = boxCount;
+    form_->Command5_Click();
+    return boxCount == before && form_->MSComm1->PortOpen();
+}
+
+int BenchConsole::messageBoxes() const
+{
+    return boxCount;
+}

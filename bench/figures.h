@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringList>
+
+// The figures of console-bench, one per file. Each reads its arguments, prints its results as
+// "key value" lines and returns the exit code.
+
+// idle SECONDS: CPU of the console with the port open on the simulator and no run.
+int benchIdle(const QStringList &arguments);
+// ver-wait RUNS: CPU during the VER wait, and during 100,000 processEvents() calls.
+int benchVerWait(const QStringList &arguments);
+// import RUNS: time of FILE importing 32,767 lines.
+int benchImport(const QStringList &arguments);
+// import-reference BUDGET_MS: the same lines appended to the send box one by one.
+int benchImportReference(const QStringList &arguments);
+// split RUNS: time of the speak request's split of 32,767 lines, and of the whole request.
+int benchSplit(const QStringList &arguments);
+// pump LINES [--quiet-module]: lines a second and tick regularity of a run on the simulator.
+int benchPump(const QStringList &arguments);
+// flood SECONDS [--no-flood]: memory and STT poll regularity while the simulator floods.
+int benchFlood(const QStringList &arguments);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Lines of kana for the import and split figures: a few phrases of hiragana, katakana and
+// half-width katakana with marks, repeated to the count asked for.
+QStringList kanaLines(int count);
+
+// Writes the lines to a file in code page 932, each ended by CR LF. False when that fails.
+bool writeCp932Lines(const QString &path, const QStringList &lines);
