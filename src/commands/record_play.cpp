@@ -41,14 +41,9 @@ void Form1::Command11_Click()
             return;
         if (beginsWith(Rcv_dat, u"stt 0"))
             break;
-        if (!MSComm1->PortOpen()) {
-            busy.release();
-            MsgBox(this,
-                   QStringLiteral("COMがOPENされていません"),
-                   vbCritical,
-                   QStringLiteral("Com Port Error"));
+        // The device went away: the operator has been told so already.
+        if (!MSComm1->PortOpen())
             return;
-        }
         if (elapsed.elapsed() >= recordTimeout) {
             busy.release();
             MsgBox(this,

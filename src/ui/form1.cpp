@@ -20,6 +20,12 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     Timer2->setInterval(100);
 
     connect(MSComm1, &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
+    // Queued: the box must not open inside the serial control's own error handler.
+    connect(MSComm1,
+            &SerialControl::deviceLost,
+            this,
+            &Form1::MSComm1_DeviceLost,
+            Qt::QueuedConnection);
     connect(ui.Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(ui.Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);

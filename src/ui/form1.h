@@ -65,6 +65,7 @@ public slots:
 
     // Serial link and port.
     void MSComm1_OnComm();
+    void MSComm1_DeviceLost(const QString &reason);
     void Combo1_Click();
     void Command5_Click();
     void Command6_Click();
