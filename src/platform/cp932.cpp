@@ -8,8 +8,9 @@ namespace {
 
 constexpr char codecName[] = "CP932";
 // What the converter puts in place of a character the code page lacks; no character of
-// code page 932 is encoded so.
-const QByteArray substitute = QByteArrayLiteral("\xFC\xFC");
+// code page 932 is encoded so. A constant, so that encode() is right also when it runs for
+// another file's static initialisation, before any constructor of this file.
+constexpr QByteArrayView substitute("\xFC\xFC", 2);
 
 // Characters a Linux desktop types where a Windows one types the code page 932 form.
 char16_t twinOf(char16_t c)
@@ -34,6 +35,11 @@ char16_t twinOf(char16_t c)
     }
 }
 
+bool isSwappedControl(char byte)
+{
+    return byte == '\x1A' || byte == '\x1C' || byte == '\x7F';
+}
+
 } // namespace
 
 QByteArray encode(QStringView text)
@@ -50,10 +56,15 @@ QByteArray encode(QStringView text)
         // One character at a time, so that a character the code page lacks can be told
         // apart from the others: the converter yields its own substitute bytes for it,
         // which must never reach the module. (Its error flag cannot be reset once set.)
-        qsizetype length = 1;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size()
-            && QChar::isLowSurrogate(text[i + 1].unicode()))
-            length = 2;
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size()
+                          && QChar::isLowSurrogate(text[i + 1].unicode());
+        if (QChar::isSurrogate(c) && !pair) {
+            // Half a pair is no character. The converter would keep a lone high surrogate
+            // and put its substitute bytes before the next character it is given.
+            out.append('?');
+            continue;
+        }
+        const qsizetype length = pair ? 2 : 1;
         const char16_t twin = twinOf(c);
         const QStringView one = length == 2 ? text.mid(i, 2) : QStringView(&twin, 1);
         const QByteArray bytes = encoder.encode(one);
@@ -68,12 +79,31 @@ QByteArray encode(QStringView text)
 
 QString decode(const QByteArray &bytes)
 {
-    // The converter holds back a lead byte cut off at the end, waiting for its second
-    // byte. A CR after the text makes it give that byte up as an invalid one (U+001A, as
-    // for every byte it cannot decode); the CR is then taken off again.
-    QStringDecoder decoder(codecName);
+    // A CR after the bytes makes the converter give up a lead byte cut off at the end as an
+    // invalid one (U+001A, as for every byte it cannot decode); the CR is then taken off.
+    Decoder decoder;
     QString text = decoder.decode(bytes + '\r');
     text.chop(1);
+    return text;
+}
+
+QString Decoder::decode(QByteArrayView bytes)
+{
+    // The converter's table swaps three control codes (0x1A reads as U+001C, 0x1C as U+007F,
+    // 0x7F as U+001A), where encode() and Windows keep every ASCII byte as itself. None of
+    // the three can be the second byte of a character: the bytes before one are decoded up
+    // to it, a lead byte held back turning invalid as before a CR, and it goes in as itself.
+    QString text;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (!isSwappedControl(bytes[i]))
+            continue;
+        text += converter_.decode(bytes.sliced(start, i - start).toByteArray() + '\r');
+        text.chop(1);
+        text += QChar(uchar(bytes[i]));
+        start = i + 1;
+    }
+    text += converter_.decode(bytes.sliced(start));
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 
 // Text on the serial line and in the text files is code page 932.
@@ -12,7 +13,19 @@ namespace cp932 {
 // anything else it cannot encode goes out as '?', as Windows does.
 QByteArray encode(QStringView text);
 
-// Decodes a whole byte sequence; bytes that are no character become U+001A.
+// Decodes a whole byte sequence; bytes that are no character become U+001A, a pair of bytes
+// that the code page leaves unassigned becomes U+FFFD. ASCII bytes read as themselves.
 QString decode(const QByteArray &bytes);
+
+// Decodes bytes that arrive in pieces, as decode() does a whole sequence: a lead byte at the
+// end of a piece is held back and joins the first byte of the next piece.
+class Decoder
+{
+public:
+    QString decode(QByteArrayView bytes);
+
+private:
+    QStringDecoder converter_{"CP932"};
+};
 
 } // namespace cp932

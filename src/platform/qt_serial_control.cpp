@@ -33,7 +33,7 @@ bool QtSerialControl::setPortOpen(bool open)
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     // A fresh decoder per open: a half character left from before must not join new text.
-    decoder_ = QStringDecoder("CP932");
+    decoder_ = cp932::Decoder();
     received_.clear();
     if (!port_.open(QIODevice::ReadWrite)) {
         errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString());

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/cp932.h"
 #include "platform/serial_control.h"
 
 #include <QSerialPort>
-#include <QStringDecoder>
 
 // The serial control over QSerialPort: 38400 bit/s, 8 data bits, no parity, one stop bit,
 // no flow control, set on every open; text in code page 932 both ways.
@@ -28,7 +28,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort &port_;
-    QStringDecoder decoder_;
+    cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
     QString path_; // the device of the last open

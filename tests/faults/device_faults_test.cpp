@@ -1,0 +1,175 @@
+// The device goes away (a USB adapter pulled out, the simulator killed) in the middle of a run,
+// of a version query and of a record, and comes back: CLOSE then OPEN reconnects, and nothing
+// of the run is lost or sent twice.
+#include "fault_support.h"
+#include "platform/cp932.h"
+#include "support/console_fixture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <csignal>
+
+namespace {
+
+// Counts the errors the serial port raises and the losses the control reports.
+struct LossWatch
+{
+    explicit LossWatch(Form1 &form)
+        : errors(form.MSComm1->findChild<QSerialPort *>(), &QSerialPort::errorOccurred)
+        , lost(form.MSComm1, &SerialControl::deviceLost)
+    {}
+    QSignalSpy errors;
+    QSignalSpy lost;
+};
+
+// How many times the operator was told that the device went away.
+qsizetype lossBoxes(const MessageBoxRecorder &boxes)
+{
+    return std::count_if(boxes.boxes.cbegin(), boxes.boxes.cend(), [](const auto &box) {
+        return box.prompt == QStringLiteral("COMが切断されました")
+               && box.title == QStringLiteral("Com Port Error");
+    });
+}
+
+bool hasSpeakErrorBox(const MessageBoxRecorder &boxes)
+{
+    return std::any_of(boxes.boxes.cbegin(), boxes.boxes.cend(), [](const auto &box) {
+        return box.prompt == QStringLiteral("送信データに誤りがあります");
+    });
+}
+
+// The module speaks long enough that the device can be pulled while it speaks a line.
+class SlowSim : public ConsoleOnSim
+{
+protected:
+    QStringList simArguments() const override { return {"--char-ms", "40"}; }
+};
+
+TEST_F(SlowSim, RemovedMidRunTheRunStaysArmedAndFinishesOnTheDeviceThatComesBack)
+{
+    const QStringList texts = {QStringLiteral("MSGあいうえおかきく"),
+                               QStringLiteral("MSGさしすせそたちつ"),
+                               QStringLiteral("MSGなにぬねのはひふ"),
+                               QStringLiteral("MSGまみむめもやゆよ")};
+    QList<QByteArray> lines;
+    for (const QString &text : texts)
+        lines << cp932::encode(text + u'\r');
+    LossWatch watch(*form);
+    speak(texts.join(QStringLiteral("\r\n")));
+    // Pull the device while the module speaks the second line.
+    ASSERT_TRUE(sim->waitUntil(
+        [&] { return linesReceived().contains(lines[1]) && form->Rcv_dat.startsWith("stt 1"); },
+        10000));
+    sim->sendSignal(SIGKILL);
+    ASSERT_TRUE(sim->waitForExit(3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch.lost.count() > 0; }, 3000));
+    // Give a storm of errors time to show; none may come, and the port is closed once.
+    QTest::qWait(300);
+    EXPECT_EQ(watch.lost.count(), 1);
+    EXPECT_LE(watch.errors.count(), 3);
+    EXPECT_FALSE(form->MSComm1->PortOpen());
+    EXPECT_EQ(form->Snd_flg, 1);
+    EXPECT_EQ(form->Snd_cnt, 2);
+    EXPECT_FALSE(hasSpeakErrorBox(boxes));
+    EXPECT_EQ(lossBoxes(boxes), 1);
+    const QList<QByteArray> heardBefore = linesReceived();
+    EXPECT_EQ(heardBefore, lines.mid(0, 2));
+
+    // The window answers: CLOSE swaps the buttons back.
+    form->findChild<QPushButton *>(QStringLiteral("Command6"))->click();
+    EXPECT_TRUE(form->findChild<QPushButton *>(QStringLiteral("Command5"))->isEnabled());
+    EXPECT_FALSE(form->findChild<QPushButton *>(QStringLiteral("Command10"))->isEnabled());
+
+    // The device comes back under a new terminal; OPEN reconnects and the run goes on.
+    sim.reset();
+    sim = std::make_unique<SimModule>(QStringList{"--char-ms", "5"});
+    form->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    ASSERT_TRUE(form->MSComm1->PortOpen());
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(heardBefore + linesReceived(), lines);
+    EXPECT_FALSE(hasSpeakErrorBox(boxes));
+    EXPECT_TRUE(chimeReaches(*form, *sim));
+}
+
+TEST_F(ConsoleOnModule, RemovedDuringAVersionQueryTheQueryEndsAsUsual)
+{
+    LossWatch watch(*form);
+    auto *text3 = form->findChild<QLineEdit *>(QStringLiteral("Text3"));
+    text3->setText(QStringLiteral("earlier"));
+    // The module hears the query and is pulled out before it answers.
+    QTimer::singleShot(50, &module, [&] { module.closeModuleSide(); });
+    button("Command19")->click();
+    EXPECT_EQ(module.lines(), QList<QByteArray>{"VER\r"});
+    EXPECT_EQ(text3->text(), QStringLiteral("earlier"));
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(lossBoxes(boxes), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch.lost.count() > 0; }, 3000));
+    QTest::qWait(300);
+    EXPECT_EQ(watch.lost.count(), 1);
+    EXPECT_LE(watch.errors.count(), 3);
+    EXPECT_FALSE(form->MSComm1->PortOpen());
+
+    // Back on a new terminal: CLOSE, OPEN, and the query gets its answer.
+    ScriptedModule back;
+    back.answer = [](const QByteArray &line) -> QByteArray {
+        return line == "VER\r" ? QByteArray("ver 2.00\r") : QByteArray();
+    };
+    qputenv("PARLINO_COM1", QFile::encodeName(back.terminalPath()));
+    button("Command6")->click();
+    button("Command5")->click();
+    ASSERT_TRUE(form->MSComm1->PortOpen());
+    button("Command19")->click();
+    EXPECT_EQ(text3->text(), QStringLiteral("ver 2.00\r"));
+    EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
+    EXPECT_TRUE(chimeReaches(*form, back));
+    form.reset();
+}
+
+// A module that never answers: only the loss of the device can end a record early.
+class SilentSimToPull : public ConsoleOnSim
+{
+protected:
+    QStringList simArguments() const override { return {"--silent"}; }
+};
+
+TEST_F(SilentSimToPull, RemovedDuringRecordTheRecordEndsAtOnceWithTheWindowEnabledAndSaysSo)
+{
+    LossWatch watch(*form);
+    form->setText1_Text(QStringLiteral("MSGあいう"));
+    QTimer::singleShot(100, form.get(), [&] { sim->sendSignal(SIGKILL); });
+    form->findChild<QPushButton *>(QStringLiteral("Command11"))->click();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    // Told once that the port is gone, not that the module never reported idle.
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMが切断されました"));
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(form->MSComm1->PortOpen());
+    EXPECT_EQ(watch.lost.count(), 1);
+    EXPECT_TRUE(sim->received().startsWith(cp932::encode(u"EEP01あいう\rSTT\r")));
+
+    // The device comes back; CLOSE and OPEN, and record completes on it.
+    form->findChild<QPushButton *>(QStringLiteral("Command6"))->click();
+    ASSERT_TRUE(sim->waitForExit(3000));
+    sim.reset();
+    sim = std::make_unique<SimModule>(QStringList{"--char-ms", "5"});
+    form->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    ASSERT_TRUE(form->MSComm1->PortOpen());
+    form->findChild<QPushButton *>(QStringLiteral("Command11"))->click();
+    EXPECT_EQ(boxes.boxes.size(), 1);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(sim->received().startsWith(cp932::encode(u"EEP01あいう\rSTT\r")));
+    // The slot holds the line: playing it is accepted.
+    const qsizetype before = sim->sent().size();
+    form->findChild<QPushButton *>(QStringLiteral("Command13"))->click();
+    ASSERT_TRUE(sim->waitUntil([&] { return sim->sent().size() > before; }, 2000));
+    EXPECT_EQ(sim->sent().mid(before), QByteArray(">\r"));
+}
+
+} // namespace
