@@ -1,0 +1,224 @@
+// The whole receive path into the line pump: the window on a recording serial control, a send
+// box from the input, and then any order of arrivals of bytes (decoded by one stateful code
+// page 932 decoder and delivered as receive events, as the serial control does), ticks of
+// the pump, stop requests, repeat switches and new speak requests.
+#include "fuzz_check.h"
+#include "link/reply.h"
+#include "platform/cp932.h"
+#include "platform/message_box.h"
+#include "platform/program_end.h"
+#include "speak/speak_request.h"
+#include "support/recording_serial.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <memory>
+
+namespace {
+
+const QString poll = QStringLiteral("STT\r");
+const QString clearError = QStringLiteral("CLR0\r");
+
+struct Console
+{
+    Form1 *form = nullptr;
+    RecordingSerial *serial = nullptr;
+    int boxes = 0;
+};
+
+Console console;
+
+// The window's state as a tick finds it.
+struct Before
+{
+    qint16 flg;
+    qint16 stop;
+    qint16 repeat;
+    qint16 cnt;
+    qint16 max;
+    QStringList lines;
+    QString received;
+    ReplyClass reply;
+    int boxes;
+};
+
+Before before()
+{
+    const Form1 &f = *console.form;
+    return {f.Snd_flg,
+            f.Stop_flg,
+            f.Rep_flg,
+            f.Snd_cnt,
+            f.Snd_max,
+            f.Snd_dat,
+            f.Rcv_dat,
+            classifyReply(f.Rcv_dat),
+            console.boxes};
+}
+
+void checkTick(const Before &b)
+{
+    const Form1 &f = *console.form;
+    const QStringList &written = console.serial->written;
+    // The pump reads Rcv_dat and never changes it.
+    FUZZ_CHECK(f.Rcv_dat == b.received);
+    if (b.flg == 0) {
+        FUZZ_CHECK(written.isEmpty() && f.Snd_flg == 0);
+        return;
+    }
+    FUZZ_CHECK(f.Snd_max == b.max && f.Snd_dat == b.lines);
+    FUZZ_CHECK(f.Snd_cnt >= 0 && f.Snd_cnt <= f.Snd_max);
+    if (b.reply == ReplyClass::None) {
+        // No status in the reply: ask for it, nothing else.
+        FUZZ_CHECK(written == QStringList{poll} && f.Snd_cnt == b.cnt && f.Snd_flg == 1);
+        return;
+    }
+    if (f.Snd_cnt == b.cnt + 1) {
+        // The next line of the list, as stored, alone; never while the module is speaking.
+        FUZZ_CHECK(written == QStringList{b.lines[b.cnt]});
+        FUZZ_CHECK(b.reply != ReplyClass::Speaking);
+    } else if (f.Snd_cnt != b.cnt) {
+        // Back to the top only at the end of the list, with repeat on.
+        FUZZ_CHECK(f.Snd_cnt == 0 && b.cnt == b.max && b.repeat == 1 && written.isEmpty());
+    } else {
+        for (const QString &w : written)
+            FUZZ_CHECK(w == poll || w == clearError);
+    }
+    if (console.boxes != b.boxes) {
+        // An error reply: one box, the error cleared, the run stopping.
+        FUZZ_CHECK(console.boxes == b.boxes + 1);
+        FUZZ_CHECK(b.reply == ReplyClass::Error && b.stop == 0 && f.Stop_flg == 1);
+        FUZZ_CHECK((written == QStringList{clearError, poll}));
+    }
+    if (f.Snd_flg == 0) {
+        // A run ends on an idle reply once stopped, or at the end of the list.
+        FUZZ_CHECK(written.isEmpty());
+        FUZZ_CHECK((b.stop == 1 && b.reply == ReplyClass::Idle)
+                   || (b.cnt == b.max && b.repeat == 0));
+    }
+}
+
+void tick()
+{
+    const Before b = before();
+    console.serial->written.clear();
+    console.form->Timer1_Timer();
+    checkTick(b);
+}
+
+void speak()
+{
+    Form1 &f = *console.form;
+    const int boxes = console.boxes;
+    const QStringList lines = f.Snd_dat;
+    f.Command10_Click();
+    const QString text = f.Text1_Text();
+    if (!beginsWithMsg(text)) {
+        // Refused with a box; the run in progress, if any, is untouched.
+        FUZZ_CHECK(console.boxes == boxes + 1 && f.Snd_dat == lines);
+        return;
+    }
+    FUZZ_CHECK(f.Snd_flg == 1 && f.Stop_flg == 0 && f.Snd_cnt == 0);
+    FUZZ_CHECK(f.Snd_dat == splitAtLineFeeds(completeWithCrLf(text)));
+    FUZZ_CHECK(f.Snd_max == f.Snd_dat.size() - 1);
+}
+
+// Empties what an input filled, so that the next starts afresh and the memory an input took
+// is given back by its end (the fuzzer looks for leaks when an input keeps memory).
+void reset()
+{
+    Form1 &f = *console.form;
+    f.setText1_Text(QString());
+    f.ui.Text2->clear();
+    f.Snd_flg = 0;
+    f.Stop_flg = 0;
+    f.Snd_cnt = 0;
+    f.Snd_max = 0;
+    f.Snd_dat.clear();
+    f.Rcv_dat.clear();
+    f.ui.Check1->setChecked(false);
+    f.Check1_Click();
+    console.serial->Input();
+    console.serial->written.clear();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt gets arguments of its own: it would take out the ones it knows from the fuzzer's.
+    static int argc = 1;
+    static char name[] = "fuzz_line_pump";
+    static char *argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    // Start-up reads its files from the working folder and OPEN writes one there.
+    static QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    installMessageBoxHandler([](const QString &, int, const QString &) { ++console.boxes; });
+    installEndProgramHandler([] {});
+
+    auto serial = std::make_unique<RecordingSerial>();
+    console.serial = serial.get();
+    static Form1 form(std::move(serial));
+    console.form = &form;
+    form.Timer1->stop();
+    form.Timer2->stop();
+    form.Command5_Click();
+    FUZZ_CHECK(console.serial->PortOpen());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    const std::string sendBox = input.ConsumeRandomLengthString(80);
+    console.form->setText1_Text(
+        cp932::decode(QByteArray(sendBox.data(), qsizetype(sendBox.size()))));
+    speak();
+
+    // A fresh decoder, as after an OPEN.
+    cp932::Decoder decoder;
+    while (input.remaining_bytes() > 0) {
+        switch (input.ConsumeIntegralInRange<int>(0, 9)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            tick();
+            break;
+        case 4:
+        case 5:
+        case 6: {
+            const size_t length = input.ConsumeIntegralInRange<size_t>(1, 12);
+            const std::string bytes = input.ConsumeBytesAsString(length);
+            const QString text
+                = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            if (!text.isEmpty()) {
+                console.serial->deliver(text);
+                // The receive event replaces Rcv_dat whole.
+                FUZZ_CHECK(console.form->Rcv_dat == text);
+            }
+            break;
+        }
+        case 7:
+            console.form->Command18_Click();
+            break;
+        case 8:
+            console.form->ui.Check1->toggle();
+            console.form->Check1_Click();
+            break;
+        default:
+            speak();
+            break;
+        }
+    }
+    reset();
+    return 0;
+}
