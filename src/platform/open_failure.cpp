@@ -8,6 +8,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+QStringList portLockFolders()
+{
+    return {QStringLiteral("/var/lock"),
+            QStringLiteral("/etc/locks"),
+            QStringLiteral("/var/spool/locks"),
+            QStringLiteral("/var/spool/uucp"),
+            QStringLiteral("/tmp"),
+            QStringLiteral("/var/tmp"),
+            QStringLiteral("/var/lock/lockdev"),
+            QStringLiteral("/run/lock")};
+}
+
 namespace {
 
 // Qt locks a port with a file named after the device below the first of these folders
@@ -18,15 +30,8 @@ QString lockFileOf(const QString &path)
     if (name.startsWith(QLatin1String("/dev/")))
         name = name.mid(5);
     name.replace(u'/', u'_');
-    for (const char *folder : {"/var/lock",
-                               "/etc/locks",
-                               "/var/spool/locks",
-                               "/var/spool/uucp",
-                               "/tmp",
-                               "/var/tmp",
-                               "/var/lock/lockdev",
-                               "/run/lock"}) {
-        const QString candidate = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name;
+    for (const QString &folder : portLockFolders()) {
+        const QString candidate = folder + QStringLiteral("/LCK..") + name;
         if (QFileInfo::exists(candidate))
             return candidate;
     }

@@ -1,5 +1,6 @@
 #include "fault_support.h"
 
+#include "support/pty_pair.h"
 #include "support/sim_fixture.h"
 
 #include <QDeadlineTimer>
@@ -11,27 +12,14 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <pty.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 ScriptedModule::ScriptedModule()
+    : path_(openRawPty(master_, slave_))
 {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        master_ = slave_ = -1;
+    if (master_ < 0)
         return;
-    }
-    // A new pseudo-terminal echoes and turns CR into LF; the line must carry bytes as they are.
-    for (int fd : {master_, slave_}) {
-        termios settings{};
-        tcgetattr(fd, &settings);
-        cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
-    }
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    path_ = QString::fromLocal8Bit(name);
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &ScriptedModule::readWaiting);
 }

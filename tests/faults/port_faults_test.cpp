@@ -3,6 +3,7 @@
 // set last.
 #include "fault_support.h"
 #include "platform/cp932.h"
+#include "platform/open_failure.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -31,16 +32,8 @@ std::optional<PortLock> portLockOf(const QString &device)
     if (!port.open(QIODevice::ReadWrite))
         return std::nullopt;
     const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid());
-    // The folders Qt looks at for lock files, in its order.
-    for (const char *folder : {"/var/lock",
-                               "/etc/locks",
-                               "/var/spool/locks",
-                               "/var/spool/uucp",
-                               "/tmp",
-                               "/var/tmp",
-                               "/var/lock/lockdev",
-                               "/run/lock"}) {
-        const QDir dir(QString::fromLatin1(folder));
+    for (const QString &folder : portLockFolders()) {
+        const QDir dir(folder);
         for (const QString &name : dir.entryList({QStringLiteral("LCK..*")}, QDir::Files)) {
             QFile file(dir.filePath(name));
             if (!file.open(QIODevice::ReadOnly))

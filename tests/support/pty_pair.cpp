@@ -9,23 +9,27 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyPair::PtyPair()
+QString openRawPty(int &master, int &slave)
 {
     char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        master_ = slave_ = -1;
-        return;
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        master = slave = -1;
+        return QString();
     }
     // A new pseudo-terminal echoes and turns CR into LF; the line must carry bytes as is.
-    for (int fd : {master_, slave_}) {
+    for (int fd : {master, slave}) {
         termios settings{};
         tcgetattr(fd, &settings);
         cfmakeraw(&settings);
         tcsetattr(fd, TCSANOW, &settings);
     }
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    path_ = QString::fromLocal8Bit(name);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    return QString::fromLocal8Bit(name);
 }
+
+PtyPair::PtyPair()
+    : path_(openRawPty(master_, slave_))
+{}
 
 PtyPair::~PtyPair()
 {

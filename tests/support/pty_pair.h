@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+// Opens a pseudo-terminal pair in raw mode (no echo, CR kept as CR), the module's side
+// non-blocking; gives the terminal side's path, or an empty one with both ends -1.
+QString openRawPty(int &master, int &slave);
+
 // A pseudo-terminal pair in raw mode that stands for the module's end of the line: the
 // console opens the terminal side by its path, the test reads and writes the other side.
 class PtyPair
