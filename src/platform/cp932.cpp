@@ -98,7 +98,8 @@ QString Decoder::decode(QByteArrayView bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (!isSwappedControl(bytes[i]))
             continue;
-        text += converter_.decode(bytes.sliced(start, i - start).toByteArray() + '\r');
+        text += converter_.decode(bytes.sliced(start, i - start));
+        text += converter_.decode(QByteArrayView("\r", 1));
         text.chop(1);
         text += QChar(uchar(bytes[i]));
         start = i + 1;
