@@ -40,6 +40,33 @@ bool isSwappedControl(char byte)
     return byte == '\x1A' || byte == '\x1C' || byte == '\x7F';
 }
 
+// The bytes of the character at text[i] (one code unit, or two for a surrogate pair), or
+// nothing when the code page has no form for it; length gets the code units it took.
+std::optional<QByteArray>
+encodeOne(QStringEncoder &encoder, QStringView text, qsizetype i, qsizetype *length)
+{
+    const char16_t c = text[i].unicode();
+    *length = 1;
+    if (c < 0x80)
+        return QByteArray(1, char(c));
+    const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size()
+                      && QChar::isLowSurrogate(text[i + 1].unicode());
+    // Half a pair is no character. The converter would keep a lone high surrogate and put
+    // its substitute bytes before the next character it is given.
+    if (QChar::isSurrogate(c) && !pair)
+        return std::nullopt;
+    *length = pair ? 2 : 1;
+    const char16_t twin = twinOf(c);
+    const QStringView one = pair ? text.mid(i, 2) : QStringView(&twin, 1);
+    // One character at a time, so that a character the code page lacks can be told apart
+    // from the others: the converter yields its own substitute bytes for it, which must
+    // never reach the module. (Its error flag cannot be reset once set.)
+    const QByteArray bytes = encoder.encode(one);
+    if (bytes.isEmpty() || bytes == substitute)
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
 
 QByteArray encode(QStringView text)
@@ -47,34 +74,21 @@ QByteArray encode(QStringView text)
     QByteArray out;
     out.reserve(text.size() * 2);
     QStringEncoder encoder(codecName);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            out.append(char(c));
-            continue;
-        }
-        // One character at a time, so that a character the code page lacks can be told
-        // apart from the others: the converter yields its own substitute bytes for it,
-        // which must never reach the module. (Its error flag cannot be reset once set.)
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size()
-                          && QChar::isLowSurrogate(text[i + 1].unicode());
-        if (QChar::isSurrogate(c) && !pair) {
-            // Half a pair is no character. The converter would keep a lone high surrogate
-            // and put its substitute bytes before the next character it is given.
-            out.append('?');
-            continue;
-        }
-        const qsizetype length = pair ? 2 : 1;
-        const char16_t twin = twinOf(c);
-        const QStringView one = length == 2 ? text.mid(i, 2) : QStringView(&twin, 1);
-        const QByteArray bytes = encoder.encode(one);
-        if (bytes.isEmpty() || bytes == substitute)
-            out.append('?');
-        else
-            out.append(bytes);
-        i += length - 1;
-    }
+    qsizetype length = 1;
+    for (qsizetype i = 0; i < text.size(); i += length)
+        out.append(encodeOne(encoder, text, i, &length).value_or(QByteArray(1, '?')));
     return out;
+}
+
+qsizetype firstUnencodable(QStringView text)
+{
+    QStringEncoder encoder(codecName);
+    qsizetype length = 1;
+    for (qsizetype i = 0; i < text.size(); i += length) {
+        if (!encodeOne(encoder, text, i, &length))
+            return i;
+    }
+    return -1;
 }
 
 QString decode(const QByteArray &bytes)
@@ -85,6 +99,17 @@ QString decode(const QByteArray &bytes)
     QString text = decoder.decode(bytes + '\r');
     text.chop(1);
     return text;
+}
+
+std::optional<QString> decodeStrict(const QByteArray &bytes)
+{
+    // The converter flags a byte that is no character and a pair the code page leaves
+    // unassigned; a CR after the bytes makes a lead byte cut off at the end one of them.
+    QStringDecoder converter(codecName);
+    [[maybe_unused]] const QString decoded = converter.decode(bytes + '\r');
+    if (converter.hasError())
+        return std::nullopt;
+    return decode(bytes);
 }
 
 QString Decoder::decode(QByteArrayView bytes)

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringView>
 
+#include <optional>
+
 // Text on the serial line and in the text files is code page 932.
 namespace cp932 {
 
@@ -13,9 +15,18 @@ namespace cp932 {
 // anything else it cannot encode goes out as '?', as Windows does.
 QByteArray encode(QStringView text);
 
+// The index of the first character of the text that code page 932 cannot encode, twins
+// taken into account (a surrogate pair counts as one character at the index of its first
+// half, half a pair as a character of its own); -1 when every character has a form.
+qsizetype firstUnencodable(QStringView text);
+
 // Decodes a whole byte sequence; bytes that are no character become U+001A, a pair of bytes
 // that the code page leaves unassigned becomes U+FFFD. ASCII bytes read as themselves.
 QString decode(const QByteArray &bytes);
+
+// Decodes a whole byte sequence that must be code page 932 text: nothing when a byte or a
+// pair of bytes is no character of the code page (a lead byte cut off at the end included).
+std::optional<QString> decodeStrict(const QByteArray &bytes);
 
 // Decodes bytes that arrive in pieces, as decode() does a whole sequence: a lead byte at the
 // end of a piece is held back and joins the first byte of the next piece.

@@ -4,6 +4,10 @@
 #include "platform/device_path.h"
 #include "platform/open_failure.h"
 
+#include <QDeadlineTimer>
+
+#include <termios.h>
+
 QtSerialControl::QtSerialControl(QObject *parent)
     : SerialControl(parent)
     , port_(*new QSerialPort(this))
@@ -57,6 +61,20 @@ void QtSerialControl::Output(const QString &text)
     port_.write(bytes);
     // Hand the bytes to the device now rather than on the next event-loop pass.
     port_.flush();
+}
+
+bool QtSerialControl::drainOutput(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (port_.isOpen() && port_.bytesToWrite() > 0) {
+        if (deadline.hasExpired() || !port_.waitForBytesWritten(int(deadline.remainingTime())))
+            return false;
+    }
+    if (!port_.isOpen())
+        return false;
+    // The driver's own queue: at 38400 bit/s it empties in a bounded time, there being no
+    // flow control to hold it.
+    return ::tcdrain(int(port_.handle())) == 0;
 }
 
 QString QtSerialControl::Input()

@@ -22,6 +22,8 @@ public:
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
+    qint64 bytesToWrite() const override { return port_.isOpen() ? port_.bytesToWrite() : 0; }
+    bool drainOutput(int milliseconds) override;
 
 private:
     void onReadyRead();

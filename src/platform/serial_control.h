@@ -34,6 +34,12 @@ public:
     // The reason for the latest OnComm event.
     virtual int CommEvent() const = 0;
 
+    // Bytes handed to Output that have not yet been passed on to the device; 0 while closed.
+    virtual qint64 bytesToWrite() const = 0;
+    // Waits, for at most the given time, until every byte written has left the port. False
+    // when the time ran out, the port is closed or the device failed.
+    virtual bool drainOutput(int milliseconds) = 0;
+
     // Which way bytes crossed the line.
     enum class Direction { Out, In };
 

@@ -27,6 +27,10 @@ public:
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
+    qint64 bytesToWrite() const override { return open_ ? pendingBytes : 0; }
+    bool drainOutput(int) override { return open_ && pendingBytes == 0; }
+
+    qint64 pendingBytes = 0; // what bytesToWrite reports while open
 
     // Raises a receive event with this text waiting.
     void deliver(const QString &text);

@@ -7,10 +7,12 @@ namespace {
 
 TEST(Cp932, EncodesWhatTheModuleTakes)
 {
+    // unencodable: the index firstUnencodable() must give, -1 when every character has a form.
     const struct
     {
         const char16_t *text;
         QByteArray bytes;
+        qsizetype unencodable = -1;
     } rows[] = {
         {u"STT", "STT"},
         {u"MSGあ", "MSG\x82\xA0"},
@@ -26,15 +28,22 @@ TEST(Cp932, EncodesWhatTheModuleTakes)
         {u"\u00AC", "\x81\xCA"},
         {u"\u2014", "\x81\x5C"},
         // What the code page lacks goes out as '?', never as the converter's own bytes.
-        {u"\u0100", "?"},
-        {u"a\U0001F600b", "a?b"},
-        {u"\uFFFD", "?"},
-        {u"丂あ", "?\x82\xA0"},
+        {u"\u0100", "?", 0},
+        {u"a\U0001F600b", "a?b", 1},
+        {u"\uFFFD", "?", 0},
+        {u"丂あ", "?\x82\xA0", 0},
+        {u"あ한", "\x82\xA0?", 1},
+        {u"ab\xD800"
+         u"c",
+         "ab?c",
+         2},
+        {u"?", "?"},
     };
     for (const auto &row : rows) {
         const QString text = QString::fromUtf16(row.text);
         SCOPED_TRACE(text.toStdString());
         EXPECT_EQ(cp932::encode(text).toHex(' '), row.bytes.toHex(' '));
+        EXPECT_EQ(cp932::firstUnencodable(text), row.unencodable);
     }
 }
 
@@ -46,6 +55,21 @@ TEST(Cp932, DecodesAndRoundTrips)
     EXPECT_EQ(cp932::decode(cp932::encode(kana)), kana);
     EXPECT_EQ(cp932::decode("\x82"), QStringLiteral("\u001A"));
     EXPECT_EQ(cp932::decode("ab\xFF\r"), QStringLiteral("ab\u001A\r"));
+}
+
+TEST(Cp932, StrictDecodingRefusesWhatIsNoCharacter)
+{
+    EXPECT_EQ(cp932::decodeStrict("\x82\xA0\x1A\r\n"), QStringLiteral("あ\u001A\r\n"));
+    EXPECT_EQ(cp932::decodeStrict(""), QString());
+    for (const QByteArray &bad : {QByteArray("\x82"),
+                                  QByteArray("a\xFF"
+                                             "b"),
+                                  QByteArray("\x82 "),
+                                  QByteArray("\x85\x40"),
+                                  QByteArray("\xE3\x81\x82")}) {
+        SCOPED_TRACE(bad.toHex(' ').toStdString());
+        EXPECT_FALSE(cp932::decodeStrict(bad));
+    }
 }
 
 } // namespace
