@@ -30,6 +30,13 @@ struct Console
     Form1 *form = nullptr;
     RecordingSerial *serial = nullptr;
     int boxes = 0;
+    QString delivered; // every text the module sent during this input
+    // Each idle report lets one line go: after a line (or the error path) the pump needs a
+    // poll, then a whole reply, before it may send the next line or end the run.
+    bool lineOut = false;
+    bool polledSince = false;
+    bool repliedSince = false;
+    bool mayGoOn() const { return !lineOut || (polledSince && repliedSince); }
 };
 
 Console console;
@@ -80,27 +87,36 @@ void checkTick(const Before &b)
         return;
     }
     if (f.Snd_cnt == b.cnt + 1) {
-        // The next line of the list, as stored, alone; never while the module is speaking.
+        // The next line of the list, as stored, alone; only on a fresh idle reply, never
+        // once stopping.
         FUZZ_CHECK(written == QStringList{b.lines[b.cnt]});
-        FUZZ_CHECK(b.reply != ReplyClass::Speaking);
+        FUZZ_CHECK(b.reply == ReplyClass::Idle && b.stop == 0 && console.mayGoOn());
+        console.lineOut = true;
+        console.polledSince = console.repliedSince = false;
     } else if (f.Snd_cnt != b.cnt) {
         // Back to the top only at the end of the list, with repeat on.
         FUZZ_CHECK(f.Snd_cnt == 0 && b.cnt == b.max && b.repeat == 1 && written.isEmpty());
     } else {
         for (const QString &w : written)
             FUZZ_CHECK(w == poll || w == clearError);
+        if (written.contains(poll))
+            console.polledSince = true;
     }
     if (console.boxes != b.boxes) {
         // An error reply: one box, the error cleared, the run stopping.
         FUZZ_CHECK(console.boxes == b.boxes + 1);
         FUZZ_CHECK(b.reply == ReplyClass::Error && b.stop == 0 && f.Stop_flg == 1);
         FUZZ_CHECK((written == QStringList{clearError, poll}));
+        console.lineOut = console.polledSince = true;
+        console.repliedSince = false;
     }
+    // Stopping writes no line and never restarts the list.
+    if (b.stop == 1)
+        FUZZ_CHECK(f.Snd_cnt == b.cnt && (written.isEmpty() || written == QStringList{poll}));
     if (f.Snd_flg == 0) {
-        // A run ends on an idle reply once stopped, or at the end of the list.
-        FUZZ_CHECK(written.isEmpty());
-        FUZZ_CHECK((b.stop == 1 && b.reply == ReplyClass::Idle)
-                   || (b.cnt == b.max && b.repeat == 0));
+        // A run ends on a fresh idle reply once stopped, or at the end of the list.
+        FUZZ_CHECK(written.isEmpty() && b.reply == ReplyClass::Idle && console.mayGoOn());
+        FUZZ_CHECK(b.stop == 1 || (b.cnt == b.max && b.repeat == 0));
     }
 }
 
@@ -125,6 +141,8 @@ void speak()
         return;
     }
     FUZZ_CHECK(f.Snd_flg == 1 && f.Stop_flg == 0 && f.Snd_cnt == 0);
+    // The first line may go on whatever idle report is at hand.
+    console.lineOut = false;
     FUZZ_CHECK(f.Snd_dat == splitAtLineFeeds(completeWithCrLf(text)));
     FUZZ_CHECK(f.Snd_max == f.Snd_dat.size() - 1);
 }
@@ -146,6 +164,7 @@ void reset()
     f.Check1_Click();
     console.serial->Input();
     console.serial->written.clear();
+    console.delivered.clear();
 }
 
 } // namespace
@@ -201,15 +220,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QString text
                 = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
             if (!text.isEmpty()) {
+                const QString received = console.form->Rcv_dat;
+                console.delivered += text;
                 console.serial->deliver(text);
-                // The receive event replaces Rcv_dat whole.
-                FUZZ_CHECK(console.form->Rcv_dat == text);
+                // Whole replies only: with a CR in it, the arrival completes a reply, which
+                // replaces Rcv_dat and is text the module sent, ending with its line end.
+                const QString &now = console.form->Rcv_dat;
+                if (text.contains(u'\r')) {
+                    FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(QLatin1String("\r\n")));
+                    FUZZ_CHECK(console.delivered.contains(now));
+                    if (console.polledSince)
+                        console.repliedSince = true;
+                } else {
+                    FUZZ_CHECK(now == received || now == received + u'\n');
+                }
             }
             break;
         }
-        case 7:
+        case 7: {
+            const bool stopping = console.form->Snd_flg == 1 && console.form->Stop_flg == 1;
             console.form->Command18_Click();
+            // Pressed again while stopping: the run ends at once.
+            FUZZ_CHECK(console.form->Stop_flg == 1 && (!stopping || console.form->Snd_flg == 0));
             break;
+        }
         case 8:
             console.form->ui.Check1->toggle();
             console.form->Check1_Click();

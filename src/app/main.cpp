@@ -2,6 +2,7 @@
 #include "app/port_listing.h"
 #include "app/scripted_run.h"
 #include "platform/open_failure.h"
+#include "platform/termination_request.h"
 #include "platform/transcript.h"
 #include "ui/form1.h"
 
@@ -40,6 +41,9 @@ int main(int argc, char *argv[])
     }
 
     Form1 window;
+    // Interrupted or terminated: the port is closed (its lock released, the transcript's
+    // CLOSE record written) before the program ends with the shell's status for it.
+    onTerminationRequest([&window](int exitStatus) { window.endProgram(exitStatus); });
     Transcript transcript;
     if (!line.transcript.isEmpty()) {
         if (!transcript.open(line.transcript)) {

@@ -9,7 +9,7 @@ void Form1::Command9_Click()
     endProgram();
 }
 
-void Form1::endProgram()
+void Form1::endProgram(int exitStatus)
 {
     if (ending_)
         return;
@@ -17,5 +17,5 @@ void Form1::endProgram()
     Timer1->stop();
     Timer2->stop();
     MSComm1->setPortOpen(false);
-    EndProgram();
+    EndProgram(exitStatus);
 }

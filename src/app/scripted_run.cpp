@@ -1,6 +1,6 @@
 #include "app/scripted_run.h"
 
-#include "platform/file_dialog.h"
+#include "messages/file_import.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "ui/form1.h"
@@ -12,23 +12,14 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
     , line_(line)
 {
-    installMessageBoxHandler([this](const QString &prompt, int, const QString &title) {
+    installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
         reportToConsole(title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' '));
-        // The error box of a run in progress is the module's error report.
-        if (form_.Snd_flg == 1)
-            moduleError_ = true;
-        if (title == QLatin1String("File Error"))
-            fileError_ = true;
-    });
-    installOpenDialogHandler([this](const QStringList &, const QString &) {
-        return std::optional<QString>(line_.speakFile);
     });
 }
 
 ScriptedRun::~ScriptedRun()
 {
     installMessageBoxHandler({});
-    installOpenDialogHandler({});
 }
 
 int ScriptedRun::exec()
@@ -41,14 +32,13 @@ int ScriptedRun::exec()
         reportToConsole(QStringLiteral("COMがOPENできません: ") + form_.MSComm1->errorText());
         return RunPortFailed;
     }
-    connect(form_.MSComm1, &SerialControl::deviceLost, this, [this](const QString &reason) {
-        reportToConsole(QStringLiteral("the port went away: ") + reason);
-        finish(RunPortFailed);
-    });
 
-    form_.Command17_Click();
-    if (fileError_)
+    QString error;
+    if (!form_.importFile(line_.speakFile, &error)) {
+        reportToConsole(importFailureTitle + QStringLiteral(": ")
+                        + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
         return RunBadArguments;
+    }
     if (line_.repeat > 1) {
         form_.ui.Check1->setChecked(true);
         form_.Check1_Click();
@@ -57,20 +47,45 @@ int ScriptedRun::exec()
     if (form_.Snd_flg != 1)
         return RunBadArguments;
 
+    connect(&form_, &Form1::runEnded, this, &ScriptedRun::onRunEnded);
     // The pump's own tick handler runs first: it was connected when the window was made.
     connect(form_.Timer1, &QTimer::timeout, this, &ScriptedRun::afterTick);
     sinceProgress_.start();
-    loop_.exec();
+    // A termination signal ends the program, and with it this loop, with its own status.
+    const int status = loop_.exec();
     form_.MSComm1->setPortOpen(false);
-    return status_;
+    return status;
+}
+
+void ScriptedRun::onRunEnded(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Spoken:
+        // Success means delivered: the module has answered after the last line, and
+        // nothing the console wrote is left waiting to go out.
+        if (!form_.MSComm1->drainOutput(line_.timeoutSeconds * 1000)) {
+            reportToConsole(QStringLiteral("the last bytes did not leave the port"));
+            finish(RunPortFailed);
+            return;
+        }
+        finish(RunSpoken);
+        return;
+    case RunOutcome::PortLost:
+        finish(RunPortFailed);
+        return;
+    case RunOutcome::ModuleError:
+    case RunOutcome::Stopped:
+    case RunOutcome::Abandoned:
+    case RunOutcome::Running:
+        finish(RunModuleError);
+        return;
+    }
 }
 
 void ScriptedRun::afterTick()
 {
-    if (form_.Snd_flg == 0) {
-        finish(moduleError_ ? RunModuleError : RunSpoken);
+    if (form_.Snd_flg == 0)
         return;
-    }
     if (form_.Snd_cnt != lastCount_) {
         // The list started again: on its last round, repeat is switched off so that the
         // pump ends the run when the list is exhausted.
@@ -90,6 +105,5 @@ void ScriptedRun::afterTick()
 
 void ScriptedRun::finish(int status)
 {
-    status_ = status;
-    loop_.quit();
+    loop_.exit(status);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "speak/run_outcome.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -19,7 +20,8 @@ enum RunStatus {
 
 // A run without a window, through the window's own handlers: the file is loaded as the FILE
 // button loads it, 発話 is pressed, and the line pump speaks the lines on its ticks. Messages
-// the window would show in a box go to standard error, and the run goes on as after OK.
+// the window would show in a box go to standard error, and the run goes on as after OK. The
+// exit status follows from how the speaking engine says the run ended.
 class ScriptedRun : public QObject
 {
     Q_OBJECT
@@ -32,6 +34,7 @@ public:
     int exec();
 
 private:
+    void onRunEnded(RunOutcome outcome);
     void afterTick();
     void finish(int status);
 
@@ -41,7 +44,4 @@ private:
     QElapsedTimer sinceProgress_;
     qint16 lastCount_ = 0;
     int rounds_ = 1;
-    bool moduleError_ = false;
-    bool fileError_ = false;
-    int status_ = RunSpoken;
 };

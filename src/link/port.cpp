@@ -24,6 +24,13 @@ void Form1::Command5_Click()
                QStringLiteral("Com Port Error"));
         return;
     }
+    // What arrived before the close is no answer to anything asked on this connection.
+    replies_.clear();
+    replyQuiet_->stop();
+    // A run held while the port was closed goes on with a poll: the idle reply it last saw
+    // may be long out of date.
+    idleUsed_ = true;
+    pollAfterLine_ = false;
     // A settings file that cannot be written does not undo the open.
     Put_Com_dat();
     ui.Command5->setEnabled(false);
@@ -34,6 +41,11 @@ void Form1::Command5_Click()
 void Form1::Command6_Click()
 {
     MSComm1->setPortOpen(false);
+    showPortClosed();
+}
+
+void Form1::showPortClosed()
+{
     ui.Command5->setEnabled(true);
     ui.Command6->setEnabled(false);
     ui.Command10->setEnabled(false);

@@ -1,5 +1,6 @@
-// The receive event: each arrival of data replaces Rcv_dat whole. Nothing is appended,
-// trimmed or parsed here; readers look at the first characters only.
+// The receive event. The module's replies are handed to Rcv_dat whole: text up to its last
+// CR at once, text without CR once the line has been quiet for a moment. Each hand-over
+// replaces Rcv_dat; readers look at its first characters only.
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "platform/serial_control.h"
@@ -7,17 +8,36 @@
 
 void Form1::MSComm1_OnComm()
 {
-    if (MSComm1->CommEvent() == SerialControl::comEvReceive)
-        Rcv_dat = MSComm1->Input();
+    if (MSComm1->CommEvent() != SerialControl::comEvReceive)
+        return;
+    // A reply split over two arrivals (as USB adapters deliver it) would otherwise be seen
+    // as two fragments, neither of which the module's status can be read from.
+    const ReplyAssembler::Taken taken = replies_.add(MSComm1->Input());
+    if (taken.lineFeedOfLast)
+        Rcv_dat += u'\n';
+    if (taken.complete)
+        takeReply(*taken.complete);
+    if (replies_.hasPending())
+        replyQuiet_->start();
+    else
+        replyQuiet_->stop();
+}
+
+void Form1::takeReply(const QString &reply)
+{
+    Rcv_dat = reply;
+    ++repliesTaken_;
 }
 
 void Form1::MSComm1_DeviceLost(const QString &reason)
 {
-    // The serial control has closed the port. Without a word the pump would go on writing
-    // its lines into nothing and end the run as if they had been spoken. The buttons stay
-    // as they are: CLOSE, then OPEN once the device is back, reconnects.
+    // The serial control has closed the port. The run ends here, and the window shows the
+    // port closed, so that one OPEN reconnects and nothing goes out until the operator asks.
     if (ending_)
         return;
+    if (Snd_flg == 1)
+        endRun(RunOutcome::PortLost);
+    showPortClosed();
     reportToConsole(QStringLiteral("COMが切断されました: ") + reason);
     MsgBox(
         this, QStringLiteral("COMが切断されました"), vbCritical, QStringLiteral("Com Port Error"));

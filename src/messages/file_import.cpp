@@ -19,22 +19,29 @@ QString sendTextFromLines(const QStringList &lines)
     return text;
 }
 
+QString importFailureMessage(const QString &path, const QString &error)
+{
+    return QStringLiteral("ファイルを読み込めません\n") + path + u'\n' + error;
+}
+
 void Form1::Command17_Click()
 {
     CommonDialog1.Filter = importFilter;
     CommonDialog1.FilterIndex = 1;
     if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty())
         return;
-    File_nam = CommonDialog1.FileName;
     QString error;
-    if (!Open_File_dat(&error)) {
+    if (!importFile(CommonDialog1.FileName, &error)) {
         // The send box stays as it was; the operator learns which file and why.
-        MsgBox(this,
-               QStringLiteral("ファイルを読み込めません\n") + File_nam + u'\n' + error,
-               vbCritical,
-               QStringLiteral("File Error"));
-        return;
+        MsgBox(this, importFailureMessage(File_nam, error), vbCritical, importFailureTitle);
     }
+}
+
+bool Form1::importFile(const QString &path, QString *error)
+{
+    File_nam = path;
+    if (!Open_File_dat(error))
+        return false;
     // The box is set once from the whole text: the same result as adding line by line,
     // without the cost growing with the square of the file's size.
     QStringList lines;
@@ -42,6 +49,7 @@ void Form1::Command17_Click()
         lines.append(importFile_.readLine());
     Close_File_dat();
     setText1_Text(sendTextFromLines(lines));
+    return true;
 }
 
 bool Form1::Open_File_dat(QString *error)

@@ -8,16 +8,34 @@ MessageBoxHandler &currentHandler()
     static MessageBoxHandler handler;
     return handler;
 }
+
+int boxesOpen = 0;
+
+// Counts a box as open for as long as it lives, also when its event loop is left by the
+// end of the program.
+struct OpenBox
+{
+    OpenBox() { ++boxesOpen; }
+    ~OpenBox() { --boxesOpen; }
+    OpenBox(const OpenBox &) = delete;
+    OpenBox &operator=(const OpenBox &) = delete;
+};
 } // namespace
 
 void MsgBox(QWidget *parent, const QString &prompt, int buttons, const QString &title)
 {
+    const OpenBox open;
     if (const MessageBoxHandler handler = currentHandler()) {
         handler(prompt, buttons, title);
         return;
     }
     QMessageBox box(QMessageBox::Critical, title, prompt, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool messageBoxIsOpen()
+{
+    return boxesOpen > 0;
 }
 
 MessageBoxHandler installMessageBoxHandler(MessageBoxHandler handler)

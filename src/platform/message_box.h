@@ -13,6 +13,9 @@ constexpr int vbCritical = 16;
 // the operator has closed it.
 void MsgBox(QWidget *parent, const QString &prompt, int buttons, const QString &title);
 
+// True while a message box is open: its event loop lets timers tick meanwhile.
+bool messageBoxIsOpen();
+
 // Tests answer message boxes without a window: the handler gets what would be shown and
 // returns at once. Returns the handler that was installed before; an empty one restores
 // the real box.

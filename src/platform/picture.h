@@ -4,6 +4,6 @@
 
 class QLabel;
 
-// Loads an icon file and shows it in the picture box. A file that cannot be loaded leaves
-// the picture as it was; returns false then.
+// Shows an icon file in the picture box. Each file is read at its first use and kept; a
+// file that cannot be loaded leaves the picture as it was and returns false.
 bool LoadPicture(QLabel *box, const QString &path);

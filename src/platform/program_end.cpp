@@ -10,13 +10,13 @@ std::function<void()> &currentHandler()
 }
 } // namespace
 
-void EndProgram()
+void EndProgram(int exitStatus)
 {
     if (const auto handler = currentHandler()) {
         handler();
         return;
     }
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(exitStatus);
 }
 
 std::function<void()> installEndProgramHandler(std::function<void()> handler)

@@ -32,5 +32,11 @@ void Form1::Check1_Click()
 
 void Form1::Command18_Click()
 {
+    // Pressed again while the run is stopping: the operator will not wait for a module that
+    // does not report idle; the run ends now.
+    if (Snd_flg == 1 && Stop_flg == 1) {
+        endRun(RunOutcome::Abandoned);
+        return;
+    }
     Stop_flg = 1;
 }

@@ -1,40 +1,60 @@
 // The line pump: on every tick of Timer1 it looks at the run and at the beginning of the
 // latest reply and takes one step. It polls the module with "STT", sends the next line on
 // an idle reply, reports an error reply, carries out a stop and repeats or ends the list.
-// It never clears Rcv_dat: a new reply arriving before the next tick is what holds the
-// next line back.
+//
+// Each idle report lets one line go: after a line, only an idle reply received after a poll
+// that followed the line lets the next one go (or ends the run), so a module that does not
+// acknowledge, or answers late, never gets a line while it is still speaking.
 #include "link/reply.h"
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
 void Form1::Timer1_Timer()
 {
-    // A tick that comes while the error box is open (the box runs its own event loop)
-    // would see the same error reply and open a second box.
-    if (Snd_flg == 0 || errorBoxOpen_)
+    // A tick that comes while a box is open (the box runs its own event loop) would act on
+    // the reply the box is about, or stack a second box on the first.
+    if (Snd_flg == 0 || messageBoxIsOpen())
         return;
-    const ReplyClass reply = classifyReply(Rcv_dat);
+    // A closed port holds the run: nothing written counts as sent. Bytes still on their way
+    // out are waited for, rather than queueing polls behind them.
+    if (!MSComm1->PortOpen() || MSComm1->bytesToWrite() > 0)
+        return;
+    ReplyClass reply = classifyReply(Rcv_dat);
     if (reply == ReplyClass::None) {
-        writeCommandLine(QStringLiteral("STT"));
+        pollModule();
         return;
     }
     ui.Text2->setText(Rcv_dat);
-    if (Stop_flg == 0 && reply != ReplyClass::Idle) {
-        if (reply == ReplyClass::Error)
-            speakErrorPath();
+    if (reply == ReplyClass::Idle && !idleReplyIsFresh())
+        reply = ReplyClass::Speaking;
+    if (Stop_flg == 1) {
+        // Stopping: no further line; an error reply is polled past without a second box.
+        if (reply == ReplyClass::Idle)
+            endRun(runHadError_ ? RunOutcome::ModuleError : RunOutcome::Stopped);
         else
-            writeCommandLine(QStringLiteral("STT"));
+            pollModule();
         return;
     }
-    if (Stop_flg == 1 && reply == ReplyClass::Speaking) {
-        writeCommandLine(QStringLiteral("STT"));
-        return;
+    if (reply == ReplyClass::Error)
+        speakErrorPath();
+    else if (reply == ReplyClass::Idle)
+        lineStep();
+    else
+        pollModule();
+}
+
+bool Form1::idleReplyIsFresh() const
+{
+    return !idleUsed_ || (pollAfterLine_ && repliesTaken_ > repliesAtPoll_);
+}
+
+void Form1::pollModule()
+{
+    writeCommandLine(QStringLiteral("STT"));
+    if (idleUsed_ && !pollAfterLine_) {
+        pollAfterLine_ = true;
+        repliesAtPoll_ = repliesTaken_;
     }
-    if (Stop_flg == 1 && reply == ReplyClass::Idle) {
-        endRun();
-        return;
-    }
-    lineStep();
 }
 
 void Form1::lineStep()
@@ -43,26 +63,33 @@ void Form1::lineStep()
         // The line goes out as stored: it keeps the CR that ended it in the send box.
         writeText(Snd_dat[Snd_cnt]);
         ++Snd_cnt;
+        idleUsed_ = true;
+        pollAfterLine_ = false;
     } else if (Rep_flg == 1) {
         Snd_cnt = 0;
     } else {
-        endRun();
+        endRun(RunOutcome::Spoken);
     }
 }
 
 void Form1::speakErrorPath()
 {
-    errorBoxOpen_ = true;
     MsgBox(this, QStringLiteral("送信データに誤りがあります"), vbCritical, QStringLiteral("Error"));
-    errorBoxOpen_ = false;
     writeCommandLine(QStringLiteral("CLR0"));
     writeCommandLine(QStringLiteral("STT"));
     ui.Text2->setText(Rcv_dat);
     Stop_flg = 1;
+    runHadError_ = true;
+    // The run ends on an idle reply to a poll written after the error was cleared.
+    idleUsed_ = true;
+    pollAfterLine_ = true;
+    repliesAtPoll_ = repliesTaken_;
 }
 
-void Form1::endRun()
+void Form1::endRun(RunOutcome outcome)
 {
     showIdleIcon();
     Snd_flg = 0;
+    runOutcome_ = outcome;
+    emit runEnded(outcome);
 }

@@ -47,4 +47,9 @@ void Form1::Command10_Click()
     Snd_cnt = 0;
     Snd_flg = 1;
     Stop_flg = 0;
+    // The first line may go on whatever idle report is at hand; each later one needs its own.
+    idleUsed_ = false;
+    pollAfterLine_ = false;
+    runHadError_ = false;
+    runOutcome_ = RunOutcome::Running;
 }

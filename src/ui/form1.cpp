@@ -18,6 +18,13 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(100);
+    replyQuiet_ = new QTimer(this);
+    replyQuiet_->setSingleShot(true);
+    replyQuiet_->setInterval(ReplyAssembler::quietGapMs);
+    connect(replyQuiet_, &QTimer::timeout, this, [this] {
+        if (const std::optional<QString> rest = replies_.flush())
+            takeReply(*rest);
+    });
 
     connect(MSComm1, &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
     // Queued: the box must not open inside the serial control's own error handler.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "link/reply_assembler.h"
 #include "platform/file_dialog.h"
 #include "platform/serial_control.h"
 #include "platform/text_file.h"
+#include "speak/run_outcome.h"
 #include "ui_form1.h"
 
 #include <QStringList>
@@ -57,6 +59,18 @@ public:
     void writeCommandLine(const QString &command) { writeText(command + u'\r'); }
     // True once the program is ending: handlers that wait return and write nothing more.
     bool isEnding() const { return ending_; }
+    // Fills the send box from a text file as FILE does once a file is chosen. False, with
+    // the reason in error, when the file cannot be imported; the send box is then untouched.
+    bool importFile(const QString &path, QString *error);
+    // Ends the program as 終了 does, with this exit status (a termination signal's).
+    void endProgram(int exitStatus = 0);
+
+    // How the last run ended; Running while one is active.
+    RunOutcome runOutcome() const { return runOutcome_; }
+
+signals:
+    // A speaking run has ended; runOutcome() tells how.
+    void runEnded(RunOutcome outcome);
 
 public slots:
     // Start-up and exit.
@@ -107,15 +121,30 @@ private:
     void Close_File_dat();
     void showIdleIcon();
     void showSpeakingIcon();
-    void endRun();
+    void endRun(RunOutcome outcome);
     void lineStep();
+    void pollModule();
+    bool idleReplyIsFresh() const;
     void speakErrorPath();
+    void takeReply(const QString &reply);
+    void showPortClosed();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
-    void endProgram();
     void refreshPortTooltips();
 
     std::unique_ptr<SerialControl> serial_;
     TextFileReader importFile_;
     bool ending_ = false;
-    bool errorBoxOpen_ = false;
+
+    // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
+    ReplyAssembler replies_;
+    QTimer *replyQuiet_ = nullptr;
+    quint64 repliesTaken_ = 0; // replies handed to Rcv_dat so far
+
+    // The pump uses each idle report once: after a line, the next line (or the end of the
+    // run) waits for an idle reply that came after a poll written after that line.
+    bool idleUsed_ = false;      // a line went out on the last idle reply
+    bool pollAfterLine_ = false; // a poll has been written since that line
+    quint64 repliesAtPoll_ = 0;  // repliesTaken_ when that poll went out
+    bool runHadError_ = false;   // the module reported an error during this run
+    RunOutcome runOutcome_ = RunOutcome::Running;
 };

@@ -48,7 +48,11 @@ TEST_F(Commands, QueriesShowTheAnswerWithTheRightBeginning)
         {"Command19", "VER\r", QStringLiteral("ve"), QString()},
         {"Command15", "STT\r", QStringLiteral("stt 1\r"), QStringLiteral("stt 1\r")},
         {"Command15", "STT\r", QStringLiteral("stt-1\r"), QStringLiteral("stt-1\r")},
-        {"Command15", "STT\r", QStringLiteral("stt 0\r\nextra"), QStringLiteral("stt 0\r\nextra")},
+        {"Command15",
+         "STT\r",
+         QStringLiteral("stt 0\r\nstt 1\r"),
+         QStringLiteral("stt 0\r\nstt 1\r")},
+        {"Command15", "STT\r", QStringLiteral("stt 2"), QStringLiteral("stt 2")},
         {"Command15", "STT\r", QStringLiteral("ver 1.00\r"), QString()},
         {"Command15", "STT\r", QStringLiteral(">"), QString()},
     };

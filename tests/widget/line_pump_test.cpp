@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -31,10 +32,13 @@ protected:
         form->setText1_Text(text);
         form->Command10_Click();
     }
-    // One tick of the pump; returns what it wrote.
+    // The reply arrives from the module, then the pump ticks; returns what it wrote.
     QStringList tick(const QString &received)
     {
-        form->Rcv_dat = received;
+        if (received.isEmpty())
+            form->Rcv_dat.clear();
+        else
+            serial->deliver(received);
         serial->written.clear();
         form->Timer1_Timer();
         return serial->written;
@@ -52,6 +56,7 @@ struct DecisionRow
 {
     const char *name;
     qint16 stop;
+    bool lineSent; // the first line went out on an idle reply before this tick
     const QString &received;
     QStringList writes;
     bool text2Set;
@@ -67,22 +72,29 @@ TEST_F(LinePump, EveryRowOfTheDecisionTable)
     const QString empty;
     const QString otherReply = QStringLiteral("stt 2\r");
     const QString line0 = QStringLiteral("MSGa\r");
+    // Stopping writes no further line and ends only on an idle reply; an idle reply that
+    // came before any poll after the last line is used up.
     const DecisionRow rows[] = {
-        {"none: empty", 0, empty, {poll}, false, 1, 0, 0},
-        {"none: version", 0, versionReply, {poll}, false, 1, 0, 0},
-        {"none: capitals", 1, capitals, {poll}, false, 1, 1, 0},
-        {"running idle", 0, idleReply, {line0}, true, 1, 0, 0},
-        {"running speaking", 0, speakingReply, {poll}, true, 1, 0, 0},
-        {"running error", 0, errorReply, {clear, poll}, true, 1, 1, 1},
-        {"running other", 0, otherReply, {poll}, true, 1, 0, 0},
-        {"stopping idle", 1, idleReply, {}, true, 0, 1, 0},
-        {"stopping speaking", 1, speakingReply, {poll}, true, 1, 1, 0},
-        {"stopping error", 1, errorReply, {line0}, true, 1, 1, 0},
-        {"stopping other", 1, otherReply, {line0}, true, 1, 1, 0},
+        {"none: empty", 0, false, empty, {poll}, false, 1, 0, 0},
+        {"none: version", 0, false, versionReply, {poll}, false, 1, 0, 0},
+        {"none: capitals", 1, false, capitals, {poll}, false, 1, 1, 0},
+        {"running idle", 0, false, idleReply, {line0}, true, 1, 0, 0},
+        {"running idle used up", 0, true, idleReply, {poll}, true, 1, 0, 0},
+        {"running speaking", 0, false, speakingReply, {poll}, true, 1, 0, 0},
+        {"running error", 0, false, errorReply, {clear, poll}, true, 1, 1, 1},
+        {"running other", 0, false, otherReply, {poll}, true, 1, 0, 0},
+        {"stopping idle", 1, false, idleReply, {}, true, 0, 1, 0},
+        {"stopping idle used up", 1, true, idleReply, {poll}, true, 1, 1, 0},
+        {"stopping speaking", 1, false, speakingReply, {poll}, true, 1, 1, 0},
+        {"stopping error", 1, false, errorReply, {poll}, true, 1, 1, 0},
+        {"stopping other", 1, false, otherReply, {poll}, true, 1, 1, 0},
     };
     for (const DecisionRow &row : rows) {
         SCOPED_TRACE(row.name);
         speak(QStringLiteral("MSGa\r\nMSGb\r\n"));
+        if (row.lineSent) {
+            ASSERT_EQ(tick(idleReply), QStringList{line0});
+        }
         form->Stop_flg = row.stop;
         control<QLineEdit>("Text2")->setText(QStringLiteral("before"));
         boxes.boxes.clear();
@@ -113,6 +125,7 @@ TEST_F(LinePump, LineStepTable)
 {
     speak(QStringLiteral("MSGa\r\nMSGb\r\n"));
     ASSERT_EQ(form->Snd_max, 2);
+    tick(speakingReply);
     const struct
     {
         qint16 count;
@@ -131,6 +144,9 @@ TEST_F(LinePump, LineStepTable)
         form->Snd_flg = 1;
         form->Snd_cnt = row.count;
         form->Rep_flg = row.repeat;
+        // Each row on a fresh idle report: one that answers a poll written after the
+        // row before.
+        tick(speakingReply);
         EXPECT_EQ(tick(idleReply), row.writes);
         EXPECT_EQ(form->Snd_cnt, row.countAfter);
         EXPECT_EQ(form->Snd_flg, row.sndFlgAfter);
@@ -181,17 +197,20 @@ TEST_F(LinePump, FirstTickActsOnWhateverReplyIsThere)
     EXPECT_EQ(boxes.boxes.size(), 1);
 }
 
-TEST_F(LinePump, UnchangedIdleReplySendsOneLinePerTick)
+TEST_F(LinePump, EachIdleReportLetsOneLineGo)
 {
-    // In the send box a lone LF is a line break like CR LF, so every line keeps a CR.
+    // A module that does not acknowledge lines: the idle report that let a line go is used
+    // up, so a poll goes between every two lines. In the send box a lone LF is a line break
+    // like CR LF, so every line keeps a CR.
     speak(QStringLiteral("MSG1\r\n\r\nMSG3\nMSG4"));
-    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSG1\r")});
-    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("\r")});
-    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSG3\r")});
-    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSG4\r")});
+    for (const char *line : {"MSG1\r", "\r", "MSG3\r", "MSG4\r"}) {
+        EXPECT_EQ(tick(idleReply), QStringList{QString::fromLatin1(line)});
+        EXPECT_EQ(tick(idleReply), QStringList{poll});
+    }
     // The empty last element is never written.
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
+    EXPECT_EQ(form->runOutcome(), RunOutcome::Spoken);
 }
 
 TEST_F(LinePump, RepeatStartsTheListAgain)
@@ -200,47 +219,61 @@ TEST_F(LinePump, RepeatStartsTheListAgain)
     EXPECT_EQ(form->Rep_flg, 1);
     speak(QStringLiteral("MSGa"));
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_cnt, 0);
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
     // Unchecked before the list is exhausted: the run ends there.
     control<QCheckBox>("Check1")->click();
     EXPECT_EQ(form->Rep_flg, 0);
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
 }
 
 TEST_F(LinePump, StopInEverySituation)
 {
+    const QString lineA = QStringLiteral("MSGa\r");
     // No run: nothing, and the next press clears the request.
     form->Command18_Click();
     EXPECT_EQ(form->Stop_flg, 1);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     speak(QStringLiteral("MSGa\r\nMSGb"));
     EXPECT_EQ(form->Stop_flg, 0);
-    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
+    EXPECT_EQ(tick(idleReply), QStringList{lineA});
 
     // Module speaking: polls go on until idle, then the run ends with no further line.
     form->Command18_Click();
     EXPECT_EQ(tick(speakingReply), QStringList{poll});
     EXPECT_EQ(tick(QStringLiteral(">\r")), QStringList{poll});
-    EXPECT_EQ(tick(speakingReply), QStringList{poll});
+    EXPECT_TRUE(tick(idleReply).isEmpty());
+    EXPECT_EQ(form->Snd_flg, 0);
+    EXPECT_EQ(form->runOutcome(), RunOutcome::Stopped);
+
+    // Stopped right after a line went out: the idle report that let it go does not end
+    // the run while the module speaks that line; the next one does.
+    speak(QStringLiteral("MSGa\r\nMSGb"));
+    EXPECT_EQ(tick(idleReply), QStringList{lineA});
+    form->Command18_Click();
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
 
-    // Module idle: the next tick ends the run.
+    // An error or other status reply while stopping: polled past, no line, no box.
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(idleReply);
     form->Command18_Click();
-    form->Command18_Click();
-    EXPECT_TRUE(tick(idleReply).isEmpty());
-    EXPECT_EQ(form->Snd_flg, 0);
-
-    // An error or other status reply: a line step as on an idle reply.
-    speak(QStringLiteral("MSGa\r\nMSGb"));
-    form->Command18_Click();
-    EXPECT_EQ(tick(errorReply), QStringList{QStringLiteral("MSGa\r")});
-    EXPECT_EQ(tick(QStringLiteral("stt 9\r")), QStringList{QStringLiteral("MSGb\r")});
+    EXPECT_EQ(tick(errorReply), QStringList{poll});
+    EXPECT_EQ(tick(QStringLiteral("stt 9\r")), QStringList{poll});
     EXPECT_TRUE(boxes.boxes.isEmpty());
+    EXPECT_EQ(form->Snd_cnt, 1);
+
+    // 中止 again while stopping: the run ends at once, without an idle report.
+    form->Command18_Click();
+    EXPECT_EQ(form->Snd_flg, 0);
+    EXPECT_EQ(form->runOutcome(), RunOutcome::Abandoned);
+    EXPECT_EQ(picture(), icon("MISC13.ICO"));
+    EXPECT_TRUE(tick(QStringLiteral("stt 9\r")).isEmpty());
 }
 
 TEST_F(LinePump, ARejectedPressLeavesTheRunAsItWas)
@@ -270,7 +303,9 @@ TEST_F(LinePump, ANewPressRestartsFromTheNewFirstLine)
     EXPECT_EQ(form->Stop_flg, 0);
     EXPECT_EQ(form->Snd_cnt, 0);
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGx\r")});
+    tick(speakingReply);
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGy\r")});
+    tick(speakingReply);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
 }
@@ -299,11 +334,12 @@ TEST_F(LinePump, OneBoxPerErrorEvenWhenTicksComeWhileItIsOpen)
     EXPECT_TRUE(writtenWhileOpen.isEmpty());
     EXPECT_EQ(form->Stop_flg, 1);
     EXPECT_EQ(form->Snd_flg, 1);
-    // The error reply still there on the next tick: a line step, no second box.
-    EXPECT_EQ(tick(errorReply), QStringList{QStringLiteral("MSGa\r")});
+    // The error reply again on the next tick: polled past, no line, no second box.
+    EXPECT_EQ(tick(errorReply), QStringList{poll});
     EXPECT_EQ(boxes.boxes.size(), 1);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
+    EXPECT_EQ(form->runOutcome(), RunOutcome::ModuleError);
 }
 
 TEST_F(LinePump, ErrorPathShowsTheReplyAtTheEnd)
@@ -358,20 +394,21 @@ TEST_F(LinePump, IconFollowsTheModuleDuringARunOnly)
     EXPECT_EQ(iconTick(idleReply), idle);
 }
 
-TEST_F(LinePump, MissingIconsKeepThePictureAndTheRunStillEnds)
+TEST_F(LinePump, IconsAreReadOnceAndAMissingOneKeepsThePicture)
 {
+    const QImage idle = icon("MISC13.ICO");
+    QFile::remove(work.file("icon/MISC15.ICO"));
     speak(QStringLiteral("MSGa"));
     form->Rcv_dat = speakingReply;
     form->Timer2_Timer();
-    const QImage speaking = picture();
-    QDir(work.file("icon")).removeRecursively();
-    form->Rcv_dat = idleReply;
-    form->Timer2_Timer();
-    EXPECT_EQ(picture(), speaking);
+    EXPECT_EQ(picture(), idle);
+    // The idle icon was read at start-up: gone from the disk, it still shows.
+    QFile::remove(work.file("icon/MISC13.ICO"));
     tick(idleReply);
+    tick(speakingReply);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
-    EXPECT_EQ(picture(), speaking);
+    EXPECT_EQ(picture(), idle);
 }
 
 TEST_F(LinePump, IconsAreLookedUpUnderTheCurrentDirectoryEachTime)
@@ -384,14 +421,50 @@ TEST_F(LinePump, IconsAreLookedUpUnderTheCurrentDirectoryEachTime)
     EXPECT_EQ(picture(), icon("MISC13.ICO"));
 }
 
-TEST_F(LinePump, CloseDuringARunKeepsItArmed)
+TEST_F(LinePump, AClosedPortHoldsTheRunAndOpenGoesOnWithAPoll)
 {
     speak(QStringLiteral("MSGa\r\nMSGb"));
     tick(idleReply);
     form->Command6_Click();
+    tick(speakingReply);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 1);
-    EXPECT_EQ(form->Snd_cnt, 2);
+    EXPECT_EQ(form->Snd_cnt, 1);
+    form->Command5_Click();
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGb\r")});
+}
+
+TEST_F(LinePump, NothingGoesOutWhileEarlierBytesAreStillLeaving)
+{
+    speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(idleReply);
+    serial->pendingBytes = 100;
+    EXPECT_TRUE(tick(speakingReply).isEmpty());
+    serial->pendingBytes = 0;
+    EXPECT_EQ(tick(speakingReply), QStringList{poll});
+}
+
+TEST_F(LinePump, DeviceLossEndsTheRunAndShowsThePortClosed)
+{
+    speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(idleReply);
+    form->Rcv_dat = speakingReply;
+    form->Timer2_Timer();
+    serial->setPortOpen(false);
+    emit serial->deviceLost(QStringLiteral("gone"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->Snd_flg, 0);
+    EXPECT_EQ(form->runOutcome(), RunOutcome::PortLost);
+    EXPECT_EQ(picture(), icon("MISC13.ICO"));
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMが切断されました"));
+    for (const auto &[name, enabled] :
+         {std::pair{"Command5", true}, {"Command6", false}, {"Command10", false}})
+        EXPECT_EQ(control<QPushButton>(name)->isEnabled(), enabled) << name;
+    // One OPEN reconnects, and nothing goes out until the operator asks.
+    form->Command5_Click();
+    EXPECT_TRUE(tick(idleReply).isEmpty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -135,22 +136,42 @@ TEST_F(Port, WritesWhileClosedGoNowhere)
     EXPECT_EQ(serial->written, QStringList{QStringLiteral("STT\r")});
 }
 
-TEST_F(Port, EachReceiveEventReplacesTheReceivedText)
+TEST_F(Port, EachWholeReplyReplacesTheReceivedText)
 {
     openPort();
-    serial->deliver(QStringLiteral("stt 0\r"));
-    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 0\r"));
-    serial->deliver(QStringLiteral("ver"));
-    EXPECT_EQ(form->Rcv_dat, QStringLiteral("ver"));
-    serial->deliver(QStringLiteral("stt 1\rstt 0\r"));
-    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
+    // Each arrival, and what Rcv_dat holds after it: whole replies only, up to the last CR
+    // (and an LF after it); what follows waits for its own CR.
+    const struct
+    {
+        const char *arrival;
+        const char *received;
+    } arrivals[] = {
+        {"stt 0\r", "stt 0\r"},
+        {"st", "stt 0\r"},
+        {"t 1\r", "stt 1\r"},
+        {"stt 1\rstt 0\r", "stt 1\rstt 0\r"},
+        {"ver 1.00\r", "ver 1.00\r"},
+        {"\n", "ver 1.00\r\n"},
+        {"stt 0\r\nst", "stt 0\r\n"},
+        {"t 1\r\n", "stt 1\r\n"},
+        {"ver", "stt 1\r\n"},
+    };
+    for (const auto &step : arrivals) {
+        SCOPED_TRACE(step.arrival);
+        serial->deliver(QString::fromLatin1(step.arrival));
+        EXPECT_EQ(form->Rcv_dat, QString::fromLatin1(step.received));
+    }
+    // Text without CR is heard once the line has been quiet for a moment.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->Rcv_dat == QLatin1String("ver"); }, 1000));
     // Other events (a modem line, an error) leave it.
     serial->raiseEvent(1001);
-    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
-    // Closing and opening again keeps it.
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("ver"));
+    // Closing and opening again keeps it; a piece left from before the close is dropped.
+    serial->deliver(QStringLiteral("stt"));
     form->Command6_Click();
     form->Command5_Click();
-    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\rstt 0\r"));
+    serial->deliver(QStringLiteral(" 0\r"));
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral(" 0\r"));
 }
 
 // The port settings file read at start-up: its first field becomes the port box's text.
