@@ -84,6 +84,7 @@ void checkTick(const Before &b)
     if (b.reply == ReplyClass::None) {
         // No status in the reply: ask for it, nothing else.
         FUZZ_CHECK(written == QStringList{poll} && f.Snd_cnt == b.cnt && f.Snd_flg == 1);
+        console.polledSince = true;
         return;
     }
     if (f.Snd_cnt == b.cnt + 1) {
@@ -159,6 +160,8 @@ void reset()
     f.Snd_cnt = 0;
     f.Snd_max = 0;
     f.Snd_dat.clear();
+    // A CR completes whatever piece of a reply is still waiting for one.
+    console.serial->deliver(QStringLiteral("\r"));
     f.Rcv_dat.clear();
     f.ui.Check1->setChecked(false);
     f.Check1_Click();
