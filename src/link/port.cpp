@@ -27,10 +27,9 @@ void Form1::Command5_Click()
     // What arrived before the close is no answer to anything asked on this connection.
     replies_.clear();
     replyQuiet_->stop();
-    // A run held while the port was closed goes on with a poll: the idle reply it last saw
-    // may be long out of date.
-    idleUsed_ = true;
-    pollAfterLine_ = false;
+    // A run goes on with a poll: the idle reply it last saw may be long out of date, or
+    // come from another module.
+    repliesAtOpen_ = repliesTaken_;
     // A settings file that cannot be written does not undo the open.
     Put_Com_dat();
     ui.Command5->setEnabled(false);

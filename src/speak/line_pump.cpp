@@ -45,6 +45,9 @@ void Form1::Timer1_Timer()
 
 bool Form1::idleReplyIsFresh() const
 {
+    // A reply from before the port was last opened says nothing of the module now there.
+    if (repliesTaken_ <= repliesAtOpen_)
+        return false;
     return !idleUsed_ || (pollAfterLine_ && repliesTaken_ > repliesAtPoll_);
 }
 

@@ -138,7 +138,8 @@ private:
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;
     QTimer *replyQuiet_ = nullptr;
-    quint64 repliesTaken_ = 0; // replies handed to Rcv_dat so far
+    quint64 repliesTaken_ = 0;  // replies handed to Rcv_dat so far
+    quint64 repliesAtOpen_ = 0; // repliesTaken_ when the port was last opened
 
     // The pump uses each idle report once: after a line, the next line (or the end of the
     // run) waits for an idle reply that came after a poll written after that line.

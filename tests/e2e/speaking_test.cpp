@@ -17,27 +17,97 @@ protected:
     QStringList simArguments() const override { return {"--char-ms", "30"}; }
 };
 
-TEST_F(Speaking, LinesGoOutInOrderEachAfterAnIdleReply)
+TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
 {
-    speak(QStringLiteral("MSGあいう\r\n\r\nMSGｶｷｸ、かきく\r\n"));
-    ASSERT_TRUE(waitForRunEnd());
-    EXPECT_EQ(linesReceived(),
-              (QList<QByteArray>{
-                  cp932::encode(u"MSGあいう\r"), "\r", cp932::encode(u"MSGｶｷｸ、かきく\r")}));
-    // Every line follows an idle report, which is the last thing the module said before it.
-    QByteArray lastAnswer;
-    int lines = 0;
-    for (const SimLogRecord &record : sim->log()) {
-        if (!record.in) {
-            lastAnswer = record.bytes;
-        } else if (record.bytes != "STT\r") {
-            ++lines;
-            EXPECT_TRUE(lastAnswer.endsWith("stt 0\r")) << lastAnswer.toStdString();
+    const QString text = QStringLiteral("MSGあいう\r\n\r\nMSGｶｷｸ、かきく\r\n");
+    const QList<QByteArray> lines{
+        cp932::encode(u"MSGあいう\r"), "\r", cp932::encode(u"MSGｶｷｸ、かきく\r")};
+    // Modules that acknowledge, that do not, that answer in pieces, and that report being
+    // busy in words of their own.
+    const QStringList modules[] = {{"--char-ms", "5"},
+                                   {"--char-ms", "5", "--quiet"},
+                                   {"--char-ms", "5", "--split"},
+                                   {"--char-ms", "5", "--busy-status", "stt 2"}};
+    for (const QStringList &arguments : modules) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        form->Command6_Click();
+        sim.reset();
+        sim = std::make_unique<SimModule>(arguments);
+        form->Command5_Click();
+        speak(text);
+        ASSERT_TRUE(waitForRunEnd());
+        EXPECT_EQ(linesReceived(), lines);
+        // Every line follows an idle report that answered a poll written after the line
+        // before it: the module has finished that line.
+        QByteArray said;
+        bool polledSinceLine = true;
+        bool idleSincePoll = false;
+        int spoken = 0;
+        for (const SimLogRecord &record : sim->log()) {
+            if (!record.in) {
+                said += record.bytes;
+                idleSincePoll = idleSincePoll || (polledSinceLine && said.endsWith("stt 0\r"));
+            } else if (record.bytes == "STT\r") {
+                polledSinceLine = true;
+            } else {
+                ++spoken;
+                EXPECT_TRUE(said.endsWith("stt 0\r")) << said.right(20).toStdString();
+                EXPECT_TRUE(spoken == 1 || idleSincePoll) << spoken;
+                polledSinceLine = idleSincePoll = false;
+            }
         }
+        EXPECT_EQ(spoken, 3);
+        EXPECT_TRUE(boxes.boxes.isEmpty());
     }
-    EXPECT_EQ(lines, 3);
-    EXPECT_TRUE(boxes.boxes.isEmpty());
-    EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGあいう\r\n\r\nMSGｶｷｸ、かきく\r\n"));
+    EXPECT_EQ(form->Text1_Text(), text);
+}
+
+TEST_F(SlowSpeaking, CloseMidRunHoldsItAndOpenGoesOnWithAPoll)
+{
+    const QList<QByteArray> lines{cp932::encode(u"MSGあいうえお\r"),
+                                  cp932::encode(u"MSGかきくけこ\r")};
+    speak(QStringLiteral("MSGあいうえお\r\nMSGかきくけこ"));
+    ASSERT_TRUE(sim->waitForReceived(lines[0], 5000));
+    form->findChild<QPushButton *>(QStringLiteral("Command6"))->click();
+    const qsizetype heard = sim->received().size();
+    sim->waitUntil([] { return false; }, 500);
+    EXPECT_EQ(sim->received().size(), heard);
+    EXPECT_EQ(form->Snd_flg, 1);
+    form->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(linesReceived(), lines);
+    EXPECT_TRUE(sim->received().mid(heard).startsWith("STT\r"));
+}
+
+TEST_F(SlowSpeaking, StoppingSendsNoFurtherLineWhateverTheModuleReports)
+{
+    const QString text = QStringLiteral("MSGあいうえお\r\nMSGかきくけこ\r\nMSGさしすせそ");
+    const QByteArray first = cp932::encode(u"MSGあいうえお\r");
+    // While busy the module reports an error, then something neither idle nor speaking:
+    // the first stops the run through the error box, the second through 中止.
+    const struct
+    {
+        const char *busyStatus;
+        int boxes;
+    } rows[] = {{"stt-1", 1}, {"stt 2", 0}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.busyStatus);
+        form->Command6_Click();
+        sim.reset();
+        sim = std::make_unique<SimModule>(
+            QStringList{"--char-ms", "40", "--busy-status", row.busyStatus});
+        form->Command5_Click();
+        boxes.boxes.clear();
+        speak(text);
+        ASSERT_TRUE(sim->waitUntil(
+            [&] { return form->Stop_flg == 1 || form->Rcv_dat.startsWith(u"stt 2"); }, 5000));
+        if (row.boxes == 0)
+            form->findChild<QPushButton *>(QStringLiteral("Command18"))->click();
+        ASSERT_TRUE(waitForRunEnd());
+        EXPECT_EQ(sim->received().count("MSG"), 1);
+        EXPECT_TRUE(sim->received().contains(first));
+        EXPECT_EQ(boxes.boxes.size(), row.boxes);
+    }
 }
 
 TEST_F(SlowSpeaking, RepeatLoopsUntilStopThenEndsAtTheNextIdleReport)
