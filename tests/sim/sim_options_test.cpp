@@ -21,6 +21,9 @@ TEST(SimOptions, NoArgumentsRunWithDefaults)
     EXPECT_FALSE(parsed.options.silent);
     EXPECT_FALSE(parsed.options.split);
     EXPECT_EQ(parsed.options.charMs, 80);
+    EXPECT_EQ(parsed.options.busyStatus, "stt 1");
+    EXPECT_FALSE(parsed.options.neverIdle);
+    EXPECT_EQ(parsed.options.byteRate, 0);
 }
 
 TEST(SimOptions, EverySwitchIsRead)
@@ -33,7 +36,12 @@ TEST(SimOptions, EverySwitchIsRead)
                                        "--silent",
                                        "--split",
                                        "--char-ms",
-                                       "25"});
+                                       "25",
+                                       "--busy-status",
+                                       "stt 2",
+                                       "--no-idle",
+                                       "--byte-rate",
+                                       "3840"});
     ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
     EXPECT_EQ(parsed.options.linkPath, "/tmp/com1");
     EXPECT_EQ(parsed.options.logPath, "/tmp/sim.log");
@@ -41,6 +49,9 @@ TEST(SimOptions, EverySwitchIsRead)
     EXPECT_TRUE(parsed.options.silent);
     EXPECT_TRUE(parsed.options.split);
     EXPECT_EQ(parsed.options.charMs, 25);
+    EXPECT_EQ(parsed.options.busyStatus, "stt 2");
+    EXPECT_TRUE(parsed.options.neverIdle);
+    EXPECT_EQ(parsed.options.byteRate, 3840);
 }
 
 struct CharMsCase
@@ -114,13 +125,33 @@ INSTANTIATE_TEST_SUITE_P(Table,
                                            QStringList{"--log", "a", "--log", "b"},
                                            QStringList{"--bogus"},
                                            QStringList{"extra"},
-                                           QStringList{"--quiet", "extra"}));
+                                           QStringList{"--quiet", "extra"},
+                                           QStringList{"--busy-status"},
+                                           QStringList{"--busy-status", ""},
+                                           QStringList{"--busy-status", "stt\r2"},
+                                           QStringList{"--busy-status", "stt\t2"},
+                                           QStringList{"--busy-status", "stt １"},
+                                           QStringList{"--busy-status", QString(65, u'x')},
+                                           QStringList{"--busy-status", "a", "--busy-status", "b"},
+                                           QStringList{"--byte-rate"},
+                                           QStringList{"--byte-rate", "0"},
+                                           QStringList{"--byte-rate", "10000001"},
+                                           QStringList{"--byte-rate", "3840.5"},
+                                           QStringList{"--byte-rate", "1", "--byte-rate", "2"}));
 
 TEST(SimOptions, UsageNamesEveryOption)
 {
     const QString usage = simUsage();
-    for (const char *option :
-         {"--link", "--log", "--char-ms", "--quiet", "--silent", "--split", "--help"})
+    for (const char *option : {"--link",
+                               "--log",
+                               "--char-ms",
+                               "--quiet",
+                               "--silent",
+                               "--split",
+                               "--busy-status TEXT",
+                               "--no-idle",
+                               "--byte-rate N",
+                               "--help"})
         EXPECT_TRUE(usage.contains(option)) << option;
 }
 

@@ -24,6 +24,7 @@ struct AnswerCase
 {
     const char *command;
     const char *answer;
+    QStringList arguments = {}; // the simulator's switches
 };
 
 void PrintTo(const AnswerCase &c, std::ostream *os)
@@ -37,7 +38,7 @@ class AnswerOverTerminal : public ::testing::TestWithParam<AnswerCase>
 
 TEST_P(AnswerOverTerminal, ComesBackExactly)
 {
-    SimModule sim;
+    SimModule sim(GetParam().arguments);
     ASSERT_FALSE(sim.ptyPath().isEmpty());
     PtyClient console(sim.ptyPath());
     ASSERT_TRUE(console.isOpen());
@@ -59,6 +60,16 @@ INSTANTIATE_TEST_SUITE_P(Commands,
                                            AnswerCase{"BAD\rSTT\r", "?\rstt-1\r"},
                                            AnswerCase{"BAD\rSSD01\rCLR0\r", "?\r?\r>\r"},
                                            AnswerCase{"SSD01\rSSD02\r", ">\r?\r"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    StatusSwitches,
+    AnswerOverTerminal,
+    ::testing::Values(AnswerCase{"SSD01\rSTT\r", ">\rstt 2\r", {"--busy-status", "stt 2"}},
+                      AnswerCase{"STT\r", "stt 0\r", {"--busy-status", "stt 2"}},
+                      AnswerCase{"STT\rVER\r", "stt 1\rver 1.00\r", {"--no-idle"}},
+                      AnswerCase{"BAD\rSTT\r", "?\rstt-1\r", {"--no-idle"}},
+                      AnswerCase{"STT\r", "stt-1\r", {"--no-idle", "--busy-status", "stt-1"}},
+                      AnswerCase{"VER\rSTT\r", "ver 1.00\rstt 0\r", {"--byte-rate", "100"}}));
 
 TEST(SimTerminal, KanaInCp932IsSpokenUntilItsTimeIsUp)
 {
@@ -126,6 +137,27 @@ TEST(SimTerminal, SplitWritesEachAnswerInTwoPartsAboutFortyMillisecondsApart)
     EXPECT_EQ(out[1].bytes, "1.00\r");
     EXPECT_GE(out[1].seconds - out[0].seconds, 0.030);
     EXPECT_LT(out[1].seconds - out[0].seconds, 2.0);
+}
+
+TEST(SimTerminal, ByteRateReadsNoFasterThanTheLine)
+{
+    constexpr int rate = 4000;
+    SimModule sim({"--byte-rate", QString::number(rate)});
+    PtyClient console(sim.ptyPath());
+    // 250 commands, 1,000 bytes: a quarter of a second on this line.
+    const QByteArray commands = QByteArray("VER\r").repeated(250);
+    ASSERT_TRUE(console.write(commands));
+    EXPECT_EQ(console.readUntil(QByteArray("ver 1.00\r").repeated(250), 5000),
+              QByteArray("ver 1.00\r").repeated(250));
+    ASSERT_TRUE(sim.waitUntil([&] { return sim.received() == commands; }, 2000));
+
+    const QList<SimLogRecord> in = recordsOf(sim.log(), true);
+    ASSERT_GE(in.size(), 2);
+    // One burst at once, the rest at the rate: no read is larger than a burst of 10 ms.
+    for (const SimLogRecord &record : in)
+        EXPECT_LE(record.bytes.size(), rate / 100);
+    const double span = in.constLast().seconds - in.constFirst().seconds;
+    EXPECT_GE(span, (commands.size() - rate / 100) / double(rate) - 0.005);
 }
 
 TEST(SimTerminal, LogRecordsEveryChunkInBothDirectionsExactly)

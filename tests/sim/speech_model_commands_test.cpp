@@ -132,6 +132,55 @@ TEST(SpeechModelLatch, ErrorOutranksBusyInTheStatus)
     EXPECT_EQ(answerTo(model, "STT", 40), "stt 1\r");
 }
 
+struct StatusCase
+{
+    const char *name;
+    QByteArray busyStatus; // --busy-status
+    bool neverIdle;        // --no-idle
+    const char *idle;
+    const char *busy;
+};
+
+void PrintTo(const StatusCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class StatusAnswer : public ::testing::TestWithParam<StatusCase>
+{
+};
+
+TEST_P(StatusAnswer, FollowsTheBusyStatusAndNoIdleSwitchesAndTheLatchOutranksThem)
+{
+    const StatusCase &c = GetParam();
+    ModelSettings settings;
+    settings.busyStatus = c.busyStatus;
+    settings.neverIdle = c.neverIdle;
+    SpeechModel model(settings);
+    EXPECT_EQ(answerTo(model, "STT", 0), QByteArray(c.idle) + '\r');
+    // Commands are carried out and acknowledged whatever the status says.
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 0), ">\r"); // busy for 400 ms
+    EXPECT_EQ(answerTo(model, "STT", 399), QByteArray(c.busy) + '\r');
+    EXPECT_EQ(answerTo(model, "BAD", 399), "?\r");
+    EXPECT_EQ(answerTo(model, "STT", 399), "stt-1\r");
+    EXPECT_EQ(answerTo(model, "CLR0", 400), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 400), QByteArray(c.idle) + '\r');
+    ASSERT_EQ(answerTo(model, "SSD01", 400), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 899), QByteArray(c.busy) + '\r');
+    ASSERT_EQ(answerTo(model, "EEP01あ", 900), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 1199), QByteArray(c.busy) + '\r');
+    EXPECT_EQ(answerTo(model, "STT", 1200), QByteArray(c.idle) + '\r');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches,
+    StatusAnswer,
+    ::testing::Values(StatusCase{"default", "stt 1", false, "stt 0", "stt 1"},
+                      StatusCase{"busy stt 2", "stt 2", false, "stt 0", "stt 2"},
+                      StatusCase{"busy stt-1", "stt-1", false, "stt 0", "stt-1"},
+                      StatusCase{"no idle", "stt 1", true, "stt 1", "stt 1"},
+                      StatusCase{"no idle, busy stt 2", "stt 2", true, "stt 2", "stt 2"}));
+
 struct TextCase
 {
     const char *name;

@@ -69,10 +69,15 @@ int main(int argc, char **argv)
     setup.inputFd = ::isatty(STDIN_FILENO) ? -1 : STDIN_FILENO;
     setup.stop = &stopSignals;
     setup.log = &log;
-    setup.model = ModelSettings{options.charMs, options.quiet, options.silent};
+    setup.model.charMs = options.charMs;
+    setup.model.quiet = options.quiet;
+    setup.model.silent = options.silent;
+    setup.model.busyStatus = options.busyStatus;
+    setup.model.neverIdle = options.neverIdle;
     setup.split = options.split;
     setup.flood
         = FloodSource::Limits{std::int64_t(options.floodSeconds) * 1000, options.floodBytes};
+    setup.byteRate = options.byteRate;
     setup.start = start;
     SimServer server(setup);
     return server.run();

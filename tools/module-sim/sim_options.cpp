@@ -9,6 +9,8 @@ namespace {
 constexpr int maxCharMs = 60000;
 constexpr int maxFloodSeconds = 86400;
 constexpr std::int64_t maxFloodBytes = std::int64_t(1) << 40;
+constexpr std::int64_t maxByteRate = 10000000;
+constexpr qsizetype maxStatusLength = 64;
 
 const QCommandLineOption helpOption(QStringList{"h", "help"});
 const QCommandLineOption linkOption("link", QString(), "PATH");
@@ -19,6 +21,9 @@ const QCommandLineOption splitOption("split");
 const QCommandLineOption charMsOption("char-ms", QString(), "N");
 const QCommandLineOption floodOption("flood", QString(), "SECONDS");
 const QCommandLineOption floodBytesOption("flood-bytes", QString(), "N");
+const QCommandLineOption busyStatusOption("busy-status", QString(), "TEXT");
+const QCommandLineOption noIdleOption("no-idle");
+const QCommandLineOption byteRateOption("byte-rate", QString(), "N");
 
 SimArguments failure(const QString &error)
 {
@@ -41,6 +46,15 @@ std::optional<std::int64_t> positiveNumber(const QString &text, std::int64_t max
     return value;
 }
 
+// A status answer must be one line of printable ASCII: the console reads up to the CR.
+bool isStatusText(const QString &text)
+{
+    return !text.isEmpty() && text.size() <= maxStatusLength
+           && std::all_of(text.begin(), text.end(), [](QChar c) {
+                  return c.unicode() >= 0x20 && c.unicode() < 0x7f;
+              });
+}
+
 } // namespace
 
 SimArguments parseSimArguments(const QStringList &arguments)
@@ -55,7 +69,10 @@ SimArguments parseSimArguments(const QStringList &arguments)
                        splitOption,
                        charMsOption,
                        floodOption,
-                       floodBytesOption});
+                       floodBytesOption,
+                       busyStatusOption,
+                       noIdleOption,
+                       byteRateOption});
     if (!parser.parse(arguments))
         return failure(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -66,8 +83,13 @@ SimArguments parseSimArguments(const QStringList &arguments)
         result.action = SimArguments::Action::ShowHelp;
         return result;
     }
-    for (const QCommandLineOption *single :
-         {&linkOption, &logOption, &charMsOption, &floodOption, &floodBytesOption}) {
+    for (const QCommandLineOption *single : {&linkOption,
+                                             &logOption,
+                                             &charMsOption,
+                                             &floodOption,
+                                             &floodBytesOption,
+                                             &busyStatusOption,
+                                             &byteRateOption}) {
         if (parser.values(*single).size() > 1)
             return failure("option given twice: --" + single->names().constFirst());
     }
@@ -110,6 +132,22 @@ SimArguments parseSimArguments(const QStringList &arguments)
                 QString("--flood-bytes needs a whole number from 1 to %1").arg(maxFloodBytes));
         options.floodBytes = *bytes;
     }
+    if (parser.isSet(busyStatusOption)) {
+        const QString text = parser.value(busyStatusOption);
+        if (!isStatusText(text))
+            return failure(QString("--busy-status needs 1 to %1 printable ASCII characters")
+                               .arg(maxStatusLength));
+        options.busyStatus = text.toLatin1();
+    }
+    options.neverIdle = parser.isSet(noIdleOption);
+    if (parser.isSet(byteRateOption)) {
+        const std::optional<std::int64_t> rate
+            = positiveNumber(parser.value(byteRateOption), maxByteRate);
+        if (!rate)
+            return failure(
+                QString("--byte-rate needs a whole number from 1 to %1").arg(maxByteRate));
+        options.byteRate = *rate;
+    }
     result.action = SimArguments::Action::Run;
     return result;
 }
@@ -129,6 +167,16 @@ QString simUsage()
         "  --quiet        do not acknowledge commands with '>' or '?'\n"
         "  --silent       answer nothing at all\n"
         "  --split        write every answer in two parts, 40 ms apart\n"
+        "  --busy-status TEXT\n"
+        "                 while busy (speaking, chime, storing) answer STT with TEXT and CR\n"
+        "                 instead of 'stt 1', e.g. 'stt 2'; idle is still 'stt 0' and a\n"
+        "                 latched error still 'stt-1'\n"
+        "  --no-idle      never report idle: where STT would be answered 'stt 0' answer as\n"
+        "                 while busy ('stt 1', or the --busy-status text); commands are still\n"
+        "                 carried out and acknowledged as usual\n"
+        "  --byte-rate N  read at most N bytes a second from the line (1 to 10000000), as a\n"
+        "                 real line does: 38400 bit/s 8N1 is 3840; a console writing faster\n"
+        "                 fills its own output buffer. Bytes are logged when read\n"
         "  --flood SECONDS\n"
         "                 from the first byte received, send random bytes as fast as the\n"
         "                 terminal takes them for SECONDS seconds, still answering commands;\n"

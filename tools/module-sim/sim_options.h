@@ -15,6 +15,9 @@ struct SimOptions
     int charMs = 80;      // --char-ms: speaking time per character at speed 100
     int floodSeconds = 0; // --flood: seconds of random bytes from the first byte received
     std::int64_t floodBytes = 0; // --flood-bytes: random bytes in all from the first byte received
+    QByteArray busyStatus = "stt 1"; // --busy-status: the status answer while busy
+    bool neverIdle = false;          // --no-idle: never answer the status "stt 0"
+    std::int64_t byteRate = 0;       // --byte-rate: bytes read a second at most; 0: no limit
 };
 
 // The outcome of reading the command line.

@@ -28,6 +28,7 @@ SimServer::SimServer(const Setup &setup)
     , m_model(setup.model)
     , m_output(setup.split)
     , m_flood(setup.flood)
+    , m_pacer(setup.byteRate)
 {}
 
 std::int64_t SimServer::nowMicros() const
@@ -44,6 +45,8 @@ int SimServer::pollTimeoutMs() const
         wakeMicros = *due * 1000;
     if (const std::optional<std::int64_t> flood = m_flood.nextWakeMicros(now))
         wakeMicros = wakeMicros ? std::min(*wakeMicros, *flood) : *flood;
+    if (const std::optional<std::int64_t> resume = m_pacer.resumeMicros(now))
+        wakeMicros = wakeMicros ? std::min(*wakeMicros, *resume) : *resume;
     if (!wakeMicros)
         return -1;
     const std::int64_t waitMicros = *wakeMicros - now;
@@ -53,9 +56,13 @@ int SimServer::pollTimeoutMs() const
 int SimServer::run()
 {
     for (;;) {
-        const bool wantWrite = m_writeBlocked || m_flood.isActive(nowMicros());
+        const std::int64_t now = nowMicros();
+        const bool wantWrite = m_writeBlocked || m_flood.isActive(now);
+        const bool wantRead = !m_pacer.resumeMicros(now);
         pollfd fds[] = {
-            {m_setup.master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
+            {m_setup.master,
+             static_cast<short>((wantRead ? POLLIN : 0) | (wantWrite ? POLLOUT : 0)),
+             0},
             {m_setup.stop->fd(), POLLIN, 0},
             {m_setup.inputFd, POLLIN, 0}, // a negative fd is skipped by poll()
         };
@@ -88,17 +95,25 @@ bool SimServer::readMaster()
 {
     char buffer[chunkSize];
     for (;;) {
-        const ssize_t count = ::read(m_setup.master, buffer, sizeof buffer);
+        const std::int64_t allowed = m_pacer.allowance(nowMicros());
+        if (allowed <= 0)
+            return true; // the pacer says when to read on
+        const std::size_t asked = static_cast<std::size_t>(
+            std::min<std::int64_t>(allowed, static_cast<std::int64_t>(sizeof buffer)));
+        const ssize_t count = ::read(m_setup.master, buffer, asked);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_pacer.took(0, static_cast<std::int64_t>(asked));
             return true;
+        }
         if (count < 0) {
             reportError("read");
             return false;
         }
         if (count == 0)
             return true;
+        m_pacer.took(count, static_cast<std::int64_t>(asked));
         const std::int64_t micros = nowMicros();
         m_flood.start(micros);
         const QByteArrayView chunk(buffer, count);

@@ -2,6 +2,7 @@
 
 #include "flood_source.h"
 #include "output_queue.h"
+#include "read_pacer.h"
 #include "speech_model.h"
 
 #include <chrono>
@@ -17,6 +18,8 @@ class StopSignals;
 // compares its deadline with the clock whenever a command asks. A flood (--flood, --flood-bytes)
 // writes random bytes whenever the terminal can take them and no answer is waiting to go out;
 // each pass writes a bounded amount, so received commands are read and answered between passes.
+// With a byte rate (--byte-rate) the terminal is read no faster than that rate: while the pacer
+// holds reading back, the loop leaves the terminal's input unwatched and wakes when it may read.
 class SimServer
 {
 public:
@@ -29,6 +32,7 @@ public:
         ModelSettings model;
         bool split = false;
         FloodSource::Limits flood; // no flood unless a limit is set
+        std::int64_t byteRate = 0; // bytes read from the terminal a second at most; 0: no limit
         std::chrono::steady_clock::time_point start;
     };
 
@@ -51,5 +55,6 @@ private:
     SpeechModel m_model;
     OutputQueue m_output;
     FloodSource m_flood;
+    ReadPacer m_pacer;
     bool m_writeBlocked = false;
 };

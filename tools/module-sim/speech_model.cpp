@@ -113,7 +113,9 @@ std::optional<QByteArray> SpeechModel::status(QStringView, std::int64_t nowMs)
 {
     if (m_errorLatched)
         return QByteArray("stt-1");
-    return QByteArray(isBusy(nowMs) ? "stt 1" : "stt 0");
+    if (isBusy(nowMs) || m_settings.neverIdle)
+        return m_settings.busyStatus;
+    return QByteArray("stt 0");
 }
 
 std::optional<QByteArray> SpeechModel::clearError(QStringView, std::int64_t)

@@ -14,9 +14,11 @@
 // How the model answers and how long it speaks.
 struct ModelSettings
 {
-    int charMs = 80;     // speaking time per character at speed 100
-    bool quiet = false;  // leave out the ">" and "?" acknowledgements
-    bool silent = false; // answer nothing at all
+    int charMs = 80;                 // speaking time per character at speed 100
+    bool quiet = false;              // leave out the ">" and "?" acknowledgements
+    bool silent = false;             // answer nothing at all
+    QByteArray busyStatus = "stt 1"; // the status answer while busy (speaking, chime, storing)
+    bool neverIdle = false;          // answer the status as while busy when idle too
 };
 
 // The speech module's protocol, without any I/O. Feed it the bytes received from the console
