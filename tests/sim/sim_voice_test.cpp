@@ -1,0 +1,230 @@
+// The simulator's voice over a real pseudo-terminal with --wav: each sound is a WAV file of
+// plausible length that is not silence, the speed and the length of a line show in it, "stt 1"
+// lasts as long as the audio, SEL speaks the stored text, the chimes are two distinct tones, a
+// stop cuts a sound short, and --voice without an audio output says so once and carries on.
+#include "model_helpers.h"
+#include "pty_client.h"
+#include "qt_printers.h"
+#include "support/sim_fixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double silenceRms = 300; // of 32767: espeak-ng's speech is about ten times louder
+
+struct Wav
+{
+    int sampleRate = 0;
+    QList<qint16> samples;
+
+    double seconds() const { return sampleRate ? double(samples.size()) / sampleRate : 0; }
+    double rms() const
+    {
+        double sum = 0;
+        for (const qint16 sample : samples)
+            sum += double(sample) * sample;
+        return samples.isEmpty() ? 0 : std::sqrt(sum / double(samples.size()));
+    }
+};
+
+// Reads a 16-bit mono PCM WAVE file; a file of any other form fails the test and reads empty.
+Wav readWav(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no WAV file " << path.toStdString();
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    const auto u16 = [&](qsizetype at) {
+        return qFromLittleEndian<quint16>(bytes.constData() + at);
+    };
+    const auto u32 = [&](qsizetype at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
+    const bool valid = bytes.size() >= 44 && bytes.startsWith("RIFF")
+                       && bytes.mid(8, 8) == "WAVEfmt " && u32(4) == bytes.size() - 8
+                       && u32(16) == 16 && u16(20) == 1 && u16(22) == 1 && u32(28) == 2 * u32(24)
+                       && u16(32) == 2 && u16(34) == 16 && bytes.mid(36, 4) == "data"
+                       && u32(40) == bytes.size() - 44;
+    if (!valid) {
+        ADD_FAILURE() << path.toStdString() << " is not a 16-bit mono PCM WAVE file";
+        return {};
+    }
+    Wav wav;
+    wav.sampleRate = static_cast<int>(u32(24));
+    for (qsizetype at = 44; at < bytes.size(); at += 2)
+        wav.samples.append(static_cast<qint16>(u16(at)));
+    return wav;
+}
+
+// A simulator with a WAV folder, and the console's end of its terminal.
+struct VoicedSim
+{
+    explicit VoicedSim(const QStringList &more = {})
+        : sim(QStringList{"--wav", wavs.path()} + more)
+        , console(sim.ptyPath())
+    {}
+
+    // Sends a command and waits until the module reports idle again; returns how long "stt 1"
+    // lasted from the acknowledgement, in seconds.
+    double busyFor(const QString &line)
+    {
+        EXPECT_EQ(console.ask(cp932(line) + '\r'), ">\r") << line.toStdString();
+        QElapsedTimer busy;
+        busy.start();
+        QByteArray status;
+        while (busy.elapsed() < 10000 && (status = console.ask("STT\r")) == "stt 1\r")
+            console.readChunksFor(5);
+        EXPECT_EQ(status, "stt 0\r");
+        return double(busy.nsecsElapsed()) / 1e9;
+    }
+
+    Wav wav(int number) const
+    {
+        return readWav(wavs.filePath(QString("%1.wav").arg(number, 4, 10, QChar(u'0'))));
+    }
+
+    QTemporaryDir wavs; // first: the simulator is started with its path
+    SimModule sim;
+    PtyClient console;
+};
+
+struct LineCase
+{
+    const char16_t *speed; // SPD line before, or empty
+    const char16_t *line;
+    double minSeconds;
+    double maxSeconds;
+};
+
+TEST(SimVoice, SpeechIsTimedByItsAudioWhichFollowsLengthAndSpeed)
+{
+    VoicedSim voiced;
+    ASSERT_TRUE(voiced.console.isOpen());
+    // Five kana at the normal speed first: the others are measured against it.
+    const LineCase cases[] = {
+        {u"", u"MSGあいうえお", 0.3, 5},
+        {u"", u"MSGあいうえおかきくけこさしすせそ", 0, 0}, // longer line: longer audio
+        {u"SPD50", u"MSGあいうえお", 0, 0},                // lower speed: longer audio
+        {u"SPD300", u"MSGアイウエオ", 0, 0},               // higher speed: shorter audio
+    };
+    double normal = 0;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const LineCase &c = cases[i];
+        SCOPED_TRACE(QString::fromUtf16(c.line).toStdString());
+        if (*c.speed) {
+            ASSERT_EQ(voiced.console.ask(cp932(QString::fromUtf16(c.speed)) + '\r'), ">\r");
+        }
+        const double busy = voiced.busyFor(QString::fromUtf16(c.line));
+        const Wav wav = voiced.wav(i + 1);
+        EXPECT_GT(wav.rms(), silenceRms);
+        if (i == 0) {
+            normal = wav.seconds();
+            EXPECT_GT(normal, c.minSeconds);
+            EXPECT_LT(normal, c.maxSeconds);
+        } else if (i < 3) {
+            EXPECT_GT(wav.seconds(), 1.5 * normal);
+        } else {
+            EXPECT_LT(wav.seconds(), 0.75 * normal);
+        }
+        // The poll's own round trip is in the busy time: a few milliseconds at most.
+        if (wav.seconds() > 0.3) {
+            EXPECT_NEAR(busy, wav.seconds(), 0.1 * wav.seconds());
+        }
+    }
+}
+
+TEST(SimVoice, SelSpeaksTheStoredTextAsMsgDoes)
+{
+    VoicedSim voiced;
+    voiced.busyFor("EEP05カタカナ"); // storing makes no sound and no file
+    voiced.busyFor("SEL05");
+    voiced.busyFor("MSGカタカナ");
+    voiced.busyFor("MSGひらがなや、かたかなで");
+    // The synthesiser's pitch wavers from line to line, so the same text gives the same length,
+    // not the same samples.
+    const Wav played = voiced.wav(1);
+    EXPECT_GT(played.rms(), silenceRms);
+    EXPECT_NEAR(played.seconds(), voiced.wav(2).seconds(), 0.03 * played.seconds());
+    EXPECT_GT(voiced.wav(3).seconds(), 1.5 * played.seconds());
+}
+
+TEST(SimVoice, ChimesAreTwoDistinctTonesTimedByTheirLength)
+{
+    VoicedSim voiced;
+    const double busyOne = voiced.busyFor("SSD01");
+    const double busyTwo = voiced.busyFor("SSD02");
+    const Wav one = voiced.wav(1);
+    const Wav two = voiced.wav(2);
+    for (const auto &[wav, busy] : {std::pair{one, busyOne}, std::pair{two, busyTwo}}) {
+        EXPECT_GT(wav.seconds(), 0.3);
+        EXPECT_LT(wav.seconds(), 2.0);
+        EXPECT_GT(wav.rms(), silenceRms);
+        EXPECT_NEAR(busy, wav.seconds(), 0.1 * wav.seconds());
+    }
+    EXPECT_TRUE(one.samples != two.samples);
+}
+
+TEST(SimVoice, StopCutsTheSoundShortAndTheLogShowsWhen)
+{
+    VoicedSim voiced;
+    const QByteArray line = cp932(QStringLiteral("MSGあいうえおかきくけこさしすせそたちつてと\r"));
+    ASSERT_EQ(voiced.console.ask(line), ">\r");
+    ASSERT_EQ(voiced.console.ask("STT\r"), "stt 1\r");
+    ASSERT_EQ(voiced.console.ask("CLR0\r"), ">\r");
+    EXPECT_EQ(voiced.console.ask("STT\r"), "stt 0\r");
+    // An AUDIO record with the file's length, and the cut.
+    QByteArray log;
+    ASSERT_TRUE(voiced.sim.waitUntil(
+        [&] {
+            QFile file(voiced.sim.logPath());
+            return file.open(QIODevice::ReadOnly) && (log = file.readAll()).contains("AUDIO 0001");
+        },
+        2000));
+    const Wav whole = voiced.wav(1); // the file keeps the whole line
+    EXPECT_GT(whole.seconds(), 1.0);
+    const QRegularExpressionMatch audio
+        = QRegularExpression(" AUDIO 0001 [0-9.]+ ([0-9.]+)\n").match(QString::fromLatin1(log));
+    ASSERT_TRUE(audio.hasMatch()) << log.toStdString();
+    EXPECT_NEAR(audio.captured(1).toDouble(), whole.seconds(), 1e-5);
+    EXPECT_TRUE(log.contains(" AUDIO-CUT 0001\n"));
+}
+
+TEST(SimVoice, WithoutAnAudioOutputSaysSoOnceAndStillTimesSpeech)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No sound server and no ALSA configuration: as on a server without a sound card.
+    environment.insert("PULSE_SERVER", "unix:/nonexistent");
+    environment.insert("ALSA_CONFIG_PATH", "/dev/null");
+    process.setProcessEnvironment(environment);
+    process.start(PARLINO_SIM_PATH, {"--voice"});
+    ASSERT_TRUE(process.waitForReadyRead(5000));
+    PtyClient console(QString::fromLocal8Bit(process.readLine().trimmed()));
+    ASSERT_EQ(console.ask(cp932(QStringLiteral("MSGあいうえお\r"))), ">\r");
+    EXPECT_EQ(console.ask("STT\r"), "stt 1\r");
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 5000 && console.ask("STT\r") == "stt 1\r")
+        console.readChunksFor(5);
+    EXPECT_GT(busy.elapsed(), 200); // five kana take about half a second
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    const QList<QByteArray> errors = process.readAllStandardError().trimmed().split('\n');
+    ASSERT_EQ(errors.size(), 1) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors[0].contains("no audio output")) << errors[0].toStdString();
+}
+
+} // namespace
