@@ -5,15 +5,6 @@
 
 namespace {
 
-TEST(ReadPacer, WithoutARateNeverHoldsReadingBack)
-{
-    ReadPacer pacer(0);
-    EXPECT_FALSE(pacer.isLimited());
-    EXPECT_GE(pacer.allowance(0), std::int64_t{1} << 40);
-    pacer.took(1 << 20, 1 << 20);
-    EXPECT_FALSE(pacer.resumeMicros(0).has_value());
-}
-
 struct PacerCase
 {
     std::int64_t rate;

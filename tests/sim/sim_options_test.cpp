@@ -24,6 +24,8 @@ TEST(SimOptions, NoArgumentsRunWithDefaults)
     EXPECT_EQ(parsed.options.busyStatus, "stt 1");
     EXPECT_FALSE(parsed.options.neverIdle);
     EXPECT_EQ(parsed.options.byteRate, 0);
+    EXPECT_FALSE(parsed.options.voice);
+    EXPECT_TRUE(parsed.options.wavFolder.isEmpty());
 }
 
 TEST(SimOptions, EverySwitchIsRead)
@@ -41,7 +43,10 @@ TEST(SimOptions, EverySwitchIsRead)
                                        "stt 2",
                                        "--no-idle",
                                        "--byte-rate",
-                                       "3840"});
+                                       "3840",
+                                       "--voice",
+                                       "--wav",
+                                       "/tmp/speech"});
     ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
     EXPECT_EQ(parsed.options.linkPath, "/tmp/com1");
     EXPECT_EQ(parsed.options.logPath, "/tmp/sim.log");
@@ -52,6 +57,8 @@ TEST(SimOptions, EverySwitchIsRead)
     EXPECT_EQ(parsed.options.busyStatus, "stt 2");
     EXPECT_TRUE(parsed.options.neverIdle);
     EXPECT_EQ(parsed.options.byteRate, 3840);
+    EXPECT_TRUE(parsed.options.voice);
+    EXPECT_EQ(parsed.options.wavFolder, "/tmp/speech");
 }
 
 struct CharMsCase
@@ -137,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(Table,
                                            QStringList{"--byte-rate", "0"},
                                            QStringList{"--byte-rate", "10000001"},
                                            QStringList{"--byte-rate", "3840.5"},
-                                           QStringList{"--byte-rate", "1", "--byte-rate", "2"}));
+                                           QStringList{"--byte-rate", "1", "--byte-rate", "2"},
+                                           QStringList{"--wav"},
+                                           QStringList{"--wav", ""},
+                                           QStringList{"--wav", "a", "--wav", "b"}));
 
 TEST(SimOptions, UsageNamesEveryOption)
 {

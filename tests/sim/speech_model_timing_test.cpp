@@ -1,5 +1,6 @@
 // How long the simulated module stays busy, on the model's own clock: speaking time per
-// character scaled by the speed, chimes, storing and playing slots, and what busy refuses.
+// character scaled by the speed, chimes, storing and playing slots, and what busy refuses; and,
+// audio-timed, the sounds it asks for and how their reported length and a stop end busy time.
 #include "model_helpers.h"
 #include "qt_printers.h"
 #include "speech_model.h"
@@ -210,6 +211,104 @@ TEST(MemorySlots, BadTextIsNotStored)
     EXPECT_TRUE(model.errorLatched());
     EXPECT_EQ(model.slotText(4), "あ");
     EXPECT_FALSE(model.isBusy(1000));
+}
+
+struct SoundCase
+{
+    const char16_t *setup; // lines received at time 0, CR-separated
+    const char16_t *line;  // received at time 1000
+    SoundRequest::Kind kind;
+    const char16_t *text;
+    int chime;
+    int speed;
+    std::int64_t fallbackMs;
+};
+
+void PrintTo(const SoundCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.line).toStdString();
+}
+
+class AudioTimedSound : public ::testing::TestWithParam<SoundCase>
+{
+};
+
+TEST_P(AudioTimedSound, IsAskedForAndLastsUntilItsReportedEnd)
+{
+    const SoundCase &c = GetParam();
+    ModelSettings settings;
+    settings.audioTimed = true;
+    SpeechModel model(settings);
+    for (const QString &line : QString::fromUtf16(c.setup).split(u'\r', Qt::SkipEmptyParts))
+        ASSERT_EQ(answerTo(model, line, 0), ">\r");
+    const QList<SoundRequest> before = model.takeSoundRequests();
+    ASSERT_EQ(answerTo(model, QString::fromUtf16(c.line), 1000), ">\r");
+    const QList<SoundRequest> requests = model.takeSoundRequests();
+    ASSERT_EQ(requests.size(), 1);
+    const SoundRequest &sound = requests[0];
+    EXPECT_EQ(sound.kind, c.kind);
+    EXPECT_EQ(sound.id, before.size() + 1);
+    EXPECT_EQ(sound.text, QString::fromUtf16(c.text));
+    EXPECT_EQ(sound.chime, c.chime);
+    EXPECT_EQ(sound.fallbackMs, c.fallbackMs); // the character-timed busy time
+    if (c.kind == SoundRequest::Kind::Speech) {
+        EXPECT_EQ(sound.speed, c.speed);
+    }
+
+    // Busy, however long, until the length is known; then until the end reported.
+    EXPECT_EQ(answerTo(model, "STT", 1000 + 100000), "stt 1\r");
+    model.soundTimed(sound.id + 1, 2000); // no such sound
+    EXPECT_EQ(model.busyUntilMs(), SpeechModel::untilTimed);
+    model.soundTimed(sound.id, 200000);
+    EXPECT_EQ(answerTo(model, "STT", 199999), "stt 1\r");
+    EXPECT_EQ(answerTo(model, "STT", 200000), "stt 0\r");
+    model.soundTimed(sound.id, 300000); // a late second report changes nothing
+    EXPECT_EQ(model.busyUntilMs(), 200000);
+    EXPECT_TRUE(model.takeSoundRequests().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands,
+    AudioTimedSound,
+    ::testing::Values(
+        SoundCase{u"", u"MSGあいうえお", SoundRequest::Kind::Speech, u"あいうえお", 0, 100, 400},
+        SoundCase{u"SPD50", u"MSGｱｲｰ'", SoundRequest::Kind::Speech, u"ｱｲｰ'", 0, 50, 640},
+        SoundCase{u"SPD300\rEEP07カタカナ",
+                  u"SEL07",
+                  SoundRequest::Kind::Speech,
+                  u"カタカナ",
+                  0,
+                  300,
+                  106},
+        SoundCase{u"", u"SSD01", SoundRequest::Kind::Chime, u"", 1, 100, 500},
+        SoundCase{u"SPD200", u"SSD02", SoundRequest::Kind::Chime, u"", 2, 100, 500}));
+
+TEST(AudioTimedSound, StopCutsTheSoundShortAndIsHandedOn)
+{
+    ModelSettings settings;
+    settings.audioTimed = true;
+    SpeechModel model(settings);
+    ASSERT_EQ(answerTo(model, "MSGあいうえお", 0), ">\r");
+    EXPECT_EQ(answerTo(model, "BAD", 10), "?\r");
+    ASSERT_EQ(model.takeSoundRequests().size(), 1);
+    EXPECT_EQ(answerTo(model, "CLR0", 20), ">\r");
+    const QList<SoundRequest> stop = model.takeSoundRequests();
+    ASSERT_EQ(stop.size(), 1);
+    EXPECT_EQ(stop[0].kind, SoundRequest::Kind::Stop);
+    EXPECT_EQ(stop[0].id, 1);
+    EXPECT_FALSE(model.errorLatched());
+    EXPECT_EQ(answerTo(model, "STT", 20), "stt 0\r");
+    model.soundTimed(1, 5000); // the cut sound's length comes too late to matter
+    EXPECT_FALSE(model.isBusy(20));
+
+    // Nothing to stop: after the end, while storing, or a second time.
+    ASSERT_EQ(answerTo(model, "SSD01", 100), ">\r");
+    model.soundTimed(2, 600);
+    ASSERT_EQ(answerTo(model, "EEP01あ", 600), ">\r");
+    EXPECT_EQ(answerTo(model, "CLR0", 700), ">\r");
+    EXPECT_EQ(answerTo(model, "STT", 700), "stt 1\r");
+    EXPECT_EQ(answerTo(model, "CLR0", 900), ">\r");
+    EXPECT_EQ(model.takeSoundRequests().size(), 1); // the chime only
 }
 
 } // namespace

@@ -32,6 +32,19 @@ void ByteLog::recordFlood(std::int64_t microsecondsSinceStart, std::int64_t byte
     writeLine(formatFloodRecord(microsecondsSinceStart, byteCount));
 }
 
+void ByteLog::recordAudio(std::int64_t microsecondsSinceStart,
+                          std::int64_t number,
+                          std::int64_t startMicros,
+                          std::int64_t lengthMicros)
+{
+    writeLine(formatAudioRecord(microsecondsSinceStart, number, startMicros, lengthMicros));
+}
+
+void ByteLog::recordAudioCut(std::int64_t microsecondsSinceStart, std::int64_t number)
+{
+    writeLine(formatAudioCutRecord(microsecondsSinceStart, number));
+}
+
 void ByteLog::writeLine(const QByteArray &line)
 {
     if (!m_file.isValid())

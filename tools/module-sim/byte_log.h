@@ -18,6 +18,12 @@ public:
     void record(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);
     // One summary record of the random bytes a flood sent since its previous summary.
     void recordFlood(std::int64_t microsecondsSinceStart, std::int64_t byteCount);
+    // When a sound of the voice started and how long it lasts; and a stop that cut one short.
+    void recordAudio(std::int64_t microsecondsSinceStart,
+                     std::int64_t number,
+                     std::int64_t startMicros,
+                     std::int64_t lengthMicros);
+    void recordAudioCut(std::int64_t microsecondsSinceStart, std::int64_t number);
 
 private:
     void writeLine(const QByteArray &line);

@@ -12,6 +12,11 @@ QByteArray formatTime(std::int64_t microsecondsSinceStart)
     return time;
 }
 
+QByteArray formatNumber(std::int64_t number)
+{
+    return QByteArray::number(static_cast<qlonglong>(number)).rightJustified(4, '0');
+}
+
 } // namespace
 
 QByteArray
@@ -34,4 +39,18 @@ QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t b
     line += QByteArray::number(static_cast<qlonglong>(byteCount));
     line += '\n';
     return line;
+}
+
+QByteArray formatAudioRecord(std::int64_t microsecondsSinceStart,
+                             std::int64_t number,
+                             std::int64_t startMicros,
+                             std::int64_t lengthMicros)
+{
+    return formatTime(microsecondsSinceStart) + " AUDIO " + formatNumber(number) + ' '
+           + formatTime(startMicros) + ' ' + formatTime(lengthMicros) + '\n';
+}
+
+QByteArray formatAudioCutRecord(std::int64_t microsecondsSinceStart, std::int64_t number)
+{
+    return formatTime(microsecondsSinceStart) + " AUDIO-CUT " + formatNumber(number) + '\n';
 }

@@ -20,3 +20,16 @@ formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QBy
 // number of random bytes sent, in decimal, ended by LF. For example "2.000118 OUT-FLOOD 4194304\n".
 // Readers that know only IN and OUT records pass over it.
 QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t byteCount);
+
+// A sound of the module's voice (--voice, --wav), written when its length is known: the time as
+// in formatLogRecord, AUDIO, the sound's number (its WAV file's name without .wav), then when it
+// started and how long it lasts, both in seconds with six decimals. For example
+// "1.204000 AUDIO 0001 1.203500 0.479002\n".
+QByteArray formatAudioRecord(std::int64_t microsecondsSinceStart,
+                             std::int64_t number,
+                             std::int64_t startMicros,
+                             std::int64_t lengthMicros);
+
+// A stop (CLR0) that cut that sound short: the time, AUDIO-CUT and the sound's number. For
+// example "1.500100 AUDIO-CUT 0001\n".
+QByteArray formatAudioCutRecord(std::int64_t microsecondsSinceStart, std::int64_t number);

@@ -6,7 +6,9 @@
 #include "sim_server.h"
 #include "stop_signals.h"
 #include "terminal_link.h"
+#include "voice.h"
 
+#include <QDir>
 #include <QStringList>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +17,8 @@
 namespace {
 
 constexpr int exitFailure = 1;
+// How long start-up waits at most for the speech library and the audio output.
+constexpr std::chrono::seconds voiceStartTimeout{3};
 
 int fail(const QString &error)
 {
@@ -59,6 +63,15 @@ int main(int argc, char **argv)
         && !link.create(options.linkPath, terminal->terminalPath(), &error))
         return fail(error);
 
+    if (!options.wavFolder.isEmpty() && !QDir().mkpath(options.wavFolder))
+        return fail(options.wavFolder + ": cannot create the folder");
+    std::optional<Voice> voice;
+    if (options.voice || !options.wavFolder.isEmpty())
+        voice.emplace(Voice::Setup{options.voice, options.wavFolder, start});
+    // The module is ready when its voice is: the first line is then timed like every other.
+    if (voice)
+        voice->waitUntilReady(voiceStartTimeout);
+
     std::printf("%s\n", qPrintable(terminal->terminalPath()));
     std::fflush(stdout);
 
@@ -74,10 +87,12 @@ int main(int argc, char **argv)
     setup.model.silent = options.silent;
     setup.model.busyStatus = options.busyStatus;
     setup.model.neverIdle = options.neverIdle;
+    setup.model.audioTimed = voice.has_value();
     setup.split = options.split;
     setup.flood
         = FloodSource::Limits{std::int64_t(options.floodSeconds) * 1000, options.floodBytes};
     setup.byteRate = options.byteRate;
+    setup.voice = voice ? &*voice : nullptr;
     setup.start = start;
     SimServer server(setup);
     return server.run();

@@ -24,6 +24,8 @@ const QCommandLineOption floodBytesOption("flood-bytes", QString(), "N");
 const QCommandLineOption busyStatusOption("busy-status", QString(), "TEXT");
 const QCommandLineOption noIdleOption("no-idle");
 const QCommandLineOption byteRateOption("byte-rate", QString(), "N");
+const QCommandLineOption voiceOption("voice");
+const QCommandLineOption wavOption("wav", QString(), "DIR");
 
 SimArguments failure(const QString &error)
 {
@@ -72,7 +74,9 @@ SimArguments parseSimArguments(const QStringList &arguments)
                        floodBytesOption,
                        busyStatusOption,
                        noIdleOption,
-                       byteRateOption});
+                       byteRateOption,
+                       voiceOption,
+                       wavOption});
     if (!parser.parse(arguments))
         return failure(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -89,7 +93,8 @@ SimArguments parseSimArguments(const QStringList &arguments)
                                              &floodOption,
                                              &floodBytesOption,
                                              &busyStatusOption,
-                                             &byteRateOption}) {
+                                             &byteRateOption,
+                                             &wavOption}) {
         if (parser.values(*single).size() > 1)
             return failure("option given twice: --" + single->names().constFirst());
     }
@@ -148,6 +153,10 @@ SimArguments parseSimArguments(const QStringList &arguments)
                 QString("--byte-rate needs a whole number from 1 to %1").arg(maxByteRate));
         options.byteRate = *rate;
     }
+    options.voice = parser.isSet(voiceOption);
+    options.wavFolder = parser.value(wavOption);
+    if (parser.isSet(wavOption) && options.wavFolder.isEmpty())
+        return failure("--wav needs a folder");
     result.action = SimArguments::Action::Run;
     return result;
 }
@@ -163,7 +172,8 @@ QString simUsage()
         "  --link PATH    also make PATH a symbolic link to the terminal (removed at exit)\n"
         "  --log FILE     log every byte received (IN) and sent (OUT), one record a line:\n"
         "                 <seconds since start> <IN|OUT> <bytes as hex>\n"
-        "  --char-ms N    speaking time per character at speed 100, in ms (default 80)\n"
+        "  --char-ms N    speaking time per character at speed 100, in ms (default 80);\n"
+        "                 with --voice or --wav only for a line that cannot be synthesised\n"
         "  --quiet        do not acknowledge commands with '>' or '?'\n"
         "  --silent       answer nothing at all\n"
         "  --split        write every answer in two parts, 40 ms apart\n"
@@ -177,6 +187,15 @@ QString simUsage()
         "  --byte-rate N  read at most N bytes a second from the line (1 to 10000000), as a\n"
         "                 real line does: 38400 bit/s 8N1 is 3840; a console writing faster\n"
         "                 fills its own output buffer. Bytes are logged when read\n"
+        "  --voice        speak each line (MSG, SEL) aloud in Japanese with espeak-ng at the\n"
+        "                 speed set with SPD, and play the chimes, on the default audio\n"
+        "                 output; 'stt 1' lasts as long as the audio and CLR0 cuts it short.\n"
+        "                 Without an audio output it says so once and only times the speech\n"
+        "  --wav DIR      write each sound to DIR/NNNN.wav (0001.wav, ... 16-bit mono),\n"
+        "                 timed as with --voice; with --voice it is also played. With\n"
+        "                 --log, each sound adds a record when its length is known:\n"
+        "                 <seconds> AUDIO <NNNN> <start seconds> <length seconds>\n"
+        "                 and a stop that cuts one short: <seconds> AUDIO-CUT <NNNN>\n"
         "  --flood SECONDS\n"
         "                 from the first byte received, send random bytes as fast as the\n"
         "                 terminal takes them for SECONDS seconds, still answering commands;\n"

@@ -2,6 +2,7 @@
 
 #include "byte_log.h"
 #include "stop_signals.h"
+#include "voice.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -65,6 +66,7 @@ int SimServer::run()
              0},
             {m_setup.stop->fd(), POLLIN, 0},
             {m_setup.inputFd, POLLIN, 0}, // a negative fd is skipped by poll()
+            {m_setup.voice ? m_setup.voice->readyFd() : -1, POLLIN, 0},
         };
         if (::poll(fds, std::size(fds), pollTimeoutMs()) < 0) {
             if (errno == EINTR)
@@ -77,6 +79,8 @@ int SimServer::run()
             return 0;
         if (fds[2].revents != 0 && !readInput())
             return 0;
+        if (fds[3].revents & POLLIN)
+            takeVoiceReports();
         if ((master & POLLIN) && !readMaster())
             return 1;
         if ((master & (POLLHUP | POLLERR | POLLNVAL)) && !(master & POLLIN)) {
@@ -120,6 +124,26 @@ bool SimServer::readMaster()
         m_setup.log->record(micros, LogDirection::In, chunk);
         for (const QByteArray &answer : m_model.receive(chunk, micros / 1000))
             m_output.push(answer, micros / 1000);
+        handOverSounds(micros);
+    }
+}
+
+void SimServer::handOverSounds(std::int64_t micros)
+{
+    for (const SoundRequest &sound : m_model.takeSoundRequests()) {
+        if (sound.kind == SoundRequest::Kind::Stop)
+            m_setup.log->recordAudioCut(micros, sound.id);
+        if (m_setup.voice)
+            m_setup.voice->submit(sound);
+    }
+}
+
+void SimServer::takeVoiceReports()
+{
+    for (const Voice::Report &report : m_setup.voice->takeReports()) {
+        const std::int64_t endMicros = report.startMicros + report.lengthMicros;
+        m_model.soundTimed(report.id, (endMicros + 999) / 1000);
+        m_setup.log->recordAudio(nowMicros(), report.id, report.startMicros, report.lengthMicros);
     }
 }
 

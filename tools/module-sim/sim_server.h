@@ -10,6 +10,7 @@
 
 class ByteLog;
 class StopSignals;
+class Voice;
 
 // The simulator's event loop: a single poll() over the pseudo-terminal's master side, the stop
 // signals and standard input. Received bytes go to the speech model and its answers to the
@@ -20,6 +21,8 @@ class StopSignals;
 // each pass writes a bounded amount, so received commands are read and answered between passes.
 // With a byte rate (--byte-rate) the terminal is read no faster than that rate: while the pacer
 // holds reading back, the loop leaves the terminal's input unwatched and wakes when it may read.
+// With a voice (--voice, --wav) the sounds the model asks for go to the voice's thread, and its
+// reports of each sound's length come back through a pipe the loop watches.
 class SimServer
 {
 public:
@@ -33,6 +36,7 @@ public:
         bool split = false;
         FloodSource::Limits flood; // no flood unless a limit is set
         std::int64_t byteRate = 0; // bytes read from the terminal a second at most; 0: no limit
+        Voice *voice = nullptr;    // makes the sounds of an audio-timed model; else none
         std::chrono::steady_clock::time_point start;
     };
 
@@ -48,6 +52,8 @@ private:
     bool readMaster();
     bool writeDue();
     bool readInput();
+    void handOverSounds(std::int64_t micros);
+    void takeVoiceReports();
     bool writeFlood();
     void logFloodSummary();
 

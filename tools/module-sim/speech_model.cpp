@@ -4,6 +4,7 @@
 #include "speakable_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -35,8 +36,8 @@ const std::array<SpeechModel::Command, 9> SpeechModel::commands{{
     {u"VER", false, Gate::Always, &SpeechModel::version},
     {u"STT", false, Gate::Always, &SpeechModel::status},
     {u"CLR0", false, Gate::Always, &SpeechModel::clearError},
-    {u"SSD01", false, Gate::Idle, &SpeechModel::chime},
-    {u"SSD02", false, Gate::Idle, &SpeechModel::chime},
+    {u"SSD01", false, Gate::Idle, &SpeechModel::chimeOne},
+    {u"SSD02", false, Gate::Idle, &SpeechModel::chimeTwo},
     {u"MSG", true, Gate::Idle, &SpeechModel::speak},
     {u"SPD", true, Gate::NotLatched, &SpeechModel::setSpeed},
     {u"EEP", true, Gate::Idle, &SpeechModel::store},
@@ -52,6 +53,17 @@ QString SpeechModel::slotText(int slot) const
     if (slot < 1 || slot > slotCount)
         return {};
     return m_slots[static_cast<std::size_t>(slot - 1)];
+}
+
+QList<SoundRequest> SpeechModel::takeSoundRequests()
+{
+    return std::exchange(m_soundRequests, {});
+}
+
+void SpeechModel::soundTimed(std::int64_t id, std::int64_t endMs)
+{
+    if (id != noSound && id == m_soundId && m_busyUntilMs == untilTimed)
+        m_busyUntilMs = endMs;
 }
 
 QList<QByteArray> SpeechModel::receive(QByteArrayView chunk, std::int64_t nowMs)
@@ -118,9 +130,18 @@ std::optional<QByteArray> SpeechModel::status(QStringView, std::int64_t nowMs)
     return QByteArray("stt 0");
 }
 
-std::optional<QByteArray> SpeechModel::clearError(QStringView, std::int64_t)
+std::optional<QByteArray> SpeechModel::clearError(QStringView, std::int64_t nowMs)
 {
     m_errorLatched = false;
+    if (m_soundId != noSound && isBusy(nowMs)) {
+        // A stop silences the sound and ends its busy time at once.
+        SoundRequest stop;
+        stop.kind = SoundRequest::Kind::Stop;
+        stop.id = m_soundId;
+        m_soundRequests.append(stop);
+        m_busyUntilMs = nowMs;
+    }
+    m_soundId = noSound;
     return acknowledgement;
 }
 
@@ -144,9 +165,15 @@ std::optional<QByteArray> SpeechModel::setSpeed(QStringView digits, std::int64_t
     return acknowledgement;
 }
 
-std::optional<QByteArray> SpeechModel::chime(QStringView, std::int64_t nowMs)
+std::optional<QByteArray> SpeechModel::chimeOne(QStringView, std::int64_t nowMs)
 {
-    m_busyUntilMs = nowMs + chimeMs;
+    playChime(1, nowMs);
+    return acknowledgement;
+}
+
+std::optional<QByteArray> SpeechModel::chimeTwo(QStringView, std::int64_t nowMs)
+{
+    playChime(2, nowMs);
     return acknowledgement;
 }
 
@@ -160,6 +187,7 @@ std::optional<QByteArray> SpeechModel::store(QStringView argument, std::int64_t 
         return std::nullopt;
     m_slots[static_cast<std::size_t>(*slot - 1)] = text.toString();
     m_busyUntilMs = nowMs + storeMs;
+    m_soundId = noSound;
     return acknowledgement;
 }
 
@@ -178,5 +206,35 @@ std::optional<QByteArray> SpeechModel::play(QStringView argument, std::int64_t n
 void SpeechModel::speakText(QStringView text, std::int64_t nowMs)
 {
     // Every speakable character is a single UTF-16 unit, so the length counts characters.
-    m_busyUntilMs = nowMs + text.size() * std::int64_t{m_settings.charMs} * 100 / m_speed;
+    const std::int64_t charTimedMs = text.size() * std::int64_t{m_settings.charMs} * 100 / m_speed;
+    if (!m_settings.audioTimed) {
+        m_busyUntilMs = nowMs + charTimedMs;
+        return;
+    }
+    SoundRequest request;
+    request.kind = SoundRequest::Kind::Speech;
+    request.text = text.toString();
+    request.speed = m_speed;
+    request.fallbackMs = charTimedMs;
+    startSound(request);
+}
+
+void SpeechModel::playChime(int chime, std::int64_t nowMs)
+{
+    if (!m_settings.audioTimed) {
+        m_busyUntilMs = nowMs + chimeMs;
+        return;
+    }
+    SoundRequest request;
+    request.kind = SoundRequest::Kind::Chime;
+    request.chime = chime;
+    request.fallbackMs = chimeMs;
+    startSound(request);
+}
+
+void SpeechModel::startSound(SoundRequest request)
+{
+    request.id = m_soundId = ++m_lastSoundId;
+    m_soundRequests.append(request);
+    m_busyUntilMs = untilTimed;
 }
