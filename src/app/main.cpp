@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/port_listing.h"
 #include "app/scripted_run.h"
+#include "app/user_folder.h"
 #include "platform/open_failure.h"
 #include "platform/transcript.h"
 #include "ui/form1.h"
@@ -16,7 +17,7 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(arguments);
     const bool showsWindow
         = line.error.isEmpty() && !line.help && !line.listPorts && line.speakFile.isEmpty();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -39,6 +40,8 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    if (showsWindow)
+        chooseWorkingFolder(line);
     Form1 window;
     Transcript transcript;
     if (!line.transcript.isEmpty()) {
