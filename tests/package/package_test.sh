@@ -19,6 +19,7 @@ the_deb() {
 }
 
 build_step() {
+    "$source/tools/ensure-packages" dpkg-dev # dpkg-shlibdeps finds the dependencies
     rm -rf "$scratch"
     mkdir -p "$scratch/out"
     (cd "$build" && cpack -B "$scratch/out") >"$scratch/cpack.log" 2>&1 \
