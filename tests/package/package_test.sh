@@ -14,13 +14,15 @@ fail() {
 
 the_deb() {
     local debs=("$scratch"/out/parlino_*.deb)
-    [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one package in $scratch/out"
+    if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+        fail "expected one package in $scratch/out"
+    fi
     echo "${debs[0]}"
 }
 
 build_step() {
     "$source/tools/ensure-packages" dpkg-dev # dpkg-shlibdeps finds the dependencies
-    rm -rf "$scratch"
+    rm -rf "${scratch:?}"
     mkdir -p "$scratch/out"
     (cd "$build" && cpack -B "$scratch/out") >"$scratch/cpack.log" 2>&1 \
         || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
@@ -119,7 +121,7 @@ working_folder_of() {
 }
 
 fresh_folder() {
-    rm -rf "$scratch/$1"
+    rm -rf "${scratch:?}/$1"
     mkdir -p "$scratch/$1"
     echo "$scratch/$1"
 }
@@ -128,7 +130,7 @@ user_folder_step() {
     local exec_line user snapshot here
     exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/parlino.desktop")
     [ -n "$exec_line" ] || fail "the desktop entry has no Exec line"
-    rm -rf "$scratch/home"
+    rm -rf "${scratch:?}/home"
     user=$scratch/home/.local/share/parlino
 
     # The menu's command from an empty folder makes and fills the per-user folder.
