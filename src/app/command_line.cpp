@@ -34,6 +34,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.help = true;
         } else if (option == QLatin1String("--list-ports")) {
             line.listPorts = true;
+        } else if (option == QLatin1String("--user-folder")) {
+            line.userFolder = true;
         } else if (option == QLatin1String("--transcript")) {
             line.transcript = value();
         } else if (option == QLatin1String("--speak")) {
@@ -65,19 +67,22 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.error = QStringLiteral("--port, --repeat and --timeout go with --speak");
     else if (!line.speakFile.isEmpty() && line.listPorts)
         line.error = QStringLiteral("--speak and --list-ports go alone");
+    else if (line.userFolder && (!line.speakFile.isEmpty() || line.listPorts))
+        line.error = QStringLiteral("--user-folder goes with the window only");
     return line;
 }
 
 QString usageText()
 {
     return QStringLiteral(
-        "usage: parlino [--transcript FILE]\n"
+        "usage: parlino [--transcript FILE] [--user-folder]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]"
         " [--transcript FILE]\n"
         "       parlino --list-ports\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
+        "  --user-folder      keep the window's files in ~/.local/share/parlino\n"
         "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
         "                     0 spoken, 1 the module reported an error, 2 the port could\n"
         "                     not be opened or went away, 3 time-out, 64 bad arguments\n"

@@ -13,6 +13,7 @@ struct CommandLine
     int timeoutSeconds = 60; // --timeout SECONDS
     bool listPorts = false;  // --list-ports
     bool help = false;       // --help
+    bool userFolder = false; // --user-folder: the window works in the per-user folder
     QString error;           // set when the arguments are bad
 };
 

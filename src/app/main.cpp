@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/port_listing.h"
 #include "app/scripted_run.h"
+#include "app/user_folder.h"
 #include "platform/open_failure.h"
 #include "platform/termination_request.h"
 #include "platform/transcript.h"
@@ -17,7 +18,7 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(arguments);
     const bool showsWindow
         = line.error.isEmpty() && !line.help && !line.listPorts && line.speakFile.isEmpty();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    if (showsWindow)
+        chooseWorkingFolder(line);
     Form1 window;
     // Interrupted or terminated: the port is closed (its lock released, the transcript's
     // CLOSE record written) before the program ends with the shell's status for it.

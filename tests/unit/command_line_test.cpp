@@ -32,6 +32,8 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_EQ(plain.repeat, 1);
     EXPECT_EQ(plain.timeoutSeconds, 60);
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
+    EXPECT_FALSE(plain.userFolder);
+    EXPECT_TRUE(parseCommandLine({"--user-folder", "--transcript", "t.txt"}).userFolder);
 }
 
 TEST(CommandLine, TranscriptFromTheEnvironmentUnlessGiven)
@@ -53,6 +55,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {"--speak", "a.txt", "--port", "2", "--repeat", "0"},
         {"--speak", "a.txt", "--port", "2", "--timeout", "-1"},
         {"--speak", "a.txt", "--port", "2", "--list-ports"},
+        {"--speak", "a.txt", "--port", "2", "--user-folder"},
+        {"--list-ports", "--user-folder"},
         {"--port"},
         {"extra"},
     };

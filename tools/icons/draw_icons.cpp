@@ -3,7 +3,12 @@
 // sending out sound waves (the module is speaking). Both are 24 x 24 pixels so they fit
 // the 25 x 25 picture box whole.
 //
+// With --hicolor it draws the application icon instead: the idle loudspeaker scaled to each
+// size given, as OUTPUT_FOLDER/<n>x<n>/apps/parlino.png of a freedesktop icon theme.
+//
 //   draw_icons OUTPUT_FOLDER
+//   draw_icons --hicolor OUTPUT_FOLDER SIZE...
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -30,12 +35,15 @@ void drawSpeaker(QPainter &painter, const QColor &body)
     painter.drawPath(cone);
 }
 
-QImage idleIcon()
+// The idle icon drawn at size x size pixels; the drawing is laid out on a 24 x 24 grid.
+QImage idleIcon(int size = iconSize)
 {
-    QImage image(iconSize, iconSize, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (size != iconSize)
+        painter.scale(double(size) / iconSize, double(size) / iconSize);
     drawSpeaker(painter, QColor(150, 150, 150));
     // A short dash beside the cone: nothing is being said.
     painter.setPen(QPen(QColor(110, 110, 110), 2, Qt::SolidLine, Qt::RoundCap));
@@ -58,14 +66,38 @@ QImage speakingIcon()
     return image;
 }
 
+bool writeThemeIcons(const QString &folder, const QStringList &sizes)
+{
+    for (const QString &sizeText : sizes) {
+        const int size = sizeText.toInt();
+        if (size < 1 || size > 1024)
+            return false;
+        const QString sizeFolder = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
+        if (!QDir().mkpath(sizeFolder)
+            || !idleIcon(size).save(sizeFolder + QStringLiteral("/parlino.png"), "PNG"))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: draw_icons OUTPUT_FOLDER\n");
+    const QStringList arguments = app.arguments().mid(1);
+    const bool hicolor = arguments.size() >= 3 && arguments[0] == QLatin1String("--hicolor");
+    if (arguments.size() != 1 && !hicolor) {
+        std::fprintf(stderr,
+                     "usage: draw_icons OUTPUT_FOLDER\n"
+                     "       draw_icons --hicolor OUTPUT_FOLDER SIZE...\n");
         return 64;
+    }
+    if (hicolor) {
+        if (writeThemeIcons(arguments[1], arguments.mid(2)))
+            return 0;
+        std::fprintf(stderr, "draw_icons: cannot write the icons into %s\n", argv[2]);
+        return 1;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const bool written = idleIcon().save(folder + QStringLiteral("/MISC13.ICO"), "ICO")

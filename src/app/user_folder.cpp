@@ -1,0 +1,72 @@
+#include "app/user_folder.h"
+
+#include "platform/data_folders.h"
+#include "platform/open_failure.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// What the window looks for in its working folder, and the part of it that ships as defaults
+// (the port settings file is written by the first OPEN).
+constexpr std::array<const char *, 4> workingFiles
+    = {"parlino_ini.txt", "parlino_msg_ini.txt", "icon/MISC13.ICO", "icon/MISC15.ICO"};
+constexpr std::array<const char *, 3> defaultFiles
+    = {"parlino_msg_ini.txt", "icon/MISC13.ICO", "icon/MISC15.ICO"};
+
+QString inFolder(const QString &folder, const char *name)
+{
+    return folder + u'/' + QLatin1String(name);
+}
+
+bool holdsWorkingFiles(const QString &folder)
+{
+    return std::any_of(workingFiles.begin(), workingFiles.end(), [&](const char *name) {
+        return fileExists(inFolder(folder, name));
+    });
+}
+
+// Makes the per-user folder and copies in the defaults that are installed. Reports what
+// fails and goes on: a folder without presets or icons still works.
+void fillNewFolder(const QString &folder, const QString &defaults)
+{
+    QString error;
+    if (!makeFolder(folder, &error)) {
+        reportToConsole(error);
+        return;
+    }
+    for (const char *name : defaultFiles) {
+        const QString source = inFolder(defaults, name);
+        if (fileExists(source) && !copyNewFile(source, inFolder(folder, name), &error))
+            reportToConsole(error);
+    }
+}
+
+} // namespace
+
+void chooseWorkingFolder(CommandLine &line)
+{
+    const QString defaults = installedDataFolder();
+    if (!line.userFolder && (holdsWorkingFiles(QStringLiteral(".")) || !folderExists(defaults)))
+        return;
+    const QString folder = userDataFolder();
+    if (folder.isEmpty()) {
+        reportToConsole(QStringLiteral("no home folder for the per-user working folder; "
+                                       "working in the current folder"));
+        return;
+    }
+    if (!folderExists(folder))
+        fillNewFolder(folder, defaults);
+    if (!line.transcript.isEmpty())
+        line.transcript = absolutePath(line.transcript);
+    if (!enterFolder(folder)) {
+        reportToConsole(
+            QStringLiteral("cannot work in %1; working in the current folder").arg(folder));
+        return;
+    }
+    if (!line.userFolder)
+        reportToConsole(
+            QStringLiteral("this folder holds none of the console's files; working in %1")
+                .arg(folder));
+}

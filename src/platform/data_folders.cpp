@@ -1,0 +1,59 @@
+#include "platform/data_folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString installedDataFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath()
+                           + QStringLiteral("/../share/parlino"));
+}
+
+QString userDataFolder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/parlino");
+}
+
+bool folderExists(const QString &path)
+{
+    return QFileInfo(path).isDir();
+}
+
+bool fileExists(const QString &path)
+{
+    return QFileInfo(path).isFile();
+}
+
+bool makeFolder(const QString &path, QString *error)
+{
+    if (QDir().mkpath(path))
+        return true;
+    *error = QStringLiteral("cannot make the folder %1").arg(path);
+    return false;
+}
+
+bool copyNewFile(const QString &from, const QString &to, QString *error)
+{
+    if (!makeFolder(QFileInfo(to).absolutePath(), error))
+        return false;
+    // QFile::copy refuses an existing target, so a file of the user's is never replaced.
+    QFile source(from);
+    if (source.copy(to))
+        return true;
+    *error = QStringLiteral("cannot copy %1 to %2: %3").arg(from, to, source.errorString());
+    return false;
+}
+
+QString absolutePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+bool enterFolder(const QString &path)
+{
+    return QDir::setCurrent(path);
+}

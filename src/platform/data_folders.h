@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The folders an installed console takes its default files from and keeps a user's files in,
+// and the few folder and file operations that filling such a folder needs.
+
+// Where the package puts the default working files: share/parlino beside the program's bin
+// folder (/usr/share/parlino for /usr/bin/parlino), wherever the tree was installed or unpacked.
+QString installedDataFolder();
+
+// The per-user working folder: parlino under the user's data folder ($XDG_DATA_HOME, else
+// ~/.local/share). Empty when the user has no home to put it in.
+QString userDataFolder();
+
+bool folderExists(const QString &path);
+bool fileExists(const QString &path);
+
+// Creates the folder and the folders above it. False, with the reason in error, when it fails.
+bool makeFolder(const QString &path, QString *error);
+
+// Copies a file to a path that does not exist yet, making the folder it goes into. Never
+// overwrites: an existing target is a failure. False, with the reason in error, when it fails.
+bool copyNewFile(const QString &from, const QString &to, QString *error);
+
+// The path made absolute against the current working directory.
+QString absolutePath(const QString &path);
+
+// Makes the folder the current working directory. False when it cannot.
+bool enterFolder(const QString &path);
