@@ -1,11 +1,16 @@
 // Scripted runs without a window, their exit statuses and their transcript, against the
 // simulated module.
 #include "platform/cp932.h"
+#include "platform/open_failure.h"
 #include "support/console_process.h"
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -110,6 +115,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          3,
          u"no idle report from the module within 1 s"},
+        {"replies in pieces", {"--split"}, {"--speak", "two.txt", "--timeout", "5"}, {}, 0, u""},
         {"unreadable file", {}, {"--speak", "none.txt"}, {}, 64, u"File Error: "},
         {"file with nothing to speak",
          {},
@@ -126,6 +132,76 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         EXPECT_EQ(result.exitCode, c.status);
         EXPECT_TRUE(QString::fromUtf8(result.err).contains(QString::fromUtf16(c.stderrSays)))
             << result.err.toStdString();
+    }
+}
+
+TEST_F(ScriptedRun, SuccessMeansTheModuleReadTheLastByteAndReportedIdleAfterIt)
+{
+    // A line of 40 kB on a line that carries 20 kB a second.
+    const QString kana = QStringLiteral("あ").repeated(20000);
+    work.write("long.txt", cp932::encode(kana));
+    SimModule sim({"--char-ms", "0", "--byte-rate", "20000"}, 2);
+    const ConsoleResult result = run(sim, {"--speak", "long.txt"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QByteArray received = sim.received();
+    EXPECT_TRUE(received.contains(cp932::encode(QStringLiteral("MSG") + kana + u'\r')));
+    EXPECT_TRUE(received.endsWith("STT\r"));
+}
+
+TEST_F(ScriptedRun, TheVoicedModuleSpeaksOneLineAtATime)
+{
+    work.write("three.txt", cp932::encode(u"あいうえお\r\nかきくけこ\r\nさしすせそ\r\n"));
+    SimModule sim({"--wav", work.file("speech")}, 2);
+    const ConsoleResult result = run(sim, {"--speak", "three.txt"});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    // "<seconds> AUDIO <number> <start> <length>": each sound starts after the one before
+    // has ended, and none was cut short.
+    QFile log(sim.logPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    double endOfLast = 0;
+    int sounds = 0;
+    for (const QByteArray &line : log.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        EXPECT_NE(fields.value(1), "AUDIO-CUT");
+        if (fields.size() != 5 || fields[1] != "AUDIO")
+            continue;
+        ++sounds;
+        EXPECT_GE(fields[3].toDouble(), endOfLast) << line.toStdString();
+        endOfLast = fields[3].toDouble() + fields[4].toDouble();
+    }
+    EXPECT_EQ(sounds, 3);
+}
+
+TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
+{
+    const struct
+    {
+        int signalNumber;
+        int status;
+    } rows[] = {{SIGTERM, 143}, {SIGINT, 130}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.signalNumber);
+        QFile::remove(work.file("t.txt"));
+        SimModule sim({"--char-ms", "200"}, 2);
+        const ConsoleResult result
+            = runConsole({"--speak", "two.txt", "--port", "2", "--transcript", "t.txt"},
+                         work.path(),
+                         {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
+                         10000,
+                         [&](qint64 pid) {
+                             sim.waitForReceived("MSG", 5000);
+                             ::kill(pid_t(pid), row.signalNumber);
+                         });
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, row.status);
+        const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
+        ASSERT_FALSE(records.isEmpty());
+        EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
+        for (const QString &folder : portLockFolders())
+            EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/LCK..")
+                                       + QFileInfo(sim.ptyPath()).fileName()));
     }
 }
 

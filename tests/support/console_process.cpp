@@ -6,7 +6,8 @@
 ConsoleResult runConsole(const QStringList &arguments,
                          const QString &workingFolder,
                          const QStringList &environment,
-                         int timeoutMs)
+                         int timeoutMs,
+                         const std::function<void(qint64 pid)> &started)
 {
     QProcess process;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
@@ -21,6 +22,8 @@ ConsoleResult runConsole(const QStringList &arguments,
     ConsoleResult result;
     if (!process.waitForStarted(5000))
         return result;
+    if (started)
+        started(process.processId());
     result.finished
         = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
     if (!result.finished) {
