@@ -1,8 +1,8 @@
 // Pump cadence: a run of kana lines against a simulator that speaks in no time; the simulator's
 // log says when each command line arrived. Every tick of the line pump writes one line: STT or
 // the next line to speak, so the intervals between logged commands are the tick intervals.
-// With --quiet-module the simulator does not acknowledge MSG with ">", which lets the pump send
-// a line on every tick instead of polling STT between lines.
+// With --quiet-module the simulator does not acknowledge MSG with ">"; the pump still polls STT
+// between lines, as each line waits for an idle report given after the line before.
 #include "bench_console.h"
 #include "event_wait.h"
 #include "figures.h"
