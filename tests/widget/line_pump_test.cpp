@@ -332,11 +332,16 @@ TEST_F(LinePump, OneBoxPerErrorEvenWhenTicksComeWhileItIsOpen)
     EXPECT_EQ(tick(errorReply), (QStringList{clear, poll}));
     EXPECT_EQ(boxes.boxes.size(), 1);
     EXPECT_TRUE(writtenWhileOpen.isEmpty());
+    // The same while the speak request's box is open, with the run stopping on that reply.
+    open = false;
+    speak(QStringLiteral("msg"));
+    EXPECT_EQ(boxes.boxes.size(), 2);
+    EXPECT_TRUE(writtenWhileOpen.isEmpty());
     EXPECT_EQ(form->Stop_flg, 1);
     EXPECT_EQ(form->Snd_flg, 1);
     // The error reply again on the next tick: polled past, no line, no second box.
     EXPECT_EQ(tick(errorReply), QStringList{poll});
-    EXPECT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes.size(), 2);
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
     EXPECT_EQ(form->runOutcome(), RunOutcome::ModuleError);
