@@ -1,13 +1,19 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 namespace {
 
-// A whole number from min up, or nothing.
+// A whole number from min to max written in plain decimal digits (no sign, no blank), or
+// nothing.
 bool readNumber(const QString &text, int min, int max, int *value)
 {
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    if (!ok || number < min || number > max)
+    const bool digitsOnly = !text.isEmpty() && text.size() <= 9
+                            && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+                                   return c >= u'0' && c <= u'9';
+                               });
+    const int number = digitsOnly ? text.toInt() : 0;
+    if (!digitsOnly || number < min || number > max)
         return false;
     *value = number;
     return true;
@@ -19,8 +25,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine line;
     line.transcript = qEnvironmentVariable("PARLINO_TRANSCRIPT");
-    bool portGiven = false;
-    bool runOptionGiven = false;
+    QStringList given;
     for (qsizetype i = 0; i < arguments.size() && line.error.isEmpty(); ++i) {
         const QString &option = arguments[i];
         auto value = [&]() -> QString {
@@ -30,6 +35,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
             }
             return arguments[++i];
         };
+        if (given.contains(option)) {
+            line.error = QStringLiteral("%1 is given twice").arg(option);
+            break;
+        }
+        given.append(option);
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
             line.help = true;
         } else if (option == QLatin1String("--list-ports")) {
@@ -40,19 +50,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.transcript = value();
         } else if (option == QLatin1String("--speak")) {
             line.speakFile = value();
+            if (line.error.isEmpty() && line.speakFile.isEmpty())
+                line.error = QStringLiteral("--speak: FILE is empty");
         } else if (option == QLatin1String("--port")) {
             const QString text = value();
-            portGiven = true;
-            if (line.error.isEmpty() && !readNumber(text, 1, 255, &line.port))
-                line.error = QStringLiteral("--port takes a port number from 1 to 255");
+            if (line.error.isEmpty() && !readNumber(text, 1, 16, &line.port))
+                line.error = QStringLiteral("--port takes a port number from 1 to 16");
         } else if (option == QLatin1String("--repeat")) {
             const QString text = value();
-            runOptionGiven = true;
             if (line.error.isEmpty() && !readNumber(text, 1, 1000000, &line.repeat))
-                line.error = QStringLiteral("--repeat takes a count from 1 up");
+                line.error = QStringLiteral("--repeat takes a count from 1 to 1000000");
         } else if (option == QLatin1String("--timeout")) {
             const QString text = value();
-            runOptionGiven = true;
             if (line.error.isEmpty() && !readNumber(text, 1, 86400, &line.timeoutSeconds))
                 line.error = QStringLiteral("--timeout takes seconds from 1 to 86400");
         } else {
@@ -61,6 +70,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     if (!line.error.isEmpty())
         return line;
+    const bool portGiven = given.contains(QLatin1String("--port"));
+    const bool runOptionGiven
+        = given.contains(QLatin1String("--repeat")) || given.contains(QLatin1String("--timeout"));
     if (!line.speakFile.isEmpty() && !portGiven)
         line.error = QStringLiteral("--speak needs --port");
     else if (line.speakFile.isEmpty() && (portGiven || runOptionGiven))

@@ -2,9 +2,9 @@
 #include "app/port_listing.h"
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
+#include "link/transcript.h"
 #include "platform/open_failure.h"
 #include "platform/termination_request.h"
-#include "platform/transcript.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -58,7 +58,11 @@ int main(int argc, char *argv[])
     }
     if (!line.speakFile.isEmpty()) {
         ScriptedRun run(window, line);
-        return run.exec();
+        const int status = run.exec();
+        if (!transcript.isComplete())
+            reportToConsole(QStringLiteral("the transcript %1 is incomplete: %2")
+                                .arg(transcript.path(), transcript.errorText()));
+        return status;
     }
     window.show();
     return app.exec();

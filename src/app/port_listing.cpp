@@ -12,17 +12,26 @@ QString portListing()
     QList<int> free;
     for (int port = 1; port <= 16; ++port) {
         const QString path = devicePathForPort(port);
-        const bool mapped = qEnvironmentVariableIsSet(
-            QStringLiteral("PARLINO_COM%1").arg(port).toLatin1().constData());
-        const bool exists = deviceExists(path);
+        const QByteArray variable = QStringLiteral("PARLINO_COM%1").arg(port).toLatin1();
+        // An empty variable names no device: the port keeps its own.
+        const bool mapped = !qEnvironmentVariableIsEmpty(variable.constData());
+        const bool emptyVariable = !mapped && qEnvironmentVariableIsSet(variable.constData());
+        const DeviceState state = deviceState(path);
         reached.append(path);
-        if (!exists && !mapped)
+        if (state == DeviceState::Missing && !mapped)
             free.append(port);
+        QString note;
+        if (mapped)
+            note = QStringLiteral(" (%1)").arg(QLatin1String(variable));
+        else if (emptyVariable)
+            note = QStringLiteral(" (%1 is empty and ignored)").arg(QLatin1String(variable));
         report += QStringLiteral("  COM%1\t%2%3\t%4\n")
                       .arg(port)
                       .arg(path,
-                           mapped ? QStringLiteral(" (PARLINO_COM%1)").arg(port) : QString(),
-                           exists ? QStringLiteral("present") : QStringLiteral("not present"));
+                           note,
+                           state == DeviceState::Serial      ? QStringLiteral("present")
+                           : state == DeviceState::NotSerial ? QStringLiteral("not a serial device")
+                                                             : QStringLiteral("not present"));
     }
 
     const QList<SystemPort> devices = systemPorts();

@@ -2,6 +2,7 @@
 // the module reports idle; play (再生) speaks a slot.
 #include "commands/record_play.h"
 
+#include "link/encodable.h"
 #include "link/reply.h"
 #include "platform/busy_pointer.h"
 #include "platform/message_box.h"
@@ -20,8 +21,12 @@ QString recordPayload(const QString &sendText)
 
 void Form1::Command11_Click()
 {
-    BusyPointer busy(this);
     const QString payload = recordPayload(Text1_Text());
+    if (const std::optional<QString> refusal = unencodableCharacterMessage(payload)) {
+        MsgBox(this, *refusal, vbCritical, QStringLiteral("Error"));
+        return;
+    }
+    BusyPointer busy(this);
     // The port may be closed; then nothing would ever answer, so say so at once.
     if (!MSComm1->PortOpen()) {
         busy.release();

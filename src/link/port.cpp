@@ -30,11 +30,18 @@ void Form1::Command5_Click()
     // A run goes on with a poll: the idle reply it last saw may be long out of date, or
     // come from another module.
     repliesAtOpen_ = repliesTaken_;
-    // A settings file that cannot be written does not undo the open.
-    Put_Com_dat();
+    // A settings file that cannot be written does not undo the open, but the operator
+    // learns that the port will not be remembered.
+    QString error;
+    const bool saved = Put_Com_dat(&error);
     ui.Command5->setEnabled(false);
     ui.Command6->setEnabled(true);
     ui.Command10->setEnabled(true);
+    if (!saved)
+        MsgBox(this,
+               QStringLiteral("ポートは開きましたが、設定を保存できません\n") + error,
+               vbCritical,
+               QStringLiteral("File Error"));
 }
 
 void Form1::Command6_Click()

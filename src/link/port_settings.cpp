@@ -17,7 +17,13 @@ void Form1::Get_Com_dat()
         ui.Combo1->setEditText(*field);
 }
 
-void Form1::Put_Com_dat()
+bool Form1::Put_Com_dat(QString *error)
 {
-    writeTextLine(appFilePath(settingsFile), ui.Combo1->currentText());
+    const QString path = appFilePath(settingsFile);
+    QString why;
+    if (writeTextLine(path, ui.Combo1->currentText(), &why))
+        return true;
+    if (error)
+        *error = path + u'\n' + why;
+    return false;
 }

@@ -17,8 +17,14 @@ QString portTooltip(int port, const QList<SystemPort> &known)
             return details.isEmpty() ? path : path + QStringLiteral(" — ") + details.join(u", ");
         }
     }
-    if (!deviceExists(path))
+    switch (deviceState(path)) {
+    case DeviceState::Missing:
         return path + QStringLiteral(" (not present)");
+    case DeviceState::NotSerial:
+        return path + QStringLiteral(" (not a serial device)");
+    case DeviceState::Serial:
+        break;
+    }
     return path;
 }
 

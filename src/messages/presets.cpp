@@ -1,19 +1,28 @@
 // The preset messages: up to five lines of the presets file, read once at start-up, and the
 // buttons that put them (or just "MSG") into the send box.
 #include "platform/app_paths.h"
+#include "platform/open_failure.h"
 #include "platform/text_file.h"
 #include "ui/form1.h"
 
 void Form1::Get_Msg_dat()
 {
-    // A missing file leaves every entry empty; lines after the fifth are not read.
-    const std::optional<QString> text
-        = readTextFile(appFilePath(QStringLiteral("\\parlino_msg_ini.txt")));
-    if (!text)
+    // A missing file leaves every entry empty; lines after the fifth are not read. A line
+    // that is no text in the file's encoding leaves its entry empty rather than sending
+    // garbage to the module.
+    const QString path = appFilePath(QStringLiteral("\\parlino_msg_ini.txt"));
+    const auto lines = readTextFileLines(path, qsizetype(Msg_dat.size()));
+    if (!lines)
         return;
-    const QStringList lines = splitTextLines(*text, qsizetype(Msg_dat.size()));
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        Msg_dat[size_t(i)] = QStringLiteral("MSG") + lines[i] + QStringLiteral("\r\n");
+    for (qsizetype i = 0; i < lines->size(); ++i) {
+        if (const std::optional<QString> &line = lines->at(i))
+            Msg_dat[size_t(i)] = QStringLiteral("MSG") + *line + QStringLiteral("\r\n");
+        else
+            reportToConsole(QStringLiteral("%1: line %2 is neither UTF-8 nor Shift_JIS text; "
+                                           "preset %2 left empty")
+                                .arg(path)
+                                .arg(i + 1));
+    }
 }
 
 void Form1::Command1_Click()

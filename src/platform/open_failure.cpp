@@ -38,18 +38,29 @@ QString lockFileOf(const QString &path)
     return QString();
 }
 
-QString groupOf(const QString &path)
+} // namespace
+
+QString explainNoAccess(const QString &path)
 {
     struct stat info
     {
     };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QString();
-    const group *owner = ::getgrgid(info.st_gid);
-    return owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
+        return QStringLiteral("%1: permission denied").arg(path);
+    const group *owners = ::getgrgid(info.st_gid);
+    const QString group
+        = owners ? QString::fromLocal8Bit(owners->gr_name) : QString::number(info.st_gid);
+    const bool groupMayUse = (info.st_mode & S_IRGRP) && (info.st_mode & S_IWGRP);
+    if (group == QLatin1String("root") || !groupMayUse)
+        return QStringLiteral("%1: permission denied; only root may open it (group %2, mode %3). "
+                              "A udev rule giving it to the group dialout "
+                              "(GROUP=\"dialout\", MODE=\"0660\"), or its owner, can let you in")
+            .arg(path, group)
+            .arg(info.st_mode & 0777, 3, 8, QLatin1Char('0'));
+    return QStringLiteral("%1: permission denied; join the group %2 "
+                          "(sudo usermod -aG %2 $USER, then log in again)")
+        .arg(path, group);
 }
-
-} // namespace
 
 QString explainOpenFailure(const QString &path,
                            QSerialPort::SerialPortError error,
@@ -69,13 +80,18 @@ QString explainOpenFailure(const QString &path,
     if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
         return QStringLiteral("%1: no such device").arg(path);
     if (error == QSerialPort::PermissionError
-        && ::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0) {
-        const QString group = groupOf(path);
-        return QStringLiteral("%1: permission denied; join the group %2 "
-                              "(sudo usermod -aG %2 $USER, then log in again)")
-            .arg(path, group);
-    }
+        && ::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+        return explainNoAccess(path);
     return QStringLiteral("%1: %2").arg(path, errorString);
+}
+
+QString explainDeviceLoss(const QString &path)
+{
+    // The system's own words ("Inappropriate ioctl for device") tell an operator nothing.
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1: the device was removed").arg(path);
+    return QStringLiteral("%1: the device stopped answering (removed, switched off or reset)")
+        .arg(path);
 }
 
 void reportToConsole(const QString &line)

@@ -1,8 +1,12 @@
 #include "platform/port_inventory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -38,7 +42,24 @@ QList<SystemPort> systemPorts()
     return ports;
 }
 
-bool deviceExists(const QString &path)
+DeviceState deviceState(const QString &path)
 {
-    return QFileInfo::exists(path);
+    // Told from the device numbers, without opening it: opening a serial port raises its
+    // modem lines, which may reset what is attached.
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return DeviceState::Missing;
+    if (!S_ISCHR(info.st_mode))
+        return DeviceState::NotSerial;
+    // Pseudo-terminals have no entry in sysfs; their major numbers are fixed.
+    const unsigned major = ::major(info.st_rdev);
+    if (major >= 136 && major <= 143)
+        return DeviceState::Serial;
+    const QString subsystem
+        = QFileInfo(
+              QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(major).arg(::minor(info.st_rdev)))
+              .canonicalFilePath();
+    return subsystem.endsWith(QLatin1String("/tty")) ? DeviceState::Serial : DeviceState::NotSerial;
 }

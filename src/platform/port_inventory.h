@@ -17,5 +17,10 @@ struct SystemPort
 // Every serial device the system lists (pseudo-terminals are not among them).
 QList<SystemPort> systemPorts();
 
-// Whether a device path names something that exists now.
-bool deviceExists(const QString &path);
+// What a device path names now.
+enum class DeviceState {
+    Missing,   // nothing
+    Serial,    // a terminal device: a serial port, a USB adapter, a pseudo-terminal
+    NotSerial, // something else: a plain file, a named pipe, /dev/zero ...
+};
+DeviceState deviceState(const QString &path);

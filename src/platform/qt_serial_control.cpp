@@ -107,7 +107,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
     case QSerialPort::WriteError: {
         // The device is gone. Qt keeps reporting it as long as the port stays open, up to
         // a storm of signals, so close it here, once; CLOSE then OPEN reconnects.
-        const QString reason = path_ + QStringLiteral(": ") + port_.errorString();
+        const QString reason = explainDeviceLoss(path_);
         closing_ = true;
         port_.close();
         closing_ = false;

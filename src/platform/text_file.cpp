@@ -4,8 +4,62 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
-std::optional<QString> readTextFile(const QString &path, QString *error)
+#include <algorithm>
+
+namespace {
+
+constexpr QByteArrayView utf8Mark("\xEF\xBB\xBF", 3);
+
+enum class Encoding { Utf8, Cp932 };
+
+std::optional<QString> strictUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> decodeAs(Encoding encoding, QByteArrayView bytes)
+{
+    return encoding == Encoding::Utf8 ? strictUtf8(bytes)
+                                      : cp932::decodeStrict(bytes.toByteArray());
+}
+
+// The encoding of a file, and its bytes without a byte-order mark.
+Encoding encodingOf(QByteArrayView *bytes)
+{
+    if (bytes->startsWith(utf8Mark)) {
+        *bytes = bytes->sliced(utf8Mark.size());
+        return Encoding::Utf8;
+    }
+    const bool beyondAscii
+        = std::any_of(bytes->begin(), bytes->end(), [](char c) { return uchar(c) >= 0x80; });
+    return beyondAscii && strictUtf8(*bytes) ? Encoding::Utf8 : Encoding::Cp932;
+}
+
+// The lines of the bytes, cut as splitTextLines() cuts text: CR and LF are single bytes in
+// both encodings and never part of another character.
+QList<QByteArrayView> byteLines(QByteArrayView bytes, qsizetype maxLines)
+{
+    QList<QByteArrayView> lines;
+    qsizetype start = 0;
+    while (start < bytes.size() && (maxLines < 0 || lines.size() < maxLines)) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        lines.append(bytes.sliced(start, end - start));
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::optional<QByteArray> readBytes(const QString &path, QString *error)
 {
     // Only plain files: opening a named pipe would wait for a writer, and a device
     // would never reach its end.
@@ -21,27 +75,81 @@ std::optional<QString> readTextFile(const QString &path, QString *error)
             *error = file.errorString();
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     const bool failed = file.error() != QFileDevice::NoError;
     if (failed && error)
         *error = file.errorString();
     file.close();
     if (failed)
         return std::nullopt;
-    return cp932::decode(bytes);
+    return bytes;
 }
 
-bool writeTextLine(const QString &path, const QString &line)
+} // namespace
+
+std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
+{
+    QByteArrayView text(bytes);
+    const Encoding encoding = encodingOf(&text);
+    if (std::optional<QString> decoded = decodeAs(encoding, text))
+        return decoded;
+    if (error) {
+        const QList<QByteArrayView> lines = byteLines(text, -1);
+        const auto bad = std::find_if(lines.cbegin(), lines.cend(), [&](QByteArrayView line) {
+            return !decodeAs(encoding, line);
+        });
+        *error = QStringLiteral("%1行目に%2として読めない文字があります")
+                     .arg(bad - lines.cbegin() + 1)
+                     .arg(encoding == Encoding::Utf8 ? QStringLiteral("UTF-8")
+                                                     : QStringLiteral("シフトJIS"));
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> readTextFile(const QString &path, QString *error)
+{
+    const std::optional<QByteArray> bytes = readBytes(path, error);
+    if (!bytes)
+        return std::nullopt;
+    return decodeFileText(*bytes, error);
+}
+
+std::optional<QList<std::optional<QString>>>
+readTextFileLines(const QString &path, qsizetype maxLines, QString *error)
+{
+    const std::optional<QByteArray> bytes = readBytes(path, error);
+    if (!bytes)
+        return std::nullopt;
+    QByteArrayView text(*bytes);
+    const Encoding encoding = encodingOf(&text);
+    QList<std::optional<QString>> lines;
+    for (QByteArrayView line : byteLines(text, maxLines))
+        lines.append(decodeAs(encoding, line));
+    return lines;
+}
+
+bool writeTextLine(const QString &path, const QString &line, QString *error)
 {
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
+    if (info.exists() && !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("not a plain file");
         return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error)
+            *error = file.errorString();
         return false;
+    }
     const QByteArray bytes = cp932::encode(line) + "\r\n";
-    const bool written = file.write(bytes) == bytes.size();
-    return file.flush() && written;
+    // A full disk shows only when the bytes are flushed.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 QStringList splitTextLines(QStringView text, qsizetype maxLines)

@@ -5,14 +5,29 @@
 
 #include <optional>
 
-// Sequential text files in code page 932.
+// Sequential text files. They are written in code page 932; they are read as UTF-8 when they
+// start with UTF-8's byte-order mark, or when they are valid UTF-8 holding at least one
+// character beyond ASCII (kana text in code page 932 never is), and as code page 932
+// otherwise.
 
-// Reads the whole file as text. Returns nothing when it cannot be opened or read; error
-// then tells why. The file is closed again in every case before this returns.
+// Reads the whole file as text. Returns nothing when it cannot be opened or read, or when
+// bytes of it are no character in its encoding; error then tells why (naming the line).
+// The file is closed again in every case before this returns.
 std::optional<QString> readTextFile(const QString &path, QString *error = nullptr);
 
-// Creates or empties the file and writes one line ended by CR LF. False when that fails.
-bool writeTextLine(const QString &path, const QString &line);
+// Reads the file's lines, as splitTextLines() cuts them, at most maxLines of them when
+// maxLines is not negative. A line whose bytes are no text in the file's encoding is
+// nothing. Returns nothing when the file cannot be opened or read.
+std::optional<QList<std::optional<QString>>>
+readTextFileLines(const QString &path, qsizetype maxLines = -1, QString *error = nullptr);
+
+// The text of a file's bytes, by the rules above; nothing, with the reason naming the first
+// line that does not decode, when some bytes are no character.
+std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error = nullptr);
+
+// Creates or empties the file and writes one line ended by CR LF. False when that fails;
+// error then tells why.
+bool writeTextLine(const QString &path, const QString &line, QString *error = nullptr);
 
 // The lines of a text, without their line ends. CR LF, a lone LF and a lone CR each end a
 // line; a last line without a line end counts, an empty text has no lines. At most

@@ -2,6 +2,7 @@
 // run. Nothing is written here; the line pump sends the lines on its ticks.
 #include "speak/speak_request.h"
 
+#include "link/encodable.h"
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
@@ -40,6 +41,12 @@ void Form1::Command10_Click()
                QStringLiteral("送信データが多すぎます（%1行まで）").arg(maxSpeakLines),
                vbCritical,
                QStringLiteral("Error"));
+        return;
+    }
+    // A character the code page lacks would reach the module as '?' inside a line it
+    // then speaks; nothing is armed until the operator has put it right.
+    if (const std::optional<QString> refusal = unencodableCharacterMessage(completed)) {
+        MsgBox(this, *refusal, vbCritical, QStringLiteral("Error"));
         return;
     }
     Snd_dat = splitAtLineFeeds(completed);

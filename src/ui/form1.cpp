@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 
 Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     : QWidget(parent)
@@ -33,7 +35,17 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
             this,
             &Form1::MSComm1_DeviceLost,
             Qt::QueuedConnection);
-    connect(ui.Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    // The port box takes typed text as it stands: no completion from the list, no new
+    // entries, and only a pick from the list (or its arrow keys) is a click. Qt would also
+    // pick the entry that equals typed text when the box loses the focus or on Enter; the
+    // filter below keeps that from counting.
+    ui.Combo1->setCompleter(nullptr);
+    ui.Combo1->setInsertPolicy(QComboBox::NoInsert);
+    ui.Combo1->installEventFilter(this);
+    connect(ui.Combo1, &QComboBox::activated, this, [this] {
+        if (!typedTextEnding_)
+            Combo1_Click();
+    });
     connect(ui.Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -95,6 +107,16 @@ void Form1::writeText(const QString &text)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui.Combo1 && !typedTextEnding_) {
+        const bool enter = event->type() == QEvent::KeyPress
+                           && (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return
+                               || static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter);
+        if (enter || event->type() == QEvent::FocusOut) {
+            const QScopedValueRollback typing(typedTextEnding_, true);
+            static_cast<QObject *>(ui.Combo1)->event(event);
+            return true;
+        }
+    }
     if (event->type() == QEvent::Show && watched == ui.Combo1->view()->window())
         refreshPortTooltips();
     return QWidget::eventFilter(watched, event);

@@ -84,7 +84,8 @@ public slots:
     void Command5_Click();
     void Command6_Click();
     void Get_Com_dat();
-    void Put_Com_dat();
+    // False, with the reason, when the settings file could not be written.
+    bool Put_Com_dat(QString *error = nullptr);
 
     // Message sources.
     void Get_Msg_dat();
@@ -134,6 +135,7 @@ private:
     std::unique_ptr<SerialControl> serial_;
     TextFileReader importFile_;
     bool ending_ = false;
+    bool typedTextEnding_ = false; // the port box is handling a focus-out or an Enter
 
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;

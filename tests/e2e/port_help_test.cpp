@@ -6,6 +6,8 @@
 #include "ui/form1.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QProcess>
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,12 @@ TEST(PortTooltips, EntriesNameTheDeviceTheyReach)
     EXPECT_EQ(box->itemData(1, Qt::ToolTipRole).toString(), module.terminalPath());
     EXPECT_EQ(box->itemData(2, Qt::ToolTipRole).toString(),
               QStringLiteral("/dev/parlino-none (not present)"));
+    qputenv("PARLINO_COM4", "/dev/zero");
+    box->showPopup();
+    box->hidePopup();
+    EXPECT_EQ(box->itemData(3, Qt::ToolTipRole).toString(),
+              QStringLiteral("/dev/zero (not a serial device)"));
+    qunsetenv("PARLINO_COM4");
     EXPECT_TRUE(
         box->itemData(15, Qt::ToolTipRole).toString().startsWith(QStringLiteral("/dev/ttyS15")));
     qunsetenv("PARLINO_COM2");
@@ -62,6 +70,40 @@ TEST(OpenFailure, SaysWhatStandsInTheWay)
     EXPECT_TRUE(cause.contains(QStringLiteral("LCK.."))) << cause.toStdString();
     EXPECT_TRUE(cause.contains(QString::number(QCoreApplication::applicationPid())))
         << cause.toStdString();
+
+    // No access: the group to join, or who can let the user in when only root may.
+    ScopedWorkDir work;
+    const struct
+    {
+        const char *group;
+        QFile::Permissions mode;
+        const char *says;
+    } rows[] = {
+        {"dialout",
+         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup,
+         "join the group dialout (sudo usermod -aG dialout $USER"},
+        {"dialout",
+         QFile::ReadOwner | QFile::WriteOwner,
+         "only root may open it (group dialout, mode 600)"},
+        {"root",
+         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup,
+         "only root may open it (group root, mode 660). A udev rule"},
+    };
+    const QString device = work.file("ttyX");
+    work.write("ttyX", "");
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.says);
+        ASSERT_TRUE(
+            QProcess::execute(QStringLiteral("chgrp"), {QString::fromLatin1(row.group), device})
+            == 0);
+        ASSERT_TRUE(QFile::setPermissions(device, row.mode));
+        EXPECT_TRUE(explainNoAccess(device).contains(QLatin1String(row.says)))
+            << explainNoAccess(device).toStdString();
+    }
+    // A device that fails while open: removed, or there but silent.
+    EXPECT_EQ(explainDeviceLoss(work.file("gone")),
+              work.file("gone") + QStringLiteral(": the device was removed"));
+    EXPECT_TRUE(explainDeviceLoss(device).contains(QStringLiteral("stopped answering")));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -61,15 +62,18 @@ protected:
 
 TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
 {
-    SimModule sim({"--char-ms", "5"}, 2);
-    const ConsoleResult result = run(sim, {"--speak", "two.txt"});
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QByteArray received = sim.received();
-    EXPECT_EQ(received.count(cp932::encode(u"MSGあいう\r")), 1);
-    EXPECT_EQ(received.count(cp932::encode(u"MSGかきく\r")), 1);
-    EXPECT_LT(received.indexOf(cp932::encode(u"MSGあいう\r")),
-              received.indexOf(cp932::encode(u"MSGかきく\r")));
+    // The same kana reach the module as the same code page 932 bytes, whatever the file's
+    // encoding.
+    work.write("utf8.txt", QStringLiteral("あいう\nかきく\n").toUtf8());
+    work.write("marked.txt", "\xEF\xBB\xBF" + QStringLiteral("あいう\r\nかきく").toUtf8());
+    for (const char *file : {"two.txt", "utf8.txt", "marked.txt"}) {
+        SCOPED_TRACE(file);
+        SimModule sim({"--char-ms", "5"}, 2);
+        const ConsoleResult result = run(sim, {"--speak", file});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
+    }
     // A scripted run leaves the saved port of the window alone.
     EXPECT_FALSE(QFile::exists(work.file("parlino_ini.txt")));
 }
@@ -88,6 +92,8 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
 {
     work.write("bad.txt", "abc\r\n");
     work.write("empty.txt", "");
+    work.write("garbled.txt", "\x82\xA0\r\n\x82\r\n");
+    work.write("emoji.txt", QStringLiteral("あ\nい\U0001F600\n").toUtf8());
     const struct
     {
         const char *name;
@@ -117,6 +123,24 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          u"no idle report from the module within 1 s"},
         {"replies in pieces", {"--split"}, {"--speak", "two.txt", "--timeout", "5"}, {}, 0, u""},
         {"unreadable file", {}, {"--speak", "none.txt"}, {}, 64, u"File Error: "},
+        {"a file in neither encoding",
+         {},
+         {"--speak", "garbled.txt"},
+         {},
+         64,
+         u"File Error: ファイルを読み込めません garbled.txt 2行目"},
+        {"a character code page 932 lacks",
+         {},
+         {"--speak", "emoji.txt"},
+         {},
+         64,
+         u"Error: 送信データにシフトJISで送れない文字があります 2行目: \U0001F600 (U+1F600)"},
+        {"a transcript that cannot be written",
+         {"--char-ms", "0"},
+         {"--speak", "two.txt", "--transcript", "/dev/full"},
+         {},
+         0,
+         u"the transcript /dev/full is incomplete"},
         {"file with nothing to speak",
          {},
          {"--speak", "empty.txt"},
@@ -279,10 +303,16 @@ TEST(ListPorts, ShowsWhereEachNameLeads)
 {
     ScopedWorkDir work;
     SimModule sim({}, 2);
-    const ConsoleResult result = runConsole(
-        {"--list-ports"},
-        work.path(),
-        {QStringLiteral("PARLINO_COM2=") + sim.ptyPath(), "PARLINO_COM3=/dev/parlino-none"});
+    work.write("plain", "");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(work.file("fifo")).constData(), 0600), 0);
+    const ConsoleResult result = runConsole({"--list-ports"},
+                                            work.path(),
+                                            {QStringLiteral("PARLINO_COM2=") + sim.ptyPath(),
+                                             "PARLINO_COM3=/dev/parlino-none",
+                                             "PARLINO_COM4=/dev/zero",
+                                             "PARLINO_COM5=" + work.file("plain"),
+                                             "PARLINO_COM6=" + work.file("fifo"),
+                                             "PARLINO_COM1="});
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     const QString out = QString::fromUtf8(result.out);
@@ -290,6 +320,12 @@ TEST(ListPorts, ShowsWhereEachNameLeads)
         << result.out.toStdString();
     EXPECT_TRUE(
         out.contains(QStringLiteral("COM3\t/dev/parlino-none (PARLINO_COM3)\tnot present")));
+    for (const QString &notSerial :
+         {QStringLiteral("/dev/zero"), work.file("plain"), work.file("fifo")})
+        EXPECT_TRUE(out.contains(notSerial + QStringLiteral(" (PARLINO_COM")));
+    EXPECT_EQ(out.count(QStringLiteral("not a serial device")), 3);
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("COM1\t/dev/ttyS0 (PARLINO_COM1 is empty and ignored)")));
     EXPECT_TRUE(out.contains(QStringLiteral("COM16\t")));
     EXPECT_TRUE(out.contains(QStringLiteral("Serial devices of this system:")));
 }

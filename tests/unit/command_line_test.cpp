@@ -1,6 +1,6 @@
 // The console's command line, and the transcript's visible text.
 #include "app/command_line.h"
-#include "platform/transcript.h"
+#include "link/transcript.h"
 
 #include <gtest/gtest.h>
 
@@ -46,23 +46,36 @@ TEST(CommandLine, TranscriptFromTheEnvironmentUnlessGiven)
 
 TEST(CommandLine, BadArgumentsAreNamed)
 {
-    const QList<QStringList> bad = {
-        {"--speak", "a.txt"},
-        {"--port", "2"},
-        {"--repeat", "2"},
-        {"--speak", "a.txt", "--port", "0"},
-        {"--speak", "a.txt", "--port", "x"},
-        {"--speak", "a.txt", "--port", "2", "--repeat", "0"},
-        {"--speak", "a.txt", "--port", "2", "--timeout", "-1"},
-        {"--speak", "a.txt", "--port", "2", "--list-ports"},
-        {"--speak", "a.txt", "--port", "2", "--user-folder"},
-        {"--list-ports", "--user-folder"},
-        {"--port"},
-        {"extra"},
+    const struct
+    {
+        QStringList arguments;
+        const char *says;
+    } bad[] = {
+        {{"--speak", "a.txt"}, "--speak needs --port"},
+        {{"--port", "2"}, "go with --speak"},
+        {{"--repeat", "2"}, "go with --speak"},
+        {{"--speak", "a.txt", "--port", "0"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "17"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", " 1"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "+1"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "x"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "2", "--repeat", "0"}, "--repeat takes"},
+        {{"--speak", "a.txt", "--port", "2", "--timeout", "-1"}, "--timeout takes"},
+        {{"--speak", "a.txt", "--port", "2", "--port", "2"}, "--port is given twice"},
+        {{"--transcript", "a", "--transcript", "b"}, "--transcript is given twice"},
+        {{"--speak", "", "--port", "2"}, "--speak: FILE is empty"},
+        {{"--speak", "a.txt", "--port", "2", "--list-ports"}, "go alone"},
+        {{"--speak", "a.txt", "--port", "2", "--user-folder"}, "window only"},
+        {{"--list-ports", "--user-folder"}, "window only"},
+        {{"--port"}, "--port needs a value"},
+        {{"extra"}, "unknown argument: extra"},
     };
-    for (const QStringList &arguments : bad)
-        EXPECT_FALSE(parseCommandLine(arguments).error.isEmpty())
-            << arguments.join(u' ').toStdString();
+    for (const auto &row : bad) {
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString());
+        EXPECT_TRUE(parseCommandLine(row.arguments).error.contains(QLatin1String(row.says)))
+            << parseCommandLine(row.arguments).error.toStdString();
+    }
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)

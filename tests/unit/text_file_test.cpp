@@ -71,11 +71,39 @@ TEST(TextFiles, WriteLineIsCp932WithCrLf)
     EXPECT_EQ(work.read("f.txt"), QByteArray("\x82\xA0\r\n"));
 }
 
-TEST(TextFiles, ReadDecodesCp932)
+TEST(TextFiles, ReadAsUtf8OrCp932)
 {
+    // The file's bytes, and its text; null when it is neither, with the line named.
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+        const char16_t *why = u"";
+    } rows[] = {
+        {"code page 932", "\x82\xA0\xB1\r\n", QStringLiteral("あｱ\r\n")},
+        {"pure ASCII", "MSGa\r\n", QStringLiteral("MSGa\r\n")},
+        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n")},
+        {"UTF-8 with its mark",
+         "\xEF\xBB\xBF"
+         "abc",
+         QStringLiteral("abc")},
+        {"invalid code page 932", "a\r\n\x82\xA0\x85\x40", QString(), u"2行目にシフトJIS"},
+        {"invalid UTF-8 after the mark", "\xEF\xBB\xBF\n\n\xE3\x81", QString(), u"3行目にUTF-8"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QString error;
+        EXPECT_EQ(decodeFileText(row.bytes, &error),
+                  row.text.isNull() ? std::nullopt : std::optional(row.text));
+        EXPECT_TRUE(error.contains(QString::fromUtf16(row.why))) << error.toStdString();
+    }
+    // Lines one by one: one that does not decode is nothing, the others are read.
     ScopedWorkDir work;
-    work.write("k.txt", QByteArray("\x82\xA0\xB1\r\n"));
-    EXPECT_EQ(readTextFile(work.file("k.txt")), QStringLiteral("あｱ\r\n"));
+    work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\nb\r\nc"));
+    EXPECT_EQ(
+        readTextFileLines(work.file("p.txt"), 3),
+        (QList<std::optional<QString>>{QStringLiteral("あ"), std::nullopt, QStringLiteral("b")}));
 }
 
 TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)
@@ -88,7 +116,10 @@ TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)
     error.clear();
     EXPECT_EQ(readTextFile(work.file("folder"), &error), std::nullopt);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(writeTextLine(work.file("folder"), QStringLiteral("COM1")));
+    error.clear();
+    EXPECT_FALSE(writeTextLine(work.file("folder"), QStringLiteral("COM1"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(writeTextLine(QStringLiteral("/dev/full"), QStringLiteral("COM1")));
 }
 
 TEST(TextFiles, ReaderGivesLinesUntilTheEnd)

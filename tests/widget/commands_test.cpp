@@ -183,6 +183,18 @@ TEST_F(Commands, RecordEndsAfterOnePassOnAStaleIdleAnswer)
     EXPECT_TRUE(form->isEnabled());
 }
 
+TEST_F(Commands, RecordRefusesACharacterTheCodePageLacks)
+{
+    form->setText1_Text(QStringLiteral("MSGあ\U0001F600\r\nMSGい"));
+    form->Command11_Click();
+    EXPECT_TRUE(serial->written.isEmpty());
+    EXPECT_TRUE(form->isEnabled());
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt,
+              QStringLiteral(
+                  "送信データにシフトJISで送れない文字があります\n1行目: \U0001F600 (U+1F600)"));
+}
+
 TEST_F(Commands, RecordWithThePortClosedEndsAtOnceAndSaysSo)
 {
     form->Command6_Click();

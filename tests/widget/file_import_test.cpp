@@ -2,7 +2,12 @@
 #include "platform/cp932.h"
 #include "support/form_fixture.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -36,6 +41,7 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         {"a line with MSG already", "MSGa\r\n", QStringLiteral("MSGMSGa\r\n")},
         {"half-width katakana", "\xB1\xB2\xB3\r\n", QStringLiteral("MSGｱｲｳ\r\n")},
         {"lone LF and lone CR", "a\nb\rc", QStringLiteral("MSGa\r\nMSGb\r\nMSGc\r\n")},
+        {"UTF-8 from a Linux editor", "\xE3\x81\x82\n", QStringLiteral("MSGあ\r\n")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,12 +59,33 @@ TEST_F(FileImport, TheDialogOffersTextFilesFirst)
 {
     importFile("a\r\n");
     EXPECT_EQ(dialog.shown, 1);
-    EXPECT_EQ(dialog.shownFilters,
-              (QStringList{QStringLiteral("ﾃｷｽﾄ(*.txt) (*.txt)"),
-                           QStringLiteral("すべてのファイル(*.*) (*)")}));
-    EXPECT_EQ(dialog.shownSelected, dialog.shownFilters[0]);
     EXPECT_EQ(form->CommonDialog1.Filter,
               QStringLiteral("ﾃｷｽﾄ(*.txt)|*.txt|すべてのファイル(*.*)|*.*|"));
+    // The real dialog: each entry as the filter text has it, and its pattern ("*.*" is
+    // every file, as it is on Windows).
+    installOpenDialogHandler({});
+    QStringList shown;
+    QStringList patterns;
+    QTimer::singleShot(100, form.get(), [&] {
+        auto *open = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(open, nullptr);
+        auto *types = open->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        auto *files = open->findChild<QFileSystemModel *>();
+        ASSERT_NE(types, nullptr);
+        ASSERT_NE(files, nullptr);
+        for (int entry = 0; entry < types->count(); ++entry) {
+            shown << types->itemText(entry);
+            open->selectNameFilter(open->nameFilters().value(entry));
+            patterns << files->nameFilters().join(u' ');
+        }
+        open->reject();
+    });
+    control<QPushButton>("Command17")->click();
+    EXPECT_EQ(
+        shown,
+        (QStringList{QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのファイル(*.*)")}));
+    EXPECT_EQ(patterns, (QStringList{QStringLiteral("*.txt"), QStringLiteral("*")}));
+    EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGa\r\n"));
 }
 
 TEST_F(FileImport, ASecondImportReplacesTheFirstAndCancelChangesNothing)
@@ -80,7 +107,14 @@ TEST_F(FileImport, ASecondImportReplacesTheFirstAndCancelChangesNothing)
 TEST_F(FileImport, AFileThatCannotBeReadIsReportedAndChangesNothing)
 {
     QDir(work.path()).mkdir(QStringLiteral("folder.txt"));
-    for (const char *name : {"removed.txt", "folder.txt"}) {
+    // Bytes that are text in neither encoding, on the second line.
+    work.write("garbled.txt", "\x82\xA0\r\n\x82\r\n");
+    const struct
+    {
+        const char *name;
+        const char16_t *why;
+    } files[] = {{"removed.txt", u""}, {"folder.txt", u""}, {"garbled.txt", u"2行目"}};
+    for (const auto &[name, why] : files) {
         SCOPED_TRACE(name);
         boxes.boxes.clear();
         form->setText1_Text(QStringLiteral("MSGkept"));
@@ -92,6 +126,7 @@ TEST_F(FileImport, AFileThatCannotBeReadIsReportedAndChangesNothing)
         EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("File Error"));
         EXPECT_TRUE(boxes.boxes[0].prompt.startsWith(QStringLiteral("ファイルを読み込めません")));
         EXPECT_TRUE(boxes.boxes[0].prompt.contains(QString::fromLatin1(name)));
+        EXPECT_TRUE(boxes.boxes[0].prompt.contains(QString::fromUtf16(why)));
     }
 }
 

@@ -281,17 +281,21 @@ TEST_F(LinePump, ARejectedPressLeavesTheRunAsItWas)
     speak(QStringLiteral("MSGa\r\nMSGb"));
     tick(idleReply);
     form->Command18_Click();
-    for (const char *text : {"msga", "", "\r\nMSGa", "MS"}) {
-        speak(QString::fromLatin1(text));
+    const QStringList refused = {"msga", "", "\r\nMSGa", "MS", QStringLiteral("MSGa\r\nMSG한")};
+    for (const QString &text : refused) {
+        speak(text);
         EXPECT_EQ(form->Snd_cnt, 1);
         EXPECT_EQ(form->Snd_max, 2);
         EXPECT_EQ(form->Snd_flg, 1);
         EXPECT_EQ(form->Stop_flg, 1);
         EXPECT_EQ(form->Snd_dat, (QStringList{"MSGa\r", "MSGb\r", ""}));
     }
-    ASSERT_EQ(boxes.boxes.size(), 4);
+    ASSERT_EQ(boxes.boxes.size(), 5);
     EXPECT_EQ(boxes.boxes[3].prompt, QStringLiteral("送信データに誤りがあります"));
     EXPECT_EQ(boxes.boxes[3].title, QStringLiteral("Error"));
+    // A character the code page lacks is named, with its line.
+    EXPECT_EQ(boxes.boxes[4].prompt,
+              QStringLiteral("送信データにシフトJISで送れない文字があります\n2行目: 한 (U+D55C)"));
 }
 
 TEST_F(LinePump, ANewPressRestartsFromTheNewFirstLine)

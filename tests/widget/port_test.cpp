@@ -1,7 +1,9 @@
 // Choosing, opening and closing the port, the settings file it writes, and the receive event.
 #include "support/form_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -66,13 +68,47 @@ TEST_F(Port, OpenWritesTheSettingsFileAndSwapsTheButtons)
     EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
 }
 
-TEST_F(Port, TypedTextIsSavedButTheLastPickedPortOpens)
+TEST_F(Port, TypedTextIsSavedButOnlyAPickFromTheListChoosesThePort)
 {
-    pick(QStringLiteral("COM3"));
-    portBox()->setEditText(QStringLiteral("COM5"));
-    form->Command5_Click();
-    EXPECT_EQ(serial->opened, QList<int>{3});
-    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM5\r\n"));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // The operator's keys into the port box, and how the typing ends: the focus moving on
+    // (Tab), Enter, or nothing. Typed text never picks, however closely it matches an entry.
+    const struct
+    {
+        const char *typed;
+        Qt::Key ending;
+    } rows[] = {{"COM5", Qt::Key_Tab},
+                {"COM5", Qt::Key_Return},
+                {"com3", Qt::Key_Tab},
+                {"com3", Qt::Key_Return},
+                {"foo", Qt::Key_Return},
+                {"COM1", Qt::Key_unknown}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.typed);
+        pick(QStringLiteral("COM2"));
+        portBox()->setFocus();
+        portBox()->lineEdit()->selectAll();
+        QTest::keyClicks(portBox(), QString::fromLatin1(row.typed));
+        if (row.ending != Qt::Key_unknown)
+            QTest::keyClick(QApplication::focusWidget(), row.ending);
+        // Tabbing back through the box holding the typed text picks nothing either.
+        portBox()->setFocus();
+        QTest::keyClick(portBox(), Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), portBox());
+        EXPECT_EQ(portBox()->currentText(), QString::fromLatin1(row.typed));
+        EXPECT_EQ(portBox()->count(), 16);
+        form->Command5_Click();
+        EXPECT_EQ(serial->opened.constLast(), 2);
+        EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray(row.typed) + "\r\n");
+        form->Command6_Click();
+    }
+    // The list's own choice, by its arrow keys, is a pick.
+    pick(QStringLiteral("COM2"));
+    portBox()->setFocus();
+    QTest::keyClick(portBox(), Qt::Key_Down);
+    EXPECT_EQ(serial->CommPort(), 3);
 }
 
 TEST_F(Port, TypedTextWithACommaIsSavedWhole)
@@ -95,14 +131,18 @@ TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
     EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
 }
 
-TEST_F(Port, OpenStillSucceedsWhenTheSettingsFileCannotBeWritten)
+TEST_F(Port, OpenStillSucceedsWhenTheSettingsFileCannotBeWrittenAndSaysSo)
 {
     // A folder where the file should be: not even root can write the file then.
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("parlino_ini.txt")));
     form->Command5_Click();
     EXPECT_TRUE(serial->PortOpen());
     EXPECT_EQ(buttons(), (std::array<bool, 3>{false, true, true}));
-    EXPECT_TRUE(boxes.boxes.isEmpty());
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("File Error"));
+    EXPECT_TRUE(boxes.boxes[0].prompt.startsWith(
+        QStringLiteral("ポートは開きましたが、設定を保存できません\n")));
+    EXPECT_TRUE(boxes.boxes[0].prompt.contains(work.file("parlino_ini.txt")));
 }
 
 TEST_F(Port, EachSuccessfulOpenWritesTheFile)

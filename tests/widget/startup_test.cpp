@@ -91,6 +91,10 @@ TEST_F(StartUp, PresetsFileGivesUpToFiveEntries)
         {"last line without a line end", "a\r\nb", {"MSGa\r\n", "MSGb\r\n"}},
         {"a line that already has MSG", "MSGa\r\n", {"MSGMSGa\r\n"}},
         {"lone LF and lone CR end lines", "a\nb\rc", {"MSGa\r\n", "MSGb\r\n", "MSGc\r\n"}},
+        {"UTF-8 from a Linux editor", "\xE3\x81\x82\n", {"MSGあ\r\n"}},
+        {"a line in neither encoding is left empty",
+         "\x82\xA0\r\n\x82\r\nc\r\n",
+         {"MSGあ\r\n", "", "MSGc\r\n"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

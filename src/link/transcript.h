@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/append_file.h"
 #include "platform/serial_control.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 
 // A two-way transcript of the serial line, one record a line, appended to a file and
@@ -22,9 +22,13 @@ class Transcript : public QObject
 public:
     explicit Transcript(QObject *parent = nullptr);
 
-    // Opens the file for appending. False when it cannot be written.
+    // Opens the file for appending. False when it cannot be written; errorText() tells why.
     bool open(const QString &path);
-    QString errorText() const { return file_.errorString(); }
+    QString errorText() const { return errorText_; }
+    // False once a record could not be written: the transcript lacks it and all after it.
+    // The first failure is reported on standard error.
+    bool isComplete() const { return errorText_.isEmpty(); }
+    QString path() const { return path_; }
     // Records everything the serial control reports from now on.
     void follow(SerialControl *serial);
 
@@ -34,7 +38,9 @@ private:
     void onPortEvent(const QString &kind, const QString &detail);
     void write(const QString &kind, const QString &text, const QByteArray &bytes = {});
 
-    QFile file_;
+    AppendFile file_;
+    QString path_;
+    QString errorText_;
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
     qint64 pendingSince_ = 0;

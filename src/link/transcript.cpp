@@ -1,4 +1,6 @@
-#include "platform/transcript.h"
+#include "link/transcript.h"
+
+#include "platform/open_failure.h"
 
 namespace {
 
@@ -45,8 +47,8 @@ Transcript::Transcript(QObject *parent)
 
 bool Transcript::open(const QString &path)
 {
-    file_.setFileName(path);
-    return file_.open(QIODevice::WriteOnly | QIODevice::Append);
+    path_ = path;
+    return file_.open(path, &errorText_);
 }
 
 void Transcript::follow(SerialControl *serial)
@@ -92,6 +94,8 @@ void Transcript::write(const QString &kind, const QString &text, const QByteArra
         = QStringLiteral("%1\t%2\t%3\t%4\n")
               .arg(ms, 0, 'f', 3)
               .arg(kind, visibleText(text), QString::fromLatin1(bytes.toHex(' ').toUpper()));
-    file_.write(record.toUtf8());
-    file_.flush();
+    if (!file_.append(record.toUtf8(), &errorText_))
+        reportToConsole(QStringLiteral("the transcript %1 cannot be written: %2; "
+                                       "the records from here on are lost")
+                            .arg(path_, errorText_));
 }
