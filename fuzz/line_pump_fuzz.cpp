@@ -3,6 +3,7 @@
 // page 932 decoder and delivered as receive events, as the serial control does), ticks of
 // the pump, stop requests, repeat switches and new speak requests.
 #include "fuzz_check.h"
+#include "link/encodable.h"
 #include "link/reply.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
@@ -136,7 +137,7 @@ void speak()
     const QStringList lines = f.Snd_dat;
     f.Command10_Click();
     const QString text = f.Text1_Text();
-    if (!beginsWithMsg(text)) {
+    if (!beginsWithMsg(text) || unencodableCharacterMessage(completeWithCrLf(text))) {
         // Refused with a box; the run in progress, if any, is untouched.
         FUZZ_CHECK(console.boxes == boxes + 1 && f.Snd_dat == lines);
         return;
