@@ -1,0 +1,312 @@
+#include "platform/serial_control_win.h"
+
+#include "platform/device_namespace_win.h"
+#include "platform/device_path.h"
+#include "platform/open_failure_win.h"
+
+#include <QDeadlineTimer>
+#include <QWinEventNotifier>
+
+#include <utility>
+
+std::unique_ptr<SerialControl> makeSerialControl()
+{
+    return std::make_unique<WinSerialControl>();
+}
+
+namespace {
+
+// A read takes what the driver holds and returns at once; a write ends when every byte is
+// taken, with no time limit, there being no flow control to hold it back.
+constexpr COMMTIMEOUTS immediateReads = {MAXDWORD, 0, 0, 0, 0};
+
+// Reads taken in one go before the event loop gets its turn again.
+constexpr int readRounds = 16;
+
+HANDLE newManualResetEvent()
+{
+    return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+} // namespace
+
+WinSerialControl::WinSerialControl(QObject *parent)
+    : SerialControl(parent)
+{
+    arrival_.hEvent = newManualResetEvent();
+    read_.hEvent = newManualResetEvent();
+    write_.hEvent = newManualResetEvent();
+    arrivalNotifier_ = new QWinEventNotifier(arrival_.hEvent, this);
+    writeNotifier_ = new QWinEventNotifier(write_.hEvent, this);
+    arrivalNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    connect(arrivalNotifier_, &QWinEventNotifier::activated, this, &WinSerialControl::onArrival);
+    connect(writeNotifier_, &QWinEventNotifier::activated, this, [this] { finishWrite(0); });
+}
+
+WinSerialControl::~WinSerialControl()
+{
+    if (PortOpen())
+        closeDevice();
+    // The notifiers watch the events; they go first.
+    delete arrivalNotifier_;
+    delete writeNotifier_;
+    CloseHandle(arrival_.hEvent);
+    CloseHandle(read_.hEvent);
+    CloseHandle(write_.hEvent);
+}
+
+bool WinSerialControl::setPortOpen(bool open)
+{
+    if (!open) {
+        if (PortOpen()) {
+            closeDevice();
+            emit portEvent(QStringLiteral("CLOSE"), path_);
+        }
+        return true;
+    }
+    if (PortOpen())
+        return true;
+    path_ = devicePathForPort(commPort_);
+    // A fresh decoder per open: a half character left from before must not join new text.
+    decoder_ = cp932::Decoder();
+    received_.clear();
+    const QString failure = openDevice();
+    if (!failure.isEmpty()) {
+        errorText_ = failure;
+        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
+        return false;
+    }
+    errorText_.clear();
+    emit portEvent(QStringLiteral("OPEN"), path_);
+    waitForArrival();
+    return true;
+}
+
+QString WinSerialControl::openDevice()
+{
+    const QString nativePath = nativePathOf(path_);
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(nativePath.utf16()),
+                                      GENERIC_READ | GENERIC_WRITE,
+                                      0, // no sharing: another open of the port fails
+                                      nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return explainOpenFailure(path_, GetLastError());
+
+    DCB line = {};
+    line.DCBlength = sizeof line;
+    bool ready = GetCommState(handle, &line);
+    if (ready) {
+        line.BaudRate = CBR_38400;
+        line.ByteSize = 8;
+        line.Parity = NOPARITY;
+        line.StopBits = ONESTOPBIT;
+        line.fBinary = TRUE;
+        line.fParity = FALSE;
+        line.fOutxCtsFlow = FALSE;
+        line.fOutxDsrFlow = FALSE;
+        line.fDsrSensitivity = FALSE;
+        line.fOutX = FALSE;
+        line.fInX = FALSE;
+        line.fErrorChar = FALSE;
+        line.fNull = FALSE;
+        // Errors on the line must not stop reads until they are cleared.
+        line.fAbortOnError = FALSE;
+        // DTR and RTS on while open, as Linux raises them when a port opens.
+        line.fDtrControl = DTR_CONTROL_ENABLE;
+        line.fRtsControl = RTS_CONTROL_ENABLE;
+        COMMTIMEOUTS timeouts = immediateReads;
+        ready = SetCommState(handle, &line) && SetCommTimeouts(handle, &timeouts)
+                && SetCommMask(handle, EV_RXCHAR);
+    }
+    if (!ready) {
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        return QStringLiteral("%1: not a serial port (%2)").arg(path_, systemErrorText(error));
+    }
+    handle_ = handle;
+    pending_.clear();
+    inFlight_.clear();
+    arrivalNotifier_->setEnabled(true);
+    writeNotifier_->setEnabled(true);
+    return QString();
+}
+
+void WinSerialControl::closeDevice()
+{
+    arrivalNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    // The buffers and OVERLAPPED blocks of a cancelled operation stay in use until it ends.
+    CancelIoEx(handle_, nullptr);
+    DWORD ignored = 0;
+    if (waitingForArrival_)
+        GetOverlappedResult(handle_, &arrival_, &ignored, TRUE);
+    if (writing_)
+        GetOverlappedResult(handle_, &write_, &ignored, TRUE);
+    waitingForArrival_ = false;
+    writing_ = false;
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    ResetEvent(arrival_.hEvent);
+    ResetEvent(write_.hEvent);
+    pending_.clear();
+    inFlight_.clear();
+}
+
+void WinSerialControl::lose(DWORD error)
+{
+    if (!PortOpen())
+        return;
+    const QString reason = path_ + QStringLiteral(": ") + systemErrorText(error);
+    closeDevice();
+    emit deviceLost(reason);
+}
+
+void WinSerialControl::waitForArrival()
+{
+    if (!PortOpen())
+        return;
+    arrivalMask_ = 0;
+    if (WaitCommEvent(handle_, &arrivalMask_, &arrival_)) {
+        // Done at once: the event loop takes it as any other arrival.
+        SetEvent(arrival_.hEvent);
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+        lose(GetLastError());
+        return;
+    }
+    waitingForArrival_ = true;
+}
+
+void WinSerialControl::onArrival()
+{
+    if (!PortOpen() || !waitingForArrival_)
+        return;
+    DWORD ignored = 0;
+    if (!GetOverlappedResult(handle_, &arrival_, &ignored, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        waitingForArrival_ = false;
+        lose(error);
+        return;
+    }
+    waitingForArrival_ = false;
+    if (readArrived())
+        waitForArrival();
+}
+
+bool WinSerialControl::readArrived()
+{
+    for (int round = 0; round < readRounds; ++round) {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(handle_, &errors, &status)) {
+            lose(GetLastError());
+            return false;
+        }
+        if (status.cbInQue == 0)
+            return true;
+        QByteArray bytes(qsizetype(status.cbInQue), Qt::Uninitialized);
+        DWORD count = 0;
+        if (!ReadFile(handle_, bytes.data(), DWORD(bytes.size()), &count, &read_)
+            && (GetLastError() != ERROR_IO_PENDING
+                || !GetOverlappedResult(handle_, &read_, &count, TRUE))) {
+            lose(GetLastError());
+            return false;
+        }
+        if (count == 0)
+            return true;
+        bytes.truncate(qsizetype(count));
+        const QString text = decoder_.decode(bytes);
+        emit traffic(Direction::In, bytes, text);
+        // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
+        if (!text.isEmpty()) {
+            received_ += text;
+            commEvent_ = comEvReceive;
+            emit OnComm();
+        }
+        // The handler may have closed the port.
+        if (!PortOpen())
+            return false;
+    }
+    return true;
+}
+
+void WinSerialControl::Output(const QString &text)
+{
+    if (!PortOpen())
+        return;
+    const QByteArray bytes = cp932::encode(text);
+    emit traffic(Direction::Out, bytes, text);
+    pending_ += bytes;
+    startWrite();
+}
+
+void WinSerialControl::startWrite()
+{
+    if (!PortOpen() || writing_ || pending_.isEmpty())
+        return;
+    inFlight_ = std::exchange(pending_, QByteArray());
+    writing_ = true;
+    if (WriteFile(handle_, inFlight_.constData(), DWORD(inFlight_.size()), nullptr, &write_)) {
+        SetEvent(write_.hEvent); // done at once; finished from the event loop as any other
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+        const DWORD error = GetLastError();
+        writing_ = false;
+        lose(error);
+    }
+}
+
+void WinSerialControl::finishWrite(DWORD waitMilliseconds)
+{
+    if (!PortOpen() || !writing_)
+        return;
+    if (WaitForSingleObject(write_.hEvent, waitMilliseconds) != WAIT_OBJECT_0)
+        return;
+    DWORD written = 0;
+    if (!GetOverlappedResult(handle_, &write_, &written, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        writing_ = false;
+        lose(error);
+        return;
+    }
+    writing_ = false;
+    ResetEvent(write_.hEvent);
+    // A write cut short leaves the rest first in line.
+    if (written < DWORD(inFlight_.size()))
+        pending_.prepend(inFlight_.sliced(qsizetype(written)));
+    inFlight_.clear();
+    startWrite();
+}
+
+qint64 WinSerialControl::bytesToWrite() const
+{
+    return PortOpen() ? pending_.size() + inFlight_.size() : 0;
+}
+
+bool WinSerialControl::drainOutput(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (PortOpen() && writing_) {
+        if (deadline.hasExpired())
+            return false;
+        finishWrite(DWORD(deadline.remainingTime()));
+    }
+    if (!PortOpen())
+        return false;
+    // The driver's own queue: at 38400 bit/s it empties in a bounded time, there being no
+    // flow control to hold it.
+    return FlushFileBuffers(handle_) != 0;
+}
+
+QString WinSerialControl::Input()
+{
+    QString text;
+    text.swap(received_);
+    return text;
+}
