@@ -26,6 +26,13 @@ bool isTrailByte(uchar byte)
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
+// Windows gives a few single bytes that are no character of the code page (0x80, 0xA0,
+// 0xFD-0xFF) a C1 control or a private-use code point; no text means them, either way.
+bool isStraySingleByteForm(char16_t c)
+{
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0xE000 && c <= 0xF8FF);
+}
+
 std::optional<char16_t> toUnicode(const char *bytes, int size)
 {
     wchar_t character = 0;
@@ -61,7 +68,7 @@ std::optional<QByteArray> encodeOne(QStringView text, qsizetype i, qsizetype *le
                                          int(sizeof bytes),
                                          nullptr,
                                          &usedDefault);
-    if (size <= 0 || usedDefault)
+    if (size <= 0 || usedDefault || (size == 1 && isStraySingleByteForm(twin)))
         return std::nullopt;
     return QByteArray(bytes, size);
 }
@@ -95,11 +102,8 @@ QString decodeBytes(QByteArrayView bytes, bool holdLastLead, qsizetype *used, bo
             *valid = *valid && character.has_value();
             i += 2;
         } else {
-            // Windows reads the few single bytes that are no character (0x80, 0xA0,
-            // 0xFD-0xFF) as control or private-use code points; no text means them.
             const std::optional<char16_t> character = toUnicode(data + i, 1);
-            const bool meaningful = character && !(*character >= 0x80 && *character <= 0x9F)
-                                    && !(*character >= 0xE000 && *character <= 0xF8FF);
+            const bool meaningful = character && !isStraySingleByteForm(*character);
             text += QChar(meaningful ? *character : noCharacter);
             *valid = *valid && meaningful;
             ++i;

@@ -16,12 +16,14 @@ std::unique_ptr<SerialControl> makeSerialControl()
 
 namespace {
 
-// A read takes what the driver holds and returns at once; a write ends when every byte is
-// taken, with no time limit, there being no flow control to hold it back.
-constexpr COMMTIMEOUTS immediateReads = {MAXDWORD, 0, 0, 0, 0};
+// No time limits: a read ends when it has every byte it asked for, a write when every byte is
+// taken, there being no flow control to hold it back. Arrivals are awaited with a read of one
+// byte, which ends as soon as a byte comes (WaitCommEvent would do too on Windows, but Wine
+// ends it at once, aborted, on a pseudo-terminal); what came with it is then read at once.
+constexpr COMMTIMEOUTS noTimeLimits = {0, 0, 0, 0, 0};
 
-// Reads taken in one go before the event loop gets its turn again.
-constexpr int readRounds = 16;
+// How long a close waits for a cancelled operation to end.
+constexpr DWORD cancelWait = 1000;
 
 HANDLE newManualResetEvent()
 {
@@ -34,7 +36,7 @@ WinSerialControl::WinSerialControl(QObject *parent)
     : SerialControl(parent)
 {
     arrival_.hEvent = newManualResetEvent();
-    read_.hEvent = newManualResetEvent();
+    rest_.hEvent = newManualResetEvent();
     write_.hEvent = newManualResetEvent();
     arrivalNotifier_ = new QWinEventNotifier(arrival_.hEvent, this);
     writeNotifier_ = new QWinEventNotifier(write_.hEvent, this);
@@ -52,7 +54,7 @@ WinSerialControl::~WinSerialControl()
     delete arrivalNotifier_;
     delete writeNotifier_;
     CloseHandle(arrival_.hEvent);
-    CloseHandle(read_.hEvent);
+    CloseHandle(rest_.hEvent);
     CloseHandle(write_.hEvent);
 }
 
@@ -118,9 +120,8 @@ QString WinSerialControl::openDevice()
         // DTR and RTS on while open, as Linux raises them when a port opens.
         line.fDtrControl = DTR_CONTROL_ENABLE;
         line.fRtsControl = RTS_CONTROL_ENABLE;
-        COMMTIMEOUTS timeouts = immediateReads;
-        ready = SetCommState(handle, &line) && SetCommTimeouts(handle, &timeouts)
-                && SetCommMask(handle, EV_RXCHAR);
+        COMMTIMEOUTS timeouts = noTimeLimits;
+        ready = SetCommState(handle, &line) && SetCommTimeouts(handle, &timeouts);
     }
     if (!ready) {
         const DWORD error = GetLastError();
@@ -139,13 +140,13 @@ void WinSerialControl::closeDevice()
 {
     arrivalNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
-    // The buffers and OVERLAPPED blocks of a cancelled operation stay in use until it ends.
+    // The buffers and OVERLAPPED blocks of a cancelled operation stay in use until it ends;
+    // the wait is bounded, as a driver of a device gone away may never end it.
     CancelIoEx(handle_, nullptr);
-    DWORD ignored = 0;
     if (waitingForArrival_)
-        GetOverlappedResult(handle_, &arrival_, &ignored, TRUE);
+        WaitForSingleObject(arrival_.hEvent, cancelWait);
     if (writing_)
-        GetOverlappedResult(handle_, &write_, &ignored, TRUE);
+        WaitForSingleObject(write_.hEvent, cancelWait);
     waitingForArrival_ = false;
     writing_ = false;
     CloseHandle(handle_);
@@ -169,8 +170,7 @@ void WinSerialControl::waitForArrival()
 {
     if (!PortOpen())
         return;
-    arrivalMask_ = 0;
-    if (WaitCommEvent(handle_, &arrivalMask_, &arrival_)) {
+    if (ReadFile(handle_, &firstByte_, 1, nullptr, &arrival_)) {
         // Done at once: the event loop takes it as any other arrival.
         SetEvent(arrival_.hEvent);
     } else if (GetLastError() != ERROR_IO_PENDING) {
@@ -184,8 +184,8 @@ void WinSerialControl::onArrival()
 {
     if (!PortOpen() || !waitingForArrival_)
         return;
-    DWORD ignored = 0;
-    if (!GetOverlappedResult(handle_, &arrival_, &ignored, FALSE)) {
+    DWORD count = 0;
+    if (!GetOverlappedResult(handle_, &arrival_, &count, FALSE)) {
         const DWORD error = GetLastError();
         if (error == ERROR_IO_INCOMPLETE)
             return;
@@ -194,44 +194,40 @@ void WinSerialControl::onArrival()
         return;
     }
     waitingForArrival_ = false;
-    if (readArrived())
-        waitForArrival();
+    // A read without time limit ends empty only when the device has gone.
+    QByteArray bytes(1, firstByte_);
+    if (count == 0 || !readTheRest(bytes)) {
+        lose(count == 0 ? ERROR_DEVICE_NOT_CONNECTED : GetLastError());
+        return;
+    }
+    const QString text = decoder_.decode(bytes);
+    emit traffic(Direction::In, bytes, text);
+    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
+    if (!text.isEmpty()) {
+        received_ += text;
+        commEvent_ = comEvReceive;
+        emit OnComm();
+    }
+    // The handler may have closed the port; then no read waits any more.
+    waitForArrival();
 }
 
-bool WinSerialControl::readArrived()
+bool WinSerialControl::readTheRest(QByteArray &bytes)
 {
-    for (int round = 0; round < readRounds; ++round) {
-        DWORD errors = 0;
-        COMSTAT status = {};
-        if (!ClearCommError(handle_, &errors, &status)) {
-            lose(GetLastError());
-            return false;
-        }
-        if (status.cbInQue == 0)
-            return true;
-        QByteArray bytes(qsizetype(status.cbInQue), Qt::Uninitialized);
-        DWORD count = 0;
-        if (!ReadFile(handle_, bytes.data(), DWORD(bytes.size()), &count, &read_)
-            && (GetLastError() != ERROR_IO_PENDING
-                || !GetOverlappedResult(handle_, &read_, &count, TRUE))) {
-            lose(GetLastError());
-            return false;
-        }
-        if (count == 0)
-            return true;
-        bytes.truncate(qsizetype(count));
-        const QString text = decoder_.decode(bytes);
-        emit traffic(Direction::In, bytes, text);
-        // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
-        if (!text.isEmpty()) {
-            received_ += text;
-            commEvent_ = comEvReceive;
-            emit OnComm();
-        }
-        // The handler may have closed the port.
-        if (!PortOpen())
-            return false;
-    }
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(handle_, &errors, &status))
+        return false;
+    if (status.cbInQue == 0)
+        return true;
+    const qsizetype first = bytes.size();
+    bytes.resize(first + qsizetype(status.cbInQue));
+    DWORD count = 0;
+    if (!ReadFile(handle_, bytes.data() + first, status.cbInQue, &count, &rest_)
+        && (GetLastError() != ERROR_IO_PENDING
+            || !GetOverlappedResult(handle_, &rest_, &count, TRUE)))
+        return false;
+    bytes.truncate(first + qsizetype(count));
     return true;
 }
 

@@ -39,15 +39,16 @@ private:
 
     void waitForArrival();
     void onArrival();
-    bool readArrived();
+    // The bytes that came with the first one, taken without waiting.
+    bool readTheRest(QByteArray &bytes);
     void startWrite();
     void finishWrite(DWORD waitMilliseconds);
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    OVERLAPPED arrival_ = {};
-    OVERLAPPED read_ = {};
+    OVERLAPPED arrival_ = {}; // the read that waits for the first byte
+    OVERLAPPED rest_ = {};    // the read of what came with it
     OVERLAPPED write_ = {};
-    DWORD arrivalMask_ = 0;
+    char firstByte_ = 0;
     bool waitingForArrival_ = false;
     bool writing_ = false;
     QWinEventNotifier *arrivalNotifier_ = nullptr;
