@@ -168,7 +168,8 @@ void WinSerialControl::lose(DWORD error)
 
 void WinSerialControl::waitForArrival()
 {
-    if (!PortOpen())
+    // A handler that closed and opened the port again has a read waiting already.
+    if (!PortOpen() || waitingForArrival_)
         return;
     if (ReadFile(handle_, &firstByte_, 1, nullptr, &arrival_)) {
         // Done at once: the event loop takes it as any other arrival.
@@ -208,7 +209,7 @@ void WinSerialControl::onArrival()
         commEvent_ = comEvReceive;
         emit OnComm();
     }
-    // The handler may have closed the port; then no read waits any more.
+    // The handler may have closed the port (no read waits any more) or opened it again.
     waitForArrival();
 }
 
