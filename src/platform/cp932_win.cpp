@@ -5,7 +5,7 @@
 #include "platform/cp932.h"
 #include "platform/cp932_twins.h"
 
-#include <windows.h>
+#include <qt_windows.h>
 
 namespace cp932 {
 namespace {
