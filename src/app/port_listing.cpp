@@ -55,9 +55,10 @@ QString portListing()
         if (as >= 0) {
             report += QStringLiteral("    reached as COM%1\n").arg(as + 1);
         } else if (!free.isEmpty()) {
-            report += QStringLiteral("    to reach it as COM%1: export PARLINO_COM%1=%2\n")
-                          .arg(free.takeFirst())
-                          .arg(stable);
+            const int port = free.takeFirst();
+            report += QStringLiteral("    to reach it as COM%1: %2\n")
+                          .arg(port)
+                          .arg(mapPortCommand(port, stable));
         }
     }
     return report;

@@ -1,4 +1,5 @@
 #include "platform/cp932.h"
+#include "platform/cp932_twins.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -11,29 +12,6 @@ constexpr char codecName[] = "CP932";
 // code page 932 is encoded so. A constant, so that encode() is right also when it runs for
 // another file's static initialisation, before any constructor of this file.
 constexpr QByteArrayView substitute("\xFC\xFC", 2);
-
-// Characters a Linux desktop types where a Windows one types the code page 932 form.
-char16_t twinOf(char16_t c)
-{
-    switch (c) {
-    case u'\u301C':
-        return u'\uFF5E'; // WAVE DASH -> FULLWIDTH TILDE
-    case u'\u2016':
-        return u'\u2225'; // DOUBLE VERTICAL LINE -> PARALLEL TO
-    case u'\u2212':
-        return u'\uFF0D'; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-    case u'\u00A2':
-        return u'\uFFE0'; // CENT SIGN -> FULLWIDTH CENT SIGN
-    case u'\u00A3':
-        return u'\uFFE1'; // POUND SIGN -> FULLWIDTH POUND SIGN
-    case u'\u00AC':
-        return u'\uFFE2'; // NOT SIGN -> FULLWIDTH NOT SIGN
-    case u'\u2014':
-        return u'\u2015'; // EM DASH -> HORIZONTAL BAR
-    default:
-        return c;
-    }
-}
 
 bool isSwappedControl(char byte)
 {
@@ -112,8 +90,21 @@ std::optional<QString> decodeStrict(const QByteArray &bytes)
     return decode(bytes);
 }
 
+struct Decoder::State
+{
+    QStringDecoder converter{codecName};
+};
+
+Decoder::Decoder()
+    : state_(std::make_unique<State>())
+{}
+Decoder::~Decoder() = default;
+Decoder::Decoder(Decoder &&other) noexcept = default;
+Decoder &Decoder::operator=(Decoder &&other) noexcept = default;
+
 QString Decoder::decode(QByteArrayView bytes)
 {
+    QStringDecoder &converter = state_->converter;
     // The converter's table swaps three control codes (0x1A reads as U+001C, 0x1C as U+007F,
     // 0x7F as U+001A), where encode() and Windows keep every ASCII byte as itself. None of
     // the three can be the second byte of a character: the bytes before one are decoded up
@@ -123,13 +114,13 @@ QString Decoder::decode(QByteArrayView bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (!isSwappedControl(bytes[i]))
             continue;
-        text += converter_.decode(bytes.sliced(start, i - start));
-        text += converter_.decode(QByteArrayView("\r", 1));
+        text += converter.decode(bytes.sliced(start, i - start));
+        text += converter.decode(QByteArrayView("\r", 1));
         text.chop(1);
         text += QChar(uchar(bytes[i]));
         start = i + 1;
     }
-    text += converter_.decode(bytes.sliced(start));
+    text += converter.decode(bytes.sliced(start));
     return text;
 }
 

@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
 
 // Text on the serial line and in the text files is code page 932.
@@ -33,10 +33,17 @@ std::optional<QString> decodeStrict(const QByteArray &bytes);
 class Decoder
 {
 public:
+    Decoder();
+    ~Decoder();
+    Decoder(Decoder &&other) noexcept;
+    Decoder &operator=(Decoder &&other) noexcept;
+
     QString decode(QByteArrayView bytes);
 
 private:
-    QStringDecoder converter_{"CP932"};
+    // What the system's converter keeps between pieces; each platform has its own.
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace cp932

@@ -14,3 +14,12 @@ QString devicePathForPort(int port)
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);
 #endif
 }
+
+QString mapPortCommand(int port, const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("set PARLINO_COM%1=%2").arg(port).arg(path);
+#else
+    return QStringLiteral("export PARLINO_COM%1=%2").arg(port).arg(path);
+#endif
+}

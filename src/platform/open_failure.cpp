@@ -1,4 +1,5 @@
 #include "platform/open_failure.h"
+#include "platform/qt_open_failure.h"
 
 #include <QFile>
 #include <QFileInfo>

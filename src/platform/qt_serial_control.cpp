@@ -3,10 +3,16 @@
 #include "platform/cp932.h"
 #include "platform/device_path.h"
 #include "platform/open_failure.h"
+#include "platform/qt_open_failure.h"
 
 #include <QDeadlineTimer>
 
 #include <termios.h>
+
+std::unique_ptr<SerialControl> makeSerialControl()
+{
+    return std::make_unique<QtSerialControl>();
+}
 
 QtSerialControl::QtSerialControl(QObject *parent)
     : SerialControl(parent)

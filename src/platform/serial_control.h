@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 // The serial control the window talks to: the port number, the open state, one write of a
 // string, the text received and an event for each arrival of data. The program uses the
-// QSerialPort-backed one; tests put a recorder in its place.
+// one of its system (makeSerialControl); tests put a recorder in its place.
 class SerialControl : public QObject
 {
     Q_OBJECT
@@ -52,3 +54,7 @@ signals:
     // The port opened ("OPEN"), closed ("CLOSE") or could not be opened ("OPEN-FAILED").
     void portEvent(const QString &kind, const QString &detail);
 };
+
+// The serial control of the system the program runs on: Qt's serial port on Linux, the
+// Win32 communications API on Windows.
+std::unique_ptr<SerialControl> makeSerialControl();

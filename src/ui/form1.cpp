@@ -1,7 +1,5 @@
 #include "ui/form1.h"
 
-#include "platform/qt_serial_control.h"
-
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -9,7 +7,7 @@
 
 Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     : QWidget(parent)
-    , serial_(serial ? std::move(serial) : std::make_unique<QtSerialControl>())
+    , serial_(serial ? std::move(serial) : makeSerialControl())
 {
     ui.setupUi(this);
     MSComm1 = serial_.get();

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// The system's own words for a Win32 error code, on one line.
+QString systemErrorText(unsigned long error);
+
+// Why Windows could not open a port, in words an operator can act on: no such port, in use
+// by another program, access denied; else the system's words.
+QString explainOpenFailure(const QString &path, unsigned long error);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+
+// Why Qt's serial port could not open a port, in words an operator can act on: no such
+// device, no access (and the group to join), or in use (and by which lock file and process).
+QString explainOpenFailure(const QString &path,
+                           QSerialPort::SerialPortError error,
+                           const QString &errorString);
+
+// Why the user may not open the device, and what to do about it: join its group, or, when
+// only root may open it, a udev rule or its owner.
+QString explainNoAccess(const QString &path);

@@ -1,0 +1,310 @@
+#include "platform/serial_control_win.h"
+
+#include "platform/device_namespace_win.h"
+#include "platform/device_path.h"
+#include "platform/open_failure_win.h"
+
+#include <QDeadlineTimer>
+#include <QWinEventNotifier>
+
+#include <utility>
+
+std::unique_ptr<SerialControl> makeSerialControl()
+{
+    return std::make_unique<WinSerialControl>();
+}
+
+namespace {
+
+// No time limits: a read ends when it has every byte it asked for, a write when every byte is
+// taken, there being no flow control to hold it back. Arrivals are awaited with a read of one
+// byte, which ends as soon as a byte comes (WaitCommEvent would do too on Windows, but Wine
+// ends it at once, aborted, on a pseudo-terminal); what came with it is then read at once.
+constexpr COMMTIMEOUTS noTimeLimits = {0, 0, 0, 0, 0};
+
+// How long a close waits for a cancelled operation to end.
+constexpr DWORD cancelWait = 1000;
+
+HANDLE newManualResetEvent()
+{
+    return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+} // namespace
+
+WinSerialControl::WinSerialControl(QObject *parent)
+    : SerialControl(parent)
+{
+    arrival_.hEvent = newManualResetEvent();
+    rest_.hEvent = newManualResetEvent();
+    write_.hEvent = newManualResetEvent();
+    arrivalNotifier_ = new QWinEventNotifier(arrival_.hEvent, this);
+    writeNotifier_ = new QWinEventNotifier(write_.hEvent, this);
+    arrivalNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    connect(arrivalNotifier_, &QWinEventNotifier::activated, this, &WinSerialControl::onArrival);
+    connect(writeNotifier_, &QWinEventNotifier::activated, this, [this] { finishWrite(0); });
+}
+
+WinSerialControl::~WinSerialControl()
+{
+    if (PortOpen())
+        closeDevice();
+    // The notifiers watch the events; they go first.
+    delete arrivalNotifier_;
+    delete writeNotifier_;
+    CloseHandle(arrival_.hEvent);
+    CloseHandle(rest_.hEvent);
+    CloseHandle(write_.hEvent);
+}
+
+bool WinSerialControl::setPortOpen(bool open)
+{
+    if (!open) {
+        if (PortOpen()) {
+            closeDevice();
+            emit portEvent(QStringLiteral("CLOSE"), path_);
+        }
+        return true;
+    }
+    if (PortOpen())
+        return true;
+    path_ = devicePathForPort(commPort_);
+    // A fresh decoder per open: a half character left from before must not join new text.
+    decoder_ = cp932::Decoder();
+    received_.clear();
+    const QString failure = openDevice();
+    if (!failure.isEmpty()) {
+        errorText_ = failure;
+        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
+        return false;
+    }
+    errorText_.clear();
+    emit portEvent(QStringLiteral("OPEN"), path_);
+    waitForArrival();
+    return true;
+}
+
+QString WinSerialControl::openDevice()
+{
+    const QString nativePath = nativePathOf(path_);
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(nativePath.utf16()),
+                                      GENERIC_READ | GENERIC_WRITE,
+                                      0, // no sharing: another open of the port fails
+                                      nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return explainOpenFailure(path_, GetLastError());
+
+    DCB line = {};
+    line.DCBlength = sizeof line;
+    bool ready = GetCommState(handle, &line);
+    if (ready) {
+        line.BaudRate = CBR_38400;
+        line.ByteSize = 8;
+        line.Parity = NOPARITY;
+        line.StopBits = ONESTOPBIT;
+        line.fBinary = TRUE;
+        line.fParity = FALSE;
+        line.fOutxCtsFlow = FALSE;
+        line.fOutxDsrFlow = FALSE;
+        line.fDsrSensitivity = FALSE;
+        line.fOutX = FALSE;
+        line.fInX = FALSE;
+        line.fErrorChar = FALSE;
+        line.fNull = FALSE;
+        // Errors on the line must not stop reads until they are cleared.
+        line.fAbortOnError = FALSE;
+        // DTR and RTS on while open, as Linux raises them when a port opens.
+        line.fDtrControl = DTR_CONTROL_ENABLE;
+        line.fRtsControl = RTS_CONTROL_ENABLE;
+        COMMTIMEOUTS timeouts = noTimeLimits;
+        ready = SetCommState(handle, &line) && SetCommTimeouts(handle, &timeouts);
+    }
+    if (!ready) {
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        return QStringLiteral("%1: not a serial port (%2)").arg(path_, systemErrorText(error));
+    }
+    handle_ = handle;
+    pending_.clear();
+    inFlight_.clear();
+    arrivalNotifier_->setEnabled(true);
+    writeNotifier_->setEnabled(true);
+    return QString();
+}
+
+void WinSerialControl::closeDevice()
+{
+    arrivalNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    // The buffers and OVERLAPPED blocks of a cancelled operation stay in use until it ends;
+    // the wait is bounded, as a driver of a device gone away may never end it.
+    CancelIoEx(handle_, nullptr);
+    if (waitingForArrival_)
+        WaitForSingleObject(arrival_.hEvent, cancelWait);
+    if (writing_)
+        WaitForSingleObject(write_.hEvent, cancelWait);
+    waitingForArrival_ = false;
+    writing_ = false;
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    ResetEvent(arrival_.hEvent);
+    ResetEvent(write_.hEvent);
+    pending_.clear();
+    inFlight_.clear();
+}
+
+void WinSerialControl::lose(DWORD error)
+{
+    if (!PortOpen())
+        return;
+    const QString reason
+        = explainDeviceLoss(path_) + QStringLiteral(" (") + systemErrorText(error) + u')';
+    closeDevice();
+    emit deviceLost(reason);
+}
+
+void WinSerialControl::waitForArrival()
+{
+    // A handler that closed and opened the port again has a read waiting already.
+    if (!PortOpen() || waitingForArrival_)
+        return;
+    if (ReadFile(handle_, &firstByte_, 1, nullptr, &arrival_)) {
+        // Done at once: the event loop takes it as any other arrival.
+        SetEvent(arrival_.hEvent);
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+        lose(GetLastError());
+        return;
+    }
+    waitingForArrival_ = true;
+}
+
+void WinSerialControl::onArrival()
+{
+    if (!PortOpen() || !waitingForArrival_)
+        return;
+    DWORD count = 0;
+    if (!GetOverlappedResult(handle_, &arrival_, &count, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        waitingForArrival_ = false;
+        lose(error);
+        return;
+    }
+    waitingForArrival_ = false;
+    // A read without time limit ends empty only when the device has gone.
+    QByteArray bytes(1, firstByte_);
+    if (count == 0 || !readTheRest(bytes)) {
+        lose(count == 0 ? ERROR_DEVICE_NOT_CONNECTED : GetLastError());
+        return;
+    }
+    const QString text = decoder_.decode(bytes);
+    emit traffic(Direction::In, bytes, text);
+    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
+    if (!text.isEmpty()) {
+        received_ += text;
+        commEvent_ = comEvReceive;
+        emit OnComm();
+    }
+    // The handler may have closed the port (no read waits any more) or opened it again.
+    waitForArrival();
+}
+
+bool WinSerialControl::readTheRest(QByteArray &bytes)
+{
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(handle_, &errors, &status))
+        return false;
+    if (status.cbInQue == 0)
+        return true;
+    const qsizetype first = bytes.size();
+    bytes.resize(first + qsizetype(status.cbInQue));
+    DWORD count = 0;
+    if (!ReadFile(handle_, bytes.data() + first, status.cbInQue, &count, &rest_)
+        && (GetLastError() != ERROR_IO_PENDING
+            || !GetOverlappedResult(handle_, &rest_, &count, TRUE)))
+        return false;
+    bytes.truncate(first + qsizetype(count));
+    return true;
+}
+
+void WinSerialControl::Output(const QString &text)
+{
+    if (!PortOpen())
+        return;
+    const QByteArray bytes = cp932::encode(text);
+    emit traffic(Direction::Out, bytes, text);
+    pending_ += bytes;
+    startWrite();
+}
+
+void WinSerialControl::startWrite()
+{
+    if (!PortOpen() || writing_ || pending_.isEmpty())
+        return;
+    inFlight_ = std::exchange(pending_, QByteArray());
+    writing_ = true;
+    if (WriteFile(handle_, inFlight_.constData(), DWORD(inFlight_.size()), nullptr, &write_)) {
+        SetEvent(write_.hEvent); // done at once; finished from the event loop as any other
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+        const DWORD error = GetLastError();
+        writing_ = false;
+        lose(error);
+    }
+}
+
+void WinSerialControl::finishWrite(DWORD waitMilliseconds)
+{
+    if (!PortOpen() || !writing_)
+        return;
+    if (WaitForSingleObject(write_.hEvent, waitMilliseconds) != WAIT_OBJECT_0)
+        return;
+    DWORD written = 0;
+    if (!GetOverlappedResult(handle_, &write_, &written, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE)
+            return;
+        writing_ = false;
+        lose(error);
+        return;
+    }
+    writing_ = false;
+    ResetEvent(write_.hEvent);
+    // A write cut short leaves the rest first in line.
+    if (written < DWORD(inFlight_.size()))
+        pending_.prepend(inFlight_.sliced(qsizetype(written)));
+    inFlight_.clear();
+    startWrite();
+}
+
+qint64 WinSerialControl::bytesToWrite() const
+{
+    return PortOpen() ? pending_.size() + inFlight_.size() : 0;
+}
+
+bool WinSerialControl::drainOutput(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (PortOpen() && writing_) {
+        if (deadline.hasExpired())
+            return false;
+        finishWrite(DWORD(deadline.remainingTime()));
+    }
+    if (!PortOpen())
+        return false;
+    // The driver's own queue: at 38400 bit/s it empties in a bounded time, there being no
+    // flow control to hold it.
+    return FlushFileBuffers(handle_) != 0;
+}
+
+QString WinSerialControl::Input()
+{
+    QString text;
+    text.swap(received_);
+    return text;
+}
