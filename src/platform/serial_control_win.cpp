@@ -2,6 +2,7 @@
 
 #include "platform/device_namespace_win.h"
 #include "platform/device_path.h"
+#include "platform/open_failure.h"
 #include "platform/open_failure_win.h"
 
 #include <QDeadlineTimer>
