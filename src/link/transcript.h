@@ -36,6 +36,7 @@ private:
     void
     onTraffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);
     void onPortEvent(const QString &kind, const QString &detail);
+    void noteReplies(const QString &text);
     void write(const QString &kind, const QString &text, const QByteArray &bytes = {});
 
     AppendFile file_;
@@ -44,6 +45,7 @@ private:
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
     qint64 pendingSince_ = 0;
+    QString replyTail_;
 };
 
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and

@@ -45,6 +45,28 @@ encodeOne(QStringEncoder &encoder, QStringView text, qsizetype i, qsizetype *len
     return bytes;
 }
 
+// Decodes bytes through the converter, which keeps a lead byte at the end for the next call.
+// Its table swaps three control codes (0x1A reads as U+001C, 0x1C as U+007F, 0x7F as
+// U+001A), where encode() and Windows keep every ASCII byte as itself. None of the three can
+// be the second byte of a character: the bytes before one are decoded up to it, a lead byte
+// held back turning invalid as before a CR, and it goes in as itself.
+QString decodeKeepingControls(QStringDecoder &converter, QByteArrayView bytes)
+{
+    QString text;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (!isSwappedControl(bytes[i]))
+            continue;
+        text += converter.decode(bytes.sliced(start, i - start));
+        text += converter.decode(QByteArrayView("\r", 1));
+        text.chop(1);
+        text += QChar(uchar(bytes[i]));
+        start = i + 1;
+    }
+    text += converter.decode(bytes.sliced(start));
+    return text;
+}
+
 } // namespace
 
 QByteArray encode(QStringView text)
@@ -61,20 +83,17 @@ QByteArray encode(QStringView text)
 qsizetype firstUnencodable(QStringView text)
 {
     QStringEncoder encoder(codecName);
-    qsizetype length = 1;
-    for (qsizetype i = 0; i < text.size(); i += length) {
-        if (!encodeOne(encoder, text, i, &length))
-            return i;
-    }
-    return -1;
+    return firstUnencodableIn(text, [&](QStringView in, qsizetype i, qsizetype *length) {
+        return encodeOne(encoder, in, i, length).has_value();
+    });
 }
 
 QString decode(const QByteArray &bytes)
 {
     // A CR after the bytes makes the converter give up a lead byte cut off at the end as an
     // invalid one (U+001A, as for every byte it cannot decode); the CR is then taken off.
-    Decoder decoder;
-    QString text = decoder.decode(bytes + '\r');
+    QStringDecoder converter(codecName);
+    QString text = decodeKeepingControls(converter, bytes + '\r');
     text.chop(1);
     return text;
 }
@@ -82,12 +101,13 @@ QString decode(const QByteArray &bytes)
 std::optional<QString> decodeStrict(const QByteArray &bytes)
 {
     // The converter flags a byte that is no character and a pair the code page leaves
-    // unassigned; a CR after the bytes makes a lead byte cut off at the end one of them.
+    // unassigned; the CR after the bytes makes a lead byte cut off at the end one of them.
     QStringDecoder converter(codecName);
-    [[maybe_unused]] const QString decoded = converter.decode(bytes + '\r');
+    QString text = decodeKeepingControls(converter, bytes + '\r');
     if (converter.hasError())
         return std::nullopt;
-    return decode(bytes);
+    text.chop(1);
+    return text;
 }
 
 struct Decoder::State
@@ -104,24 +124,7 @@ Decoder &Decoder::operator=(Decoder &&other) noexcept = default;
 
 QString Decoder::decode(QByteArrayView bytes)
 {
-    QStringDecoder &converter = state_->converter;
-    // The converter's table swaps three control codes (0x1A reads as U+001C, 0x1C as U+007F,
-    // 0x7F as U+001A), where encode() and Windows keep every ASCII byte as itself. None of
-    // the three can be the second byte of a character: the bytes before one are decoded up
-    // to it, a lead byte held back turning invalid as before a CR, and it goes in as itself.
-    QString text;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (!isSwappedControl(bytes[i]))
-            continue;
-        text += converter.decode(bytes.sliced(start, i - start));
-        text += converter.decode(QByteArrayView("\r", 1));
-        text.chop(1);
-        text += QChar(uchar(bytes[i]));
-        start = i + 1;
-    }
-    text += converter.decode(bytes.sliced(start));
-    return text;
+    return decodeKeepingControls(state_->converter, bytes);
 }
 
 } // namespace cp932

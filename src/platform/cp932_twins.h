@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QChar>
+#include <QStringView>
+
+#include <vector>
+
 // What the code page 932 converters of both systems share.
 namespace cp932 {
 
@@ -24,6 +29,35 @@ constexpr char16_t twinOf(char16_t c)
     default:
         return c;
     }
+}
+
+// The index of the first character encodeOne(text, i, &length) has no bytes for, or -1.
+// A script repeats a few hundred characters many thousand times: each character of the basic
+// plane is put to the converter once, and ASCII never.
+template<typename EncodeOne>
+qsizetype firstUnencodableIn(QStringView text, EncodeOne encodeOne)
+{
+    enum : unsigned char { unknown, encodable, lacking };
+    std::vector<unsigned char> known;
+    qsizetype length = 1;
+    for (qsizetype i = 0; i < text.size(); i += length) {
+        const char16_t c = text[i].unicode();
+        length = 1;
+        if (c < 0x80)
+            continue;
+        if (QChar::isSurrogate(c)) {
+            if (!encodeOne(text, i, &length))
+                return i;
+            continue;
+        }
+        if (known.empty())
+            known.resize(0x10000, unknown);
+        if (known[c] == unknown)
+            known[c] = encodeOne(text, i, &length) ? encodable : lacking;
+        if (known[c] == lacking)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace cp932

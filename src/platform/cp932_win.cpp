@@ -127,12 +127,9 @@ QByteArray encode(QStringView text)
 
 qsizetype firstUnencodable(QStringView text)
 {
-    qsizetype length = 1;
-    for (qsizetype i = 0; i < text.size(); i += length) {
-        if (!encodeOne(text, i, &length))
-            return i;
-    }
-    return -1;
+    return firstUnencodableIn(text, [](QStringView in, qsizetype i, qsizetype *length) {
+        return encodeOne(in, i, length).has_value();
+    });
 }
 
 QString decode(const QByteArray &bytes)

@@ -38,7 +38,7 @@ Encoding encodingOf(QByteArrayView *bytes)
     }
     const bool beyondAscii
         = std::any_of(bytes->begin(), bytes->end(), [](char c) { return uchar(c) >= 0x80; });
-    return beyondAscii && strictUtf8(*bytes) ? Encoding::Utf8 : Encoding::Cp932;
+    return beyondAscii && bytes->isValidUtf8() ? Encoding::Utf8 : Encoding::Cp932;
 }
 
 // The lines of the bytes, cut as splitTextLines() cuts text: CR and LF are single bytes in
