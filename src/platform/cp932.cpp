@@ -27,15 +27,12 @@ encodeOne(QStringEncoder &encoder, QStringView text, qsizetype i, qsizetype *len
     *length = 1;
     if (c < 0x80)
         return QByteArray(1, char(c));
-    const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size()
-                      && QChar::isLowSurrogate(text[i + 1].unicode());
-    // Half a pair is no character. The converter would keep a lone high surrogate and put
+    char16_t twin = 0;
+    const QStringView one = unitsToEncode(text, i, &twin, length);
+    // Half a pair never reaches the converter: it would keep a lone high surrogate and put
     // its substitute bytes before the next character it is given.
-    if (QChar::isSurrogate(c) && !pair)
+    if (one.isEmpty())
         return std::nullopt;
-    *length = pair ? 2 : 1;
-    const char16_t twin = twinOf(c);
-    const QStringView one = pair ? text.mid(i, 2) : QStringView(&twin, 1);
     // One character at a time, so that a character the code page lacks can be told apart
     // from the others: the converter yields its own substitute bytes for it, which must
     // never reach the module. (Its error flag cannot be reset once set.)

@@ -31,6 +31,24 @@ constexpr char16_t twinOf(char16_t c)
     }
 }
 
+// The code units of the character at text[i], not ASCII, as a converter is to take them: a
+// surrogate pair as it stands, a single unit with its twin put in (kept in *twin); empty for
+// half a pair, which is no character. length gets the code units the character spans.
+inline QStringView unitsToEncode(QStringView text, qsizetype i, char16_t *twin, qsizetype *length)
+{
+    const char16_t c = text[i].unicode();
+    *twin = twinOf(c);
+    *length = 1;
+    if (!QChar::isSurrogate(c))
+        return QStringView(twin, 1);
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size()
+        && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        *length = 2;
+        return text.mid(i, 2);
+    }
+    return {};
+}
+
 // The index of the first character encodeOne(text, i, &length) has no bytes for, or -1.
 // A script repeats a few hundred characters many thousand times: each character of the basic
 // plane is put to the converter once, and ASCII never.

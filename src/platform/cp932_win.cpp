@@ -49,21 +49,18 @@ std::optional<QByteArray> encodeOne(QStringView text, qsizetype i, qsizetype *le
     *length = 1;
     if (c < 0x80)
         return QByteArray(1, char(c));
-    const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size()
-                      && QChar::isLowSurrogate(text[i + 1].unicode());
-    if (QChar::isSurrogate(c) && !pair)
+    char16_t twin = 0;
+    const QStringView one = unitsToEncode(text, i, &twin, length);
+    if (one.isEmpty())
         return std::nullopt; // half a pair is no character
-    *length = pair ? 2 : 1;
-    const char16_t twin = twinOf(c);
-    const char16_t *units = pair ? text.utf16() + i : &twin;
     // No best fit: U+00A5 must not go out as a backslash, nor any look-alike as another
     // character. The default character flags what the code page lacks.
     char bytes[4];
     BOOL usedDefault = FALSE;
     const int size = WideCharToMultiByte(codePage,
                                          WC_NO_BEST_FIT_CHARS,
-                                         reinterpret_cast<const wchar_t *>(units),
-                                         int(*length),
+                                         reinterpret_cast<const wchar_t *>(one.utf16()),
+                                         int(one.size()),
                                          bytes,
                                          int(sizeof bytes),
                                          nullptr,
