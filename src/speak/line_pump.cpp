@@ -9,6 +9,8 @@
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
+#include <algorithm>
+
 void Form1::Timer1_Timer()
 {
     // A tick that comes while a box is open (the box runs its own event loop) would act on
@@ -46,17 +48,15 @@ void Form1::Timer1_Timer()
 bool Form1::idleReplyIsFresh() const
 {
     // A reply from before the port was last opened says nothing of the module now there.
-    if (repliesTaken_ <= repliesAtOpen_)
-        return false;
-    return !idleUsed_ || (pollAfterLine_ && repliesTaken_ > repliesAtPoll_);
+    return !lineAwaitsPoll_ && repliesTaken_ > std::max(idleAfter_, repliesAtOpen_);
 }
 
 void Form1::pollModule()
 {
     writeCommandLine(QStringLiteral("STT"));
-    if (idleUsed_ && !pollAfterLine_) {
-        pollAfterLine_ = true;
-        repliesAtPoll_ = repliesTaken_;
+    if (lineAwaitsPoll_) {
+        lineAwaitsPoll_ = false;
+        idleAfter_ = repliesTaken_;
     }
 }
 
@@ -66,8 +66,7 @@ void Form1::lineStep()
         // The line goes out as stored: it keeps the CR that ended it in the send box.
         writeText(Snd_dat[Snd_cnt]);
         ++Snd_cnt;
-        idleUsed_ = true;
-        pollAfterLine_ = false;
+        lineAwaitsPoll_ = true;
     } else if (Rep_flg == 1) {
         Snd_cnt = 0;
     } else {
@@ -84,9 +83,8 @@ void Form1::speakErrorPath()
     Stop_flg = 1;
     runHadError_ = true;
     // The run ends on an idle reply to a poll written after the error was cleared.
-    idleUsed_ = true;
-    pollAfterLine_ = true;
-    repliesAtPoll_ = repliesTaken_;
+    lineAwaitsPoll_ = false;
+    idleAfter_ = repliesTaken_;
 }
 
 void Form1::endRun(RunOutcome outcome)

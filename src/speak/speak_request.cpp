@@ -55,8 +55,8 @@ void Form1::Command10_Click()
     Snd_flg = 1;
     Stop_flg = 0;
     // The first line may go on whatever idle report is at hand; each later one needs its own.
-    idleUsed_ = false;
-    pollAfterLine_ = false;
+    lineAwaitsPoll_ = false;
+    idleAfter_ = 0;
     runHadError_ = false;
     runOutcome_ = RunOutcome::Running;
 }

@@ -145,9 +145,8 @@ private:
 
     // The pump uses each idle report once: after a line, the next line (or the end of the
     // run) waits for an idle reply that came after a poll written after that line.
-    bool idleUsed_ = false;      // a line went out on the last idle reply
-    bool pollAfterLine_ = false; // a poll has been written since that line
-    quint64 repliesAtPoll_ = 0;  // repliesTaken_ when that poll went out
-    bool runHadError_ = false;   // the module reported an error during this run
+    bool lineAwaitsPoll_ = false; // a line went out and no poll has followed it yet
+    quint64 idleAfter_ = 0;       // only a reply after this many counts as fresh
+    bool runHadError_ = false;    // the module reported an error during this run
     RunOutcome runOutcome_ = RunOutcome::Running;
 };
