@@ -1,30 +1,25 @@
 #include "app/user_folder.h"
 
+#include "app/working_files.h"
 #include "platform/data_folders.h"
 #include "platform/open_failure.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
-// What the window looks for in its working folder, and the part of it that ships as defaults
-// (the port settings file is written by the first OPEN).
-constexpr std::array<const char *, 4> workingFiles
-    = {"parlino_ini.txt", "parlino_msg_ini.txt", "icon/MISC13.ICO", "icon/MISC15.ICO"};
-constexpr std::array<const char *, 3> defaultFiles
-    = {"parlino_msg_ini.txt", "icon/MISC13.ICO", "icon/MISC15.ICO"};
-
-QString inFolder(const QString &folder, const char *name)
+// The file of that name in the folder.
+QString inFolder(const QString &folder, const QString &name)
 {
-    return folder + u'/' + QLatin1String(name);
+    return folder + QString(name).replace(u'\\', u'/');
 }
 
 bool holdsWorkingFiles(const QString &folder)
 {
-    return std::any_of(workingFiles.begin(), workingFiles.end(), [&](const char *name) {
-        return fileExists(inFolder(folder, name));
-    });
+    return fileExists(inFolder(folder, settingsFileName))
+           || std::any_of(defaultWorkingFiles.begin(),
+                          defaultWorkingFiles.end(),
+                          [&](const QString &name) { return fileExists(inFolder(folder, name)); });
 }
 
 // Makes the per-user folder and copies in the defaults that are installed. Reports what
@@ -36,7 +31,7 @@ void fillNewFolder(const QString &folder, const QString &defaults)
         reportToConsole(error);
         return;
     }
-    for (const char *name : defaultFiles) {
+    for (const QString &name : defaultWorkingFiles) {
         const QString source = inFolder(defaults, name);
         if (fileExists(source) && !copyNewFile(source, inFolder(folder, name), &error))
             reportToConsole(error);

@@ -1,16 +1,13 @@
 // The port settings file remembers the port box's text from the last successful OPEN.
+#include "app/working_files.h"
 #include "platform/app_paths.h"
 #include "platform/text_file.h"
 #include "ui/form1.h"
 
-namespace {
-const QString settingsFile = QStringLiteral("\\parlino_ini.txt");
-}
-
 void Form1::Get_Com_dat()
 {
     // A missing or empty file leaves the port box at its design-time "COM1".
-    const std::optional<QString> text = readTextFile(appFilePath(settingsFile));
+    const std::optional<QString> text = readTextFile(appFilePath(settingsFileName));
     if (!text)
         return;
     if (const std::optional<QString> field = firstField(*text))
@@ -19,7 +16,7 @@ void Form1::Get_Com_dat()
 
 bool Form1::Put_Com_dat(QString *error)
 {
-    const QString path = appFilePath(settingsFile);
+    const QString path = appFilePath(settingsFileName);
     QString why;
     if (writeTextLine(path, ui.Combo1->currentText(), &why))
         return true;

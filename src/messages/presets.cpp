@@ -1,5 +1,6 @@
 // The preset messages: up to five lines of the presets file, read once at start-up, and the
 // buttons that put them (or just "MSG") into the send box.
+#include "app/working_files.h"
 #include "platform/app_paths.h"
 #include "platform/open_failure.h"
 #include "platform/text_file.h"
@@ -10,7 +11,7 @@ void Form1::Get_Msg_dat()
     // A missing file leaves every entry empty; lines after the fifth are not read. A line
     // that is no text in the file's encoding leaves its entry empty rather than sending
     // garbage to the module.
-    const QString path = appFilePath(QStringLiteral("\\parlino_msg_ini.txt"));
+    const QString path = appFilePath(presetsFileName);
     const auto lines = readTextFileLines(path, qsizetype(Msg_dat.size()));
     if (!lines)
         return;

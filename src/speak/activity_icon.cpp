@@ -1,4 +1,5 @@
 // The activity icon, repeat mode and the stop button around the line pump.
+#include "app/working_files.h"
 #include "link/reply.h"
 #include "platform/app_paths.h"
 #include "platform/picture.h"
@@ -7,12 +8,12 @@
 void Form1::showIdleIcon()
 {
     // An icon that cannot be loaded keeps the picture shown before.
-    LoadPicture(ui.Picture1, appFilePath(QStringLiteral("\\icon\\MISC13.ICO")));
+    LoadPicture(ui.Picture1, appFilePath(idleIconName));
 }
 
 void Form1::showSpeakingIcon()
 {
-    LoadPicture(ui.Picture1, appFilePath(QStringLiteral("\\icon\\MISC15.ICO")));
+    LoadPicture(ui.Picture1, appFilePath(speakingIconName));
 }
 
 void Form1::Timer2_Timer()
