@@ -68,20 +68,17 @@ QString decodeKeepingControls(QStringDecoder &converter, QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size() * 2);
     QStringEncoder encoder(codecName);
-    qsizetype length = 1;
-    for (qsizetype i = 0; i < text.size(); i += length)
-        out.append(encodeOne(encoder, text, i, &length).value_or(QByteArray(1, '?')));
-    return out;
+    return encodeWith(text, [&](QStringView in, qsizetype i, qsizetype *length) {
+        return encodeOne(encoder, in, i, length);
+    });
 }
 
 qsizetype firstUnencodable(QStringView text)
 {
     QStringEncoder encoder(codecName);
     return firstUnencodableIn(text, [&](QStringView in, qsizetype i, qsizetype *length) {
-        return encodeOne(encoder, in, i, length).has_value();
+        return encodeOne(encoder, in, i, length);
     });
 }
 

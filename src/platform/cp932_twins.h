@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QChar>
 #include <QStringView>
 
@@ -49,9 +50,25 @@ inline QStringView unitsToEncode(QStringView text, qsizetype i, char16_t *twin, 
     return {};
 }
 
-// The index of the first character encodeOne(text, i, &length) has no bytes for, or -1.
-// A script repeats a few hundred characters many thousand times: each character of the basic
-// plane is put to the converter once, and ASCII never.
+// Both converters take text a character at a time, through their own
+// encodeOne(text, i, &length): the bytes of the character at text[i], or nothing when the
+// code page has no form for it, with length set to the code units it spans.
+
+// The text's bytes, '?' for each character the code page lacks, as Windows sends it.
+template<typename EncodeOne>
+QByteArray encodeWith(QStringView text, EncodeOne encodeOne)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    qsizetype length = 1;
+    for (qsizetype i = 0; i < text.size(); i += length)
+        out.append(encodeOne(text, i, &length).value_or(QByteArray(1, '?')));
+    return out;
+}
+
+// The index of the first character encodeOne has no bytes for, or -1. A script repeats a few
+// hundred characters many thousand times: each character of the basic plane is put to the
+// converter once, and ASCII never.
 template<typename EncodeOne>
 qsizetype firstUnencodableIn(QStringView text, EncodeOne encodeOne)
 {

@@ -114,19 +114,12 @@ QString decodeBytes(QByteArrayView bytes, bool holdLastLead, qsizetype *used, bo
 
 QByteArray encode(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    qsizetype length = 1;
-    for (qsizetype i = 0; i < text.size(); i += length)
-        out.append(encodeOne(text, i, &length).value_or(QByteArray(1, '?')));
-    return out;
+    return encodeWith(text, encodeOne);
 }
 
 qsizetype firstUnencodable(QStringView text)
 {
-    return firstUnencodableIn(text, [](QStringView in, qsizetype i, qsizetype *length) {
-        return encodeOne(in, i, length).has_value();
-    });
+    return firstUnencodableIn(text, encodeOne);
 }
 
 QString decode(const QByteArray &bytes)

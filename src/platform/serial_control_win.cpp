@@ -188,15 +188,14 @@ void WinSerialControl::onArrival()
     if (!PortOpen() || !waitingForArrival_)
         return;
     DWORD count = 0;
-    if (!GetOverlappedResult(handle_, &arrival_, &count, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
-            return;
-        waitingForArrival_ = false;
+    DWORD error = ERROR_SUCCESS;
+    if (!overlappedEnded(arrival_, &count, &error))
+        return;
+    waitingForArrival_ = false;
+    if (error != ERROR_SUCCESS) {
         lose(error);
         return;
     }
-    waitingForArrival_ = false;
     // A read without time limit ends empty only when the device has gone.
     QByteArray bytes(1, firstByte_);
     if (count == 0 || !readTheRest(bytes)) {
@@ -213,6 +212,15 @@ void WinSerialControl::onArrival()
     }
     // The handler may have closed the port (no read waits any more) or opened it again.
     waitForArrival();
+}
+
+bool WinSerialControl::overlappedEnded(OVERLAPPED &operation, DWORD *count, DWORD *error)
+{
+    *error = ERROR_SUCCESS;
+    if (GetOverlappedResult(handle_, &operation, count, FALSE))
+        return true;
+    *error = GetLastError();
+    return *error != ERROR_IO_INCOMPLETE;
 }
 
 bool WinSerialControl::readTheRest(QByteArray &bytes)
@@ -266,15 +274,14 @@ void WinSerialControl::finishWrite(DWORD waitMilliseconds)
     if (WaitForSingleObject(write_.hEvent, waitMilliseconds) != WAIT_OBJECT_0)
         return;
     DWORD written = 0;
-    if (!GetOverlappedResult(handle_, &write_, &written, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
-            return;
-        writing_ = false;
+    DWORD error = ERROR_SUCCESS;
+    if (!overlappedEnded(write_, &written, &error))
+        return;
+    writing_ = false;
+    if (error != ERROR_SUCCESS) {
         lose(error);
         return;
     }
-    writing_ = false;
     ResetEvent(write_.hEvent);
     // A write cut short leaves the rest first in line.
     if (written < DWORD(inFlight_.size()))

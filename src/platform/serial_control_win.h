@@ -41,6 +41,9 @@ private:
     void onArrival();
     // The bytes that came with the first one, taken without waiting.
     bool readTheRest(QByteArray &bytes);
+    // Whether the overlapped operation has ended, without waiting: with its byte count, or
+    // with the error it failed with (ERROR_SUCCESS when it did not fail).
+    bool overlappedEnded(OVERLAPPED &operation, DWORD *count, DWORD *error);
     void startWrite();
     void finishWrite(DWORD waitMilliseconds);
 
