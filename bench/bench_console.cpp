@@ -13,7 +13,7 @@ constexpr int comeUpMs = 500;
 } // namespace
 
 BenchConsole::BenchConsole()
-    : previous_(installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
+    : previous_(installMessageBoxHandler([](const QString &prompt, int, const QString &title, const QString &) {
         ++boxCount;
         std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(title), qPrintable(prompt));
     }))

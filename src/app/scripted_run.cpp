@@ -12,7 +12,7 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
     , line_(line)
 {
-    installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
+    installMessageBoxHandler([](const QString &prompt, int, const QString &title, const QString &) {
         reportToConsole(title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' '));
     });
 }

@@ -32,6 +32,8 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_EQ(plain.repeat, 1);
     EXPECT_EQ(plain.timeoutSeconds, 60);
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
+    EXPECT_TRUE(parseCommandLine({"--version"}).version);
+    EXPECT_FALSE(plain.version);
     EXPECT_FALSE(plain.userFolder);
     EXPECT_TRUE(parseCommandLine({"--user-folder", "--transcript", "t.txt"}).userFolder);
 }
@@ -59,6 +61,9 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--speak", "a.txt", "--port", " 1"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "+1"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "x"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "com3"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "COM17"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "COM03"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "2", "--repeat", "0"}, "--repeat takes"},
         {{"--speak", "a.txt", "--port", "2", "--timeout", "-1"}, "--timeout takes"},
         {{"--speak", "a.txt", "--port", "2", "--port", "2"}, "--port is given twice"},
@@ -76,6 +81,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
             << parseCommandLine(row.arguments).error.toStdString();
     }
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM16"}).port, 16);
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)
