@@ -19,8 +19,8 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine line = parseCommandLine(arguments);
-    const bool showsWindow = line.error.isEmpty() && !line.help && !line.version
-                             && !line.listPorts && line.speakFile.isEmpty();
+    const bool showsWindow = line.error.isEmpty() && !line.help && !line.version && !line.listPorts
+                             && line.speakFile.isEmpty();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

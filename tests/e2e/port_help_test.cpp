@@ -46,6 +46,26 @@ TEST(PortTooltips, KnownDevicesCarryTheirDescription)
         {"/dev/ttyUSB0", "USB UART", "Maker", "0403:6001", "A1", "/dev/serial/by-id/usb-adapter"}};
     EXPECT_EQ(portTooltip(4, known),
               QStringLiteral("/dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001"));
+    EXPECT_EQ(deviceDescription(QStringLiteral("/dev/ttyUSB0"), known),
+              QStringLiteral("Maker USB UART"));
+    // The port box's own tooltip: the device of the name it shows, and whether it is open.
+    const struct
+    {
+        const char *shown;
+        int openPort;
+        const char *says;
+    } rows[] = {
+        {"COM4", 4, "COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, open"},
+        {"COM4", 3, "COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, closed"},
+        {"COM5", 0, "COM5: /dev/tty-numbered (not present), closed"},
+        {"COM4,X", 4, "\"COM4,X\" names no port (COM1 to COM16)"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(portBoxTooltip(QString::fromUtf8(row.shown),
+                                 row.openPort,
+                                 known,
+                                 {{5, QStringLiteral("/dev/tty-numbered")}}),
+                  QString::fromUtf8(row.says));
     qunsetenv("PARLINO_COM4");
 }
 

@@ -75,8 +75,7 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
          "# bench 2\nCOM3=\nfoo\nCOM17=/x\nCOM4=/a\nCOM4=/b\nCOM5=/a\ncom6=/c\n",
          {},
          {{3, a}, {4, "/a"}},
-         "# bench 2\nCOM3=\nfoo\nCOM17=/x\nCOM4=/a\nCOM4=/b\nCOM5=/a\ncom6=/c\nCOM3=" + a
-             + "\n"},
+         "# bench 2\nCOM3=\nfoo\nCOM17=/x\nCOM4=/a\nCOM4=/b\nCOM5=/a\ncom6=/c\nCOM3=" + a + "\n"},
         {"a device name is opaque, and an operator may name COM1",
          QStringList{"usb-A-if00-port0"},
          {},
@@ -108,7 +107,8 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
         QMap<int, QString> expected;
         for (auto it = row.numbers.cbegin(); it != row.numbers.cend(); ++it)
             expected.insert(it.key(), place(it.value()));
-        const PortPlaces places{work.file("by-id"), work.file("dev"), work.file("parlino_ports.txt")};
+        const PortPlaces places{
+            work.file("by-id"), work.file("dev"), work.file("parlino_ports.txt")};
         EXPECT_EQ(refreshPortNumbers(places), expected);
         EXPECT_EQ(QString::fromUtf8(work.read("parlino_ports.txt")),
                   row.fileAfter ? place(*row.fileAfter) : place(row.file.value_or(QString())));

@@ -128,7 +128,7 @@ TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
     EXPECT_EQ(boxes.boxes[0].buttons, 16);
     // The cause the serial control gave is the box's details.
-    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM7: refused"));
+    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: refused"));
     EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
     EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
 }
