@@ -49,23 +49,13 @@ TEST(PortTooltips, KnownDevicesCarryTheirDescription)
     EXPECT_EQ(deviceDescription(QStringLiteral("/dev/ttyUSB0"), known),
               QStringLiteral("Maker USB UART"));
     // The port box's own tooltip: the device of the name it shows, and whether it is open.
-    const struct
-    {
-        const char *shown;
-        int openPort;
-        const char *says;
-    } rows[] = {
-        {"COM4", 4, "COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, open"},
-        {"COM4", 3, "COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, closed"},
-        {"COM5", 0, "COM5: /dev/tty-numbered (not present), closed"},
-        {"COM4,X", 4, "\"COM4,X\" names no port (COM1 to COM16)"},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(portBoxTooltip(QString::fromUtf8(row.shown),
-                                 row.openPort,
-                                 known,
-                                 {{5, QStringLiteral("/dev/tty-numbered")}}),
-                  QString::fromUtf8(row.says));
+    EXPECT_EQ(
+        portBoxTooltip("COM4", 4, known, {}),
+        QStringLiteral("COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, open"));
+    EXPECT_EQ(portBoxTooltip("COM5", 4, known, {{5, "/dev/tty-numbered"}}),
+              QStringLiteral("COM5: /dev/tty-numbered (not present), closed"));
+    EXPECT_EQ(portBoxTooltip("COM4,X", 4, known, {}),
+              QStringLiteral("\"COM4,X\" names no port (COM1 to COM16)"));
     qunsetenv("PARLINO_COM4");
 }
 

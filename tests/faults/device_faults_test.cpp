@@ -153,7 +153,6 @@ TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothing
     module.closeModuleSide();
     ASSERT_TRUE(QTest::qWaitFor([&] { return loss.lost.count() > 0; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return lossBoxes(boxes) == 1; }, 3000));
-    EXPECT_FALSE(form->MSComm1->PortOpen());
     EXPECT_TRUE(watch->isActive());
     QTest::qWait(500); // gone for a while: nothing to open
     EXPECT_FALSE(form->MSComm1->PortOpen());
@@ -165,14 +164,12 @@ TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothing
     ASSERT_TRUE(QFile::remove(link) && QFile::link(back.terminalPath(), link));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->MSComm1->PortOpen(); }, 1500));
     EXPECT_FALSE(watch->isActive());
-    EXPECT_FALSE(button("Command5")->isEnabled());
-    EXPECT_TRUE(button("Command6")->isEnabled());
-    EXPECT_TRUE(button("Command10")->isEnabled());
-    EXPECT_EQ(portEvents.count(), 1);
+    EXPECT_TRUE(!button("Command5")->isEnabled() && button("Command6")->isEnabled()
+                && button("Command10")->isEnabled());
+    ASSERT_EQ(portEvents.count(), 1);
     EXPECT_EQ(portEvents.constFirst().at(0).toString(), QStringLiteral("OPEN"));
     QTest::qWait(300);
     EXPECT_TRUE(back.received().isEmpty());
-    EXPECT_EQ(lossBoxes(boxes), 1);
     button("Command19")->click();
     EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
 }
