@@ -90,10 +90,10 @@ contents_step() {
     env -u LD_LIBRARY_PATH "$root/usr/bin/parlino" --version | grep -qx "parlino $caption" \
         || fail "parlino --version"
     # The manual covers every switch the help names.
-    local switch
+    local switch manual
+    manual=$(zcat "$root/usr/share/man/man1/parlino-sim.1.gz" | sed 's/\\-/-/g')
     for switch in $("$root/usr/bin/parlino-sim" --help | grep -o -- '--[a-z-]*' | sort -u); do
-        zcat "$root/usr/share/man/man1/parlino-sim.1.gz" | sed 's/\\-/-/g' | grep -qF -- "$switch" \
-            || fail "man parlino-sim lacks $switch"
+        grep -qF -- "$switch" <<<"$manual" || fail "man parlino-sim lacks $switch"
     done
 }
 
