@@ -5,7 +5,6 @@
 #include "platform/append_file.h"
 #include "platform/device_path.h"
 #include "platform/open_failure.h"
-#include "platform/port_inventory.h"
 #include "platform/text_file.h"
 
 #include <QHash>

@@ -9,11 +9,14 @@
 
 void Form1::watchForReturn()
 {
+    // Windows keeps its behaviour: one OPEN reconnects.
+#ifndef Q_OS_WIN
     if (openPort_ == 0)
         return;
     lostDevice_ = devicePathForPort(openPort_);
     reopenTries_ = 0;
     reconnectWatch_->start();
+#endif
 }
 
 void Form1::stopWatchingForReturn()
