@@ -192,7 +192,7 @@ void reset()
     console.serial->Input();
     console.serial->written.clear();
     console.delivered.clear();
-    console.polls.clear();
+    // A poll still in flight stays so for the window too: the next input's run waits for it.
 }
 
 } // namespace
