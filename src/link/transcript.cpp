@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr qsizetype maxReplyTail = 4096;
-
 bool isSpeakLine(const QString &text)
 {
     return text.startsWith(QLatin1String("MSG")) || text.startsWith(QLatin1String("SEL"));
@@ -70,41 +68,21 @@ void Transcript::onTraffic(SerialControl::Direction direction,
     write(out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
     if (out && isSpeakLine(text)) {
         pendingLine_ = text;
-        pendingSince_ = sinceOpen_.nsecsElapsed();
-        replyTail_.clear();
-    } else if (!out && !pendingLine_.isEmpty()) {
-        noteReplies(text);
-    }
-}
-
-void Transcript::noteReplies(const QString &text)
-{
-    // A reply may come in pieces, or several in one read: each is judged whole, up to its CR.
-    replyTail_ += text;
-    qsizetype cr;
-    while (!pendingLine_.isEmpty() && (cr = replyTail_.indexOf(u'\r')) >= 0) {
-        QStringView reply = QStringView(replyTail_).left(cr);
-        while (reply.startsWith(u'\n'))
-            reply = reply.mid(1);
-        if (reply.startsWith(QLatin1String("stt 0"))) {
-            const double ms = double(sinceOpen_.nsecsElapsed() - pendingSince_) / 1e6;
+        clock_.start(sinceOpen_.nsecsElapsed());
+    } else if (!out) {
+        const SpokenClock::Heard heard = clock_.hear(text, sinceOpen_.nsecsElapsed());
+        if (heard.spokenNsecs)
             write(QStringLiteral("SPOKEN"),
-                  QStringLiteral("%1 ms ").arg(ms, 0, 'f', 3) + pendingLine_);
-            pendingLine_.clear();
-        }
-        replyTail_.remove(0, cr + 1);
+                  QStringLiteral("%1 ms ").arg(double(*heard.spokenNsecs) / 1e6, 0, 'f', 3)
+                      + pendingLine_);
     }
-    // A module that never sends CR must not grow the tail without end.
-    if (replyTail_.size() > maxReplyTail)
-        replyTail_.clear();
 }
 
 void Transcript::onPortEvent(const QString &kind, const QString &detail)
 {
     if (kind == QLatin1String("OPEN")) {
         sinceOpen_.restart();
-        pendingLine_.clear();
-        replyTail_.clear();
+        clock_.stop();
     }
     write(kind, detail);
 }

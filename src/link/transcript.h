@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/spoken_clock.h"
 #include "platform/append_file.h"
 #include "platform/serial_control.h"
 
@@ -36,7 +37,6 @@ private:
     void
     onTraffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);
     void onPortEvent(const QString &kind, const QString &detail);
-    void noteReplies(const QString &text);
     void write(const QString &kind, const QString &text, const QByteArray &bytes = {});
 
     AppendFile file_;
@@ -44,8 +44,7 @@ private:
     QString errorText_;
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
-    qint64 pendingSince_ = 0;
-    QString replyTail_;
+    SpokenClock clock_;
 };
 
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and

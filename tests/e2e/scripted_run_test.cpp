@@ -3,10 +3,12 @@
 #include "platform/cp932.h"
 #include "platform/open_failure.h"
 #include "support/console_process.h"
+#include "support/junit_check.h"
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("empty.txt", "");
     work.write("garbled.txt", "\x82\xA0\r\n\x82\r\n");
     work.write("emoji.txt", QStringLiteral("あ\nい\U0001F600\n").toUtf8());
+    work.write("bad-script.txt", "STT\nSEL1\n");
     const struct
     {
         const char *name;
@@ -141,6 +144,12 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          0,
          u"the transcript /dev/full is incomplete"},
+        {"a script line that is no command",
+         {},
+         {"--script", "bad-script.txt"},
+         {},
+         64,
+         u"bad-script.txt line 2: expected SEL and a slot of two digits, as SEL01, not \"SEL1\""},
         {"file with nothing to speak",
          {},
          {"--speak", "empty.txt"},
@@ -204,28 +213,95 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
     {
         int signalNumber;
         int status;
-    } rows[] = {{SIGTERM, 143}, {SIGINT, 130}};
+        const char *cause;
+    } rows[] = {{SIGTERM, 143, "terminated (SIGTERM)"}, {SIGINT, 130, "interrupted (SIGINT)"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.signalNumber);
         QFile::remove(work.file("t.txt"));
         SimModule sim({"--char-ms", "200"}, 2);
-        const ConsoleResult result
-            = runConsole({"--speak", "two.txt", "--port", "2", "--transcript", "t.txt"},
-                         work.path(),
-                         {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
-                         10000,
-                         [&](qint64 pid) {
-                             sim.waitForReceived("MSG", 5000);
-                             ::kill(pid_t(pid), row.signalNumber);
-                         });
+        const ConsoleResult result = runConsole(
+            {"--speak", "two.txt", "--port", "2", "--transcript", "t.txt", "--junit", "r.xml"},
+            work.path(),
+            {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
+            10000,
+            [&](qint64 pid) {
+                sim.waitForReceived("MSG", 5000);
+                ::kill(pid_t(pid), row.signalNumber);
+            });
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, row.status);
         const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
+        // The line being spoken is cut short, the next one never sent.
+        const JUnitReport report = readJUnit(work.read("r.xml"));
+        ASSERT_EQ(report.cases.size(), 2);
+        EXPECT_EQ(report.cases[0].result, QStringLiteral("error"));
+        EXPECT_EQ(report.cases[0].message, QLatin1String(row.cause));
+        EXPECT_EQ(report.cases[1].result, QStringLiteral("skipped"));
         for (const QString &folder : portLockFolders())
             EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/LCK..")
                                        + QFileInfo(sim.ptyPath()).fileName()));
+    }
+}
+
+TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
+{
+    work.write("module.txt",
+               QStringLiteral("# the module's commands\nVER\nSPD150\nSSD01\n\nEEP01あいう\nSEL01\n"
+                              "MSGかきく\nCLR0\n")
+                   .toUtf8());
+    work.write("faulty.txt", cp932::encode(u"MSGあ\r\nSEL05\r\nMSGい\r\n"));
+    const struct
+    {
+        const char *script;
+        int status;
+        const char16_t *wire; // without the polls
+        QStringList results;  // of each testcase, "" for passed
+    } rows[] = {
+        {"module.txt",
+         0,
+         u"VER\rSPD150\rSSD01\rEEP01あいう\rSEL01\rMSGかきく\rCLR0\r",
+         {"", "", "", "", "", "", ""}},
+        // Slot 5 holds nothing: the module answers SEL05 with an error.
+        {"faulty.txt", 1, u"MSGあ\rSEL05\rCLR0\r", {"", "failure", "skipped"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.script);
+        SimModule sim({"--char-ms", "5"}, 2);
+        const ConsoleResult result = run(sim, {"--script", row.script, "--junit", "r.xml"});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, row.status) << result.err.toStdString();
+        EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(QString::fromUtf16(row.wire)));
+
+        const QByteArray xml = work.read("r.xml");
+        EXPECT_EQ(junitSchemaErrors(xml), QString());
+        const JUnitReport report = readJUnit(xml);
+        EXPECT_EQ(report.suite.value("name"), QLatin1String(row.script));
+        EXPECT_EQ(report.properties.value("device"), sim.ptyPath());
+        QStringList results;
+        for (const JUnitCase &test : report.cases) {
+            results.append(test.result);
+            if (test.result != QLatin1String("skipped")) {
+                EXPECT_GT(test.time, 0) << test.name.toStdString();
+            }
+        }
+        EXPECT_EQ(results, row.results);
+        const QString err = QString::fromUtf8(result.err);
+        if (row.status == 0) {
+            EXPECT_EQ(report.cases[0].name, QStringLiteral("line 2: VER"));
+            EXPECT_EQ(report.cases[3].name, QStringLiteral("line 6: EEP01あいう"));
+            EXPECT_EQ(report.properties.value("module version"), QStringLiteral("ver 1.00"));
+            EXPECT_TRUE(
+                err.contains(QRegularExpression("^parlino: 7 lines spoken, 0 errors; speaking time "
+                                                "min [0-9.]+ s, median [0-9.]+ s, max "
+                                                "[0-9.]+ s; module ver 1.00$",
+                                                QRegularExpression::MultilineOption)))
+                << err.toStdString();
+        } else {
+            EXPECT_EQ(report.cases[1].message, QStringLiteral("the module answered stt-1"));
+            EXPECT_TRUE(err.contains(QStringLiteral("1 line spoken, 1 error; speaking time")));
+        }
     }
 }
 
