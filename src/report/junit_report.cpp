@@ -178,5 +178,6 @@ QByteArray junitReport(const RunRecord &record)
     }
     out.writeEndElement();
     out.writeEndDocument();
+    xml += '\n';
     return xml;
 }

@@ -12,26 +12,30 @@ JUnitReport readJUnit(const QByteArray &xml)
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
         const QXmlStreamAttributes attributes = reader.attributes();
-        const QStringView element = reader.name();
-        if (element == u"testsuite") {
+        const auto value = [&](const char *name) {
+            return attributes.value(QLatin1String(name)).toString();
+        };
+        if (reader.name() == u"testsuite") {
             for (const QXmlStreamAttribute &attribute : attributes)
                 report.suite.insert(attribute.name().toString(), attribute.value().toString());
-        } else if (element == u"property") {
-            report.properties.insert(attributes.value(QLatin1String("name")).toString(),
-                                     attributes.value(QLatin1String("value")).toString());
-        } else if (element == u"testcase") {
-            JUnitCase test;
-            test.name = attributes.value(QLatin1String("name")).toString();
-            test.time = attributes.value(QLatin1String("time")).toDouble();
-            report.cases.append(test);
+        } else if (reader.name() == u"property") {
+            report.properties.insert(value("name"), value("value"));
+        } else if (reader.name() == u"testcase") {
+            report.cases.append(value("name"));
+            report.times.append(value("time").toDouble());
         } else if (!report.cases.isEmpty()) {
-            report.cases.last().result = element.toString();
-            report.cases.last().message = attributes.value(QLatin1String("message")).toString();
+            report.cases.last() += QStringLiteral(" | %1: %2").arg(reader.name(), value("message"));
         }
     }
     if (reader.hasError())
         report.readError = reader.errorString();
     return report;
+}
+
+QString JUnitReport::count(const QString &result) const
+{
+    const QString mark = QStringLiteral(" | %1: ").arg(result);
+    return QString::number(result.isEmpty() ? cases.size() : cases.filter(mark).size());
 }
 
 QString junitSchemaErrors(const QByteArray &xml)
@@ -42,10 +46,7 @@ QString junitSchemaErrors(const QByteArray &xml)
     QProcess xmllint;
     xmllint.setProcessChannelMode(QProcess::MergedChannels);
     xmllint.start(QStringLiteral("xmllint"),
-                  {QStringLiteral("--noout"),
-                   QStringLiteral("--schema"),
-                   QStringLiteral(PARLINO_TEST_DIR "/schema/junit.xsd"),
-                   file.fileName()});
+                  {"--noout", "--schema", PARLINO_TEST_DIR "/schema/junit.xsd", file.fileName()});
     if (!xmllint.waitForFinished(30000))
         return QStringLiteral("xmllint did not run: ") + xmllint.errorString();
     if (xmllint.exitStatus() == QProcess::NormalExit && xmllint.exitCode() == 0)

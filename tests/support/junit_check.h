@@ -3,24 +3,20 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
-#include <QString>
+#include <QStringList>
 
-// A JUnit report read back: the suite's attributes and properties, and each testcase with
-// what it holds ("" passed, "failure", "error" or "skipped") and that element's message.
-struct JUnitCase
-{
-    QString name;
-    double time = 0;
-    QString result;
-    QString message;
-};
-
+// A JUnit report read back: the suite's attributes and properties, each testcase as "name"
+// or "name | result: message" (result: failure, error or skipped) and its time.
 struct JUnitReport
 {
     QMap<QString, QString> suite;
     QMap<QString, QString> properties;
-    QList<JUnitCase> cases;
+    QStringList cases;
+    QList<double> times;
     QString readError; // set when the XML is not well formed
+
+    // How many testcases hold this result, as the suite's attributes write it.
+    QString count(const QString &result) const;
 };
 
 JUnitReport readJUnit(const QByteArray &xml);
