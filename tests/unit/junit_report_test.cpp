@@ -17,19 +17,13 @@ RunRecord record(RunEnd end,
                  const QStringList &lines = {"あ", "い", "う"},
                  int passes = 1)
 {
-    RunRecord run{"module.txt",
-                  QDateTime(QDate(2026, 12, 8), QTime(10, 27, 56)),
-                  4.5,
-                  "COM2",
-                  "/dev/pts/5",
-                  "",
-                  lines,
-                  "",
-                  {},
-                  passes,
-                  sent,
-                  end,
-                  "cause"};
+    RunRecord run;
+    run.name = QStringLiteral("module.txt");
+    run.started = QDateTime(QDate(2026, 12, 8), QTime(10, 27, 56));
+    run.seconds = 4.5;
+    run.device = QStringLiteral("/dev/pts/5");
+    std::tie(run.lines, run.passes, run.sent, run.end) = std::tie(lines, passes, sent, end);
+    run.cause = QStringLiteral("cause");
     for (qsizetype i = 0; i < lines.size(); ++i)
         run.lineNumbers.append(int(i + 2)); // a comment line comes first
     return run;
