@@ -1,6 +1,5 @@
 #include "app/scripted_run.h"
 
-#include "link/transcript.h"
 #include "messages/command_script.h"
 #include "messages/file_import.h"
 #include "platform/device_path.h"
