@@ -39,6 +39,16 @@ int ScriptedRun::exec()
     record.port = QStringLiteral("COM%1").arg(line_.port);
     record.device = devicePathForPort(line_.port);
     recorder_.begin();
+    // The report replaces its file whole: it must not be the file the run reads or the
+    // transcript it appends to.
+    for (const QString &other : {record.name, line_.transcript}) {
+        if (!line_.junitFile.isEmpty() && !other.isEmpty()
+            && namesSameFile(line_.junitFile, other)) {
+            reportToConsole(
+                QStringLiteral("--junit %1 would overwrite %2").arg(line_.junitFile, other));
+            return RunBadArguments;
+        }
+    }
     const int status = run();
     report(status);
     return status;

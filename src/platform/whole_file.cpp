@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error)
@@ -13,4 +14,14 @@ bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error
     if (error)
         *error = file.errorString();
     return false;
+}
+
+bool namesSameFile(const QString &first, const QString &second)
+{
+    const auto resolved = [](const QString &path) {
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    };
+    return resolved(first) == resolved(second);
 }
