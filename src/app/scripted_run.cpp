@@ -5,6 +5,7 @@
 #include "platform/device_path.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
+#include "platform/serial_control.h"
 #include "platform/text_file.h"
 #include "platform/whole_file.h"
 #include "report/junit_report.h"
@@ -12,7 +13,10 @@
 #include "ui/form1.h"
 
 #include <QCheckBox>
+
 #include <QComboBox>
+
+#include <algorithm>
 
 ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
@@ -94,6 +98,11 @@ bool ScriptedRun::armSpeakFile()
                   + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
         return false;
     }
+    if (form_.Text1_Text().isEmpty()) {
+        noteCause(
+            QStringLiteral("%1: nothing to speak: the file has no lines").arg(line_.speakFile));
+        return false;
+    }
     form_.Command10_Click();
     RunRecord &record = recorder_.record();
     record.linePrefix = QStringLiteral("MSG");
@@ -140,19 +149,39 @@ bool ScriptedRun::armScript()
 void ScriptedRun::follow()
 {
     connect(&form_, &Form1::runEnded, this, &ScriptedRun::onRunEnded);
+    clock_.start();
+    connect(
+        form_.MSComm1,
+        &SerialControl::traffic,
+        this,
+        [this](SerialControl::Direction direction, const QByteArray &bytes, const QString &text) {
+            // Lines only: a poll takes a millisecond, and polls come every tick.
+            if (direction != SerialControl::Direction::Out || text == QLatin1String("STT\r"))
+                return;
+            const qint64 lineMs = bytes.size() * 1000 / lineBytesPerSecond;
+            lineBusyUntilMs_ = std::max(lineBusyUntilMs_, clock_.elapsed()) + lineMs;
+        });
     // The pump's own tick handler runs first: it was connected when the window was made.
     connect(form_.Timer1, &QTimer::timeout, this, &ScriptedRun::afterTick);
     connect(&form_, &Form1::lineWritten, this, [this](int index) { recorder_.lineWritten(index); });
     connect(&form_, &Form1::errorReplyReported, this, [this](const QString &reply) {
         recorder_.errorReply(reply);
     });
+    // The report times lines as the transcript does: from the polls and the whole replies.
     connect(form_.MSComm1,
             &SerialControl::traffic,
             this,
             [this](SerialControl::Direction direction, const QByteArray &, const QString &text) {
-                if (direction == SerialControl::Direction::In)
-                    recorder_.received(text);
+                if (direction == SerialControl::Direction::Out && text == QLatin1String("STT\r"))
+                    recorder_.pollWritten();
             });
+    connect(&form_, &Form1::replyTaken, this, [this](const QString &reply) {
+        recorder_.received(reply);
+    });
+    connect(&form_, &Form1::pumpNote, this, [this](const QString &kind, const QString &) {
+        if (kind == QLatin1String("POLL-TIMEOUT"))
+            recorder_.pollsLost();
+    });
     connect(form_.MSComm1, &SerialControl::deviceLost, this, [this](const QString &reason) {
         cause_ = QStringLiteral("COMが切断されました: ") + reason;
     });
@@ -198,7 +227,22 @@ void ScriptedRun::afterTick()
         lastCount_ = form_.Snd_cnt;
         sinceProgress_.restart();
     }
+    // The time-out measures the module, not the line: a long line on a slow port is still
+    // leaving it until the line has had the time to carry it (the console's buffer, the
+    // driver, a pseudo-terminal or an adapter take far more than the line has sent).
+    if (clock_.elapsed() < lineBusyUntilMs_)
+        sinceProgress_.restart();
     if (sinceProgress_.elapsed() >= qint64(line_.timeoutSeconds) * 1000) {
+        // A module that reported an error and never came back to idle failed on the data.
+        if (form_.runHadModuleError()) {
+            const QString said = QStringLiteral("the module reported an error and did not come "
+                                                "back to idle within %1 s")
+                                     .arg(line_.timeoutSeconds);
+            reportToConsole(said);
+            cause_ = said;
+            finish(RunModuleError);
+            return;
+        }
         const QString said = QStringLiteral("no idle report from the module within %1 s")
                                  .arg(line_.timeoutSeconds);
         reportToConsole(said);

@@ -1,35 +1,33 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "link/status_polls.h"
+
+#include <QStringView>
 
 #include <optional>
 
-// Times a line from the moment it went out to the module's next idle report ("stt 0"), from
-// what crosses the line alone. The transcript's SPOKEN records and the scripted run's report
-// both take their speaking times from it, so the two always agree.
+// Times a line from the moment it went out to the module's idle reply to a status poll
+// written after it. The transcript's SPOKEN records and the scripted run's report both take
+// their speaking times from it, so the two always agree.
 class SpokenClock
 {
 public:
+    // A status poll ("STT") went out.
+    void pollWritten() { polls_.written(); }
+    // The polls waiting now will not be answered (a poll time-out, the port opened anew).
+    void pollsLost() { polls_.forgetOutstanding(); }
     // A line went out at this time (nanoseconds on any one clock).
     void start(qint64 nsecs);
-    // Forgets the line, as when the port is opened anew.
-    void stop();
+    // Forgets the line.
+    void stop() { running_ = false; }
     bool isRunning() const { return running_; }
-
-    struct Heard
-    {
-        // Replies completed by this arrival while a line was timed (up to their CR, without
-        // it), in order.
-        QStringList replies;
-        // The speaking time, once an idle report completes it; the clock then stops.
-        std::optional<qint64> spokenNsecs;
-    };
-    // Takes one arrival of received text at this time.
-    Heard hear(const QString &text, qint64 nsecs);
+    // Takes one of the module's replies, whole, at this time. Returns the speaking time once
+    // the reply is the idle report that ends the line; the clock then stops.
+    std::optional<qint64> reply(QStringView reply, qint64 nsecs);
 
 private:
+    StatusPolls polls_;
     bool running_ = false;
     qint64 since_ = 0;
-    QString tail_;
+    quint64 mark_ = 0; // polls_.mark() when the line went out
 };

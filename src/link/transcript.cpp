@@ -66,16 +66,28 @@ void Transcript::onTraffic(SerialControl::Direction direction,
 {
     const bool out = direction == SerialControl::Direction::Out;
     write(out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
-    if (out && isSpeakLine(text)) {
+    if (!out)
+        return;
+    if (text == QLatin1String("STT\r")) {
+        clock_.pollWritten();
+    } else if (isSpeakLine(text)) {
         pendingLine_ = text;
         clock_.start(sinceOpen_.nsecsElapsed());
-    } else if (!out) {
-        const SpokenClock::Heard heard = clock_.hear(text, sinceOpen_.nsecsElapsed());
-        if (heard.spokenNsecs)
-            write(QStringLiteral("SPOKEN"),
-                  QStringLiteral("%1 ms ").arg(double(*heard.spokenNsecs) / 1e6, 0, 'f', 3)
-                      + pendingLine_);
     }
+}
+
+void Transcript::noteReply(const QString &reply)
+{
+    if (const std::optional<qint64> nsecs = clock_.reply(reply, sinceOpen_.nsecsElapsed()))
+        write(QStringLiteral("SPOKEN"),
+              QStringLiteral("%1 ms ").arg(double(*nsecs) / 1e6, 0, 'f', 3) + pendingLine_);
+}
+
+void Transcript::note(const QString &kind, const QString &detail)
+{
+    if (kind == QLatin1String("POLL-TIMEOUT"))
+        clock_.pollsLost();
+    write(kind, detail);
 }
 
 void Transcript::onPortEvent(const QString &kind, const QString &detail)
@@ -83,6 +95,7 @@ void Transcript::onPortEvent(const QString &kind, const QString &detail)
     if (kind == QLatin1String("OPEN")) {
         sinceOpen_.restart();
         clock_.stop();
+        clock_.pollsLost();
     }
     write(kind, detail);
 }

@@ -1,5 +1,7 @@
 #include "report/run_recorder.h"
 
+#include "link/reply.h"
+
 void RunRecorder::begin()
 {
     record_.started = QDateTime::currentDateTime();
@@ -22,27 +24,30 @@ void RunRecorder::lineWritten(int index)
     awaitsVersion_ = record_.linePrefix + record_.lines.value(index) == QLatin1String("VER");
 }
 
-void RunRecorder::received(const QString &text)
+void RunRecorder::received(const QString &reply)
 {
-    const SpokenClock::Heard heard = clock_.hear(text, sinceBegin_.nsecsElapsed());
-    for (const QString &reply : heard.replies) {
-        if (awaitsVersion_ && reply.startsWith(QLatin1String("ver"))) {
-            record_.moduleVersion = reply;
+    forEachReply(reply, [this](QStringView one) {
+        if (awaitsVersion_ && one.startsWith(QLatin1String("ver"))) {
+            record_.moduleVersion = one.toString();
             awaitsVersion_ = false;
         }
-    }
-    if (heard.spokenNsecs && pending_)
-        spokenNsecs_ = heard.spokenNsecs;
+    });
+    const std::optional<qint64> spoken = clock_.reply(reply, sinceBegin_.nsecsElapsed());
+    if (spoken && pending_)
+        spokenNsecs_ = spoken;
 }
 
 void RunRecorder::errorReply(const QString &reply)
 {
     if (!pending_)
         return;
-    QString shown = reply;
-    while (shown.endsWith(u'\r') || shown.endsWith(u'\n'))
-        shown.chop(1);
-    settle(LineVerdict::Failed, shown);
+    // The status reply that reported the error, out of what came with it.
+    QString shown;
+    forEachReply(reply, [&shown](QStringView one) {
+        if (shown.isEmpty() && classifyReply(one) == ReplyClass::Error)
+            shown = one.toString();
+    });
+    settle(LineVerdict::Failed, shown.isEmpty() ? reply.trimmed() : shown);
 }
 
 void RunRecorder::allSpoken()

@@ -18,8 +18,12 @@ public:
 
     // The pump wrote line index of the list.
     void lineWritten(int index);
-    // Text arrived from the module.
-    void received(const QString &text);
+    // The console wrote a status poll.
+    void pollWritten() { clock_.pollWritten(); }
+    // The polls waiting now will not be answered (the pump's poll time-out).
+    void pollsLost() { clock_.pollsLost(); }
+    // One of the module's replies, whole.
+    void received(const QString &reply);
     // The pump took this reply as the module's error report.
     void errorReply(const QString &reply);
     // Every line went out and the module reported idle after the last.
