@@ -108,7 +108,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
 
 QString usageText()
 {
-    return QStringLiteral(
+#ifdef Q_OS_WIN
+    const QString userFolder = QStringLiteral("%LOCALAPPDATA%\\PARLINO");
+    const QString defaultDevice = QStringLiteral("COM<n>");
+#else
+    const QString userFolder = QStringLiteral("~/.local/share/parlino");
+    const QString defaultDevice
+        = QStringLiteral("the serial device\nnumbered so in parlino_ports.txt (USB adapters get "
+                         "COM3 to COM16 when first\nseen), else /dev/ttyS<n-1>");
+#endif
+    const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE]\n"
@@ -118,7 +127,7 @@ QString usageText()
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
-        "  --user-folder      keep the window's files in ~/.local/share/parlino\n"
+        "  --user-folder      keep the window's files in %1\n"
         "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
         "                     0 spoken, 1 the module reported an error, 2 the port could\n"
         "                     not be opened or went away, 3 time-out, 64 bad arguments,\n"
@@ -137,7 +146,7 @@ QString usageText()
         "  --version          print the version\n"
         "\n"
         "A scripted run ends with a summary line on standard error.\n"
-        "COM<n> is the device in the variable PARLINO_COM<n>, else the serial device\n"
-        "numbered so in parlino_ports.txt (USB adapters get COM3 to COM16 when first\n"
-        "seen), else /dev/ttyS<n-1>.\n");
+        "COM<n> is the device in the variable PARLINO_COM<n>, else %2.\n");
+    // Both in one pass, so that the % of the Windows folder is not taken for a place marker.
+    return usage.arg(userFolder, defaultDevice);
 }

@@ -14,12 +14,16 @@ QString inFolder(const QString &folder, const QString &name)
     return folder + QString(name).replace(u'\\', u'/');
 }
 
+bool holdsDefaults(const QString &folder)
+{
+    return std::any_of(defaultWorkingFiles.begin(),
+                       defaultWorkingFiles.end(),
+                       [&](const QString &name) { return fileExists(inFolder(folder, name)); });
+}
+
 bool holdsWorkingFiles(const QString &folder)
 {
-    return fileExists(inFolder(folder, settingsFileName))
-           || std::any_of(defaultWorkingFiles.begin(),
-                          defaultWorkingFiles.end(),
-                          [&](const QString &name) { return fileExists(inFolder(folder, name)); });
+    return fileExists(inFolder(folder, settingsFileName)) || holdsDefaults(folder);
 }
 
 // Makes the per-user folder and copies in the defaults that are installed. Reports what
@@ -43,7 +47,9 @@ void fillNewFolder(const QString &folder, const QString &defaults)
 void chooseWorkingFolder(CommandLine &line)
 {
     const QString defaults = installedDataFolder();
-    if (!line.userFolder && (holdsWorkingFiles(QStringLiteral(".")) || !folderExists(defaults)))
+    // A program folder without defaults is a build tree, not an installed console (on Windows
+    // the program's folder always exists, so the files decide).
+    if (!line.userFolder && (holdsWorkingFiles(QStringLiteral(".")) || !holdsDefaults(defaults)))
         return;
     const QString folder = userDataFolder();
     if (folder.isEmpty()) {

@@ -8,14 +8,26 @@
 
 QString installedDataFolder()
 {
+#ifdef Q_OS_WIN
+    // The installer and the zip put them beside the programs.
+    return QCoreApplication::applicationDirPath();
+#else
     return QDir::cleanPath(QCoreApplication::applicationDirPath()
                            + QStringLiteral("/../share/parlino"));
+#endif
 }
 
 QString userDataFolder()
 {
+    // %LOCALAPPDATA% on Windows: the files belong to this machine's user, not to a roaming
+    // profile, as the port they name does.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return data.isEmpty() ? QString() : data + QStringLiteral("/parlino");
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("/PARLINO");
+#else
+    const QString name = QStringLiteral("/parlino");
+#endif
+    return data.isEmpty() ? QString() : data + name;
 }
 
 bool folderExists(const QString &path)

@@ -7,10 +7,12 @@
 
 // Where the package puts the default working files: share/parlino beside the program's bin
 // folder (/usr/share/parlino for /usr/bin/parlino), wherever the tree was installed or unpacked.
+// On Windows the program's own folder, the install folder or the unpacked zip.
 QString installedDataFolder();
 
 // The per-user working folder: parlino under the user's data folder ($XDG_DATA_HOME, else
-// ~/.local/share). Empty when the user has no home to put it in.
+// ~/.local/share); on Windows %LOCALAPPDATA%\PARLINO. Empty when the user has no home to put
+// it in.
 QString userDataFolder();
 
 bool folderExists(const QString &path);

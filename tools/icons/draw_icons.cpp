@@ -4,11 +4,16 @@
 // the 25 x 25 picture box whole.
 //
 // With --hicolor it draws the application icon instead: the idle loudspeaker scaled to each
-// size given, as OUTPUT_FOLDER/<n>x<n>/apps/parlino.png of a freedesktop icon theme.
+// size given, as OUTPUT_FOLDER/<n>x<n>/apps/parlino.png of a freedesktop icon theme. With
+// --windows it draws the same sizes into one .ico file, the Windows programs' icon resource.
 //
 //   draw_icons OUTPUT_FOLDER
 //   draw_icons --hicolor OUTPUT_FOLDER SIZE...
+//   draw_icons --windows ICO_FILE SIZE...
+#include "ico_file.h"
+
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -80,6 +85,20 @@ bool writeThemeIcons(const QString &folder, const QStringList &sizes)
     return true;
 }
 
+bool writeWindowsIcon(const QString &path, const QStringList &sizes)
+{
+    QList<QImage> images;
+    for (const QString &sizeText : sizes) {
+        const int size = sizeText.toInt();
+        if (size < 1 || size > 256)
+            return false;
+        images.append(idleIcon(size));
+    }
+    QFile file(path);
+    const QByteArray bytes = multiImageIco(images);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -87,11 +106,19 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     const bool hicolor = arguments.size() >= 3 && arguments[0] == QLatin1String("--hicolor");
-    if (arguments.size() != 1 && !hicolor) {
+    const bool windows = arguments.size() >= 3 && arguments[0] == QLatin1String("--windows");
+    if (arguments.size() != 1 && !hicolor && !windows) {
         std::fprintf(stderr,
                      "usage: draw_icons OUTPUT_FOLDER\n"
-                     "       draw_icons --hicolor OUTPUT_FOLDER SIZE...\n");
+                     "       draw_icons --hicolor OUTPUT_FOLDER SIZE...\n"
+                     "       draw_icons --windows ICO_FILE SIZE...\n");
         return 64;
+    }
+    if (windows) {
+        if (writeWindowsIcon(arguments[1], arguments.mid(2)))
+            return 0;
+        std::fprintf(stderr, "draw_icons: cannot write the icon %s\n", argv[2]);
+        return 1;
     }
     if (hicolor) {
         if (writeThemeIcons(arguments[1], arguments.mid(2)))
