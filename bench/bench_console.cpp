@@ -13,10 +13,11 @@ constexpr int comeUpMs = 500;
 } // namespace
 
 BenchConsole::BenchConsole()
-    : previous_(installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
-        ++boxCount;
-        std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(title), qPrintable(prompt));
-    }))
+    : previous_(installMessageBoxHandler(
+        [](const QString &prompt, int, const QString &title, const QString &) {
+            ++boxCount;
+            std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(title), qPrintable(prompt));
+        }))
     , form_(std::make_unique<Form1>())
 {
     form_->show();

@@ -1,7 +1,7 @@
 # The Debian package: `cpack` in the build folder, or tools/package from a clean tree, writes
 # parlino_<version>_<arch>.deb. It installs under /usr; its run-time dependencies are read from
 # the programs by dpkg-shlibdeps (the Qt 6 libraries, which bring the X11 platform plugin and
-# the .ico reader), and it recommends a font with the Japanese captions.
+# the .ico reader), and it depends on a font with the Japanese captions.
 set(PARLINO_MAINTAINER "PARLINO maintainers <maintainers@users.noreply.c-seed-4fef4e92.example>"
     CACHE STRING "Maintainer field of the Debian package")
 
@@ -34,7 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${PARLINO_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-vlgothic)
+# Without a Japanese font every caption is empty boxes and nothing says why, so one is a
+# dependency; dpkg-shlibdeps adds the libraries to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

@@ -208,7 +208,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // Start-up reads its files from the working folder and OPEN writes one there.
     static QTemporaryDir work;
     QDir::setCurrent(work.path());
-    installMessageBoxHandler([](const QString &, int, const QString &) { ++console.boxes; });
+    installMessageBoxHandler(
+        [](const QString &, int, const QString &, const QString &) { ++console.boxes; });
     installEndProgramHandler([] {});
 
     auto serial = std::make_unique<RecordingSerial>();

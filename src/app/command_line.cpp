@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "link/port_names.h"
+
 #include <algorithm>
 
 namespace {
@@ -42,6 +44,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         given.append(option);
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
             line.help = true;
+        } else if (option == QLatin1String("--version")) {
+            line.version = true;
         } else if (option == QLatin1String("--list-ports")) {
             line.listPorts = true;
         } else if (option == QLatin1String("--user-folder")) {
@@ -62,8 +66,12 @@ CommandLine parseCommandLine(const QStringList &arguments)
                 line.error = QStringLiteral("--junit: FILE is empty");
         } else if (option == QLatin1String("--port")) {
             const QString text = value();
-            if (line.error.isEmpty() && !readNumber(text, 1, 16, &line.port))
-                line.error = QStringLiteral("--port takes a port number from 1 to 16");
+            // The names of the port list stand for their numbers, exactly as listed.
+            if (const int named = portNumberOf(text))
+                line.port = named;
+            else if (line.error.isEmpty() && !readNumber(text, 1, 16, &line.port))
+                line.error = QStringLiteral("--port takes a port number from 1 to 16 or "
+                                            "its name, COM1 to COM16");
         } else if (option == QLatin1String("--repeat")) {
             const QString text = value();
             if (line.error.isEmpty() && !readNumber(text, 1, 1000000, &line.repeat))
@@ -105,7 +113,9 @@ QString usageText()
     const QString defaultDevice = QStringLiteral("COM<n>");
 #else
     const QString userFolder = QStringLiteral("~/.local/share/parlino");
-    const QString defaultDevice = QStringLiteral("/dev/ttyS<n-1>");
+    const QString defaultDevice
+        = QStringLiteral("the serial device\nnumbered so in parlino_ports.txt (USB adapters get "
+                         "COM3 to COM16 when first\nseen), else /dev/ttyS<n-1>");
 #endif
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
@@ -113,7 +123,7 @@ QString usageText()
         "               [--transcript FILE] [--junit FILE]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE]\n"
-        "       parlino --list-ports\n"
+        "       parlino --list-ports | --version\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
@@ -132,6 +142,8 @@ QString usageText()
         "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends\n"
         "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
         "                     devices of this system\n"
+        "\n"
+        "  --version          print the version\n"
         "\n"
         "A scripted run ends with a summary line on standard error.\n"
         "COM<n> is the device in the variable PARLINO_COM<n>, else %2.\n");

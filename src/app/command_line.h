@@ -11,11 +11,12 @@ struct CommandLine
     QString speakFile;       // --speak FILE: a scripted run without a window
     QString scriptFile;      // --script FILE: a scripted run of module commands
     QString junitFile;       // --junit FILE: the run's JUnit report
-    int port = 0;            // --port N
+    int port = 0;            // --port N, or the port's name: --port COM3
     int repeat = 1;          // --repeat COUNT
     int timeoutSeconds = 60; // --timeout SECONDS
     bool listPorts = false;  // --list-ports
     bool help = false;       // --help
+    bool version = false;    // --version
     bool userFolder = false; // --user-folder: the window works in the per-user folder
     QString error;           // set when the arguments are bad
 

@@ -19,8 +19,8 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine line = parseCommandLine(arguments);
-    const bool showsWindow
-        = line.error.isEmpty() && !line.help && !line.listPorts && !line.isScripted();
+    const bool showsWindow = line.error.isEmpty() && !line.help && !line.version && !line.listPorts
+                             && !line.isScripted();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -34,6 +34,10 @@ int main(int argc, char *argv[])
     }
     if (line.help) {
         std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::puts("parlino " PARLINO_VERSION);
         return 0;
     }
     if (line.listPorts) {

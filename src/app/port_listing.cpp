@@ -1,5 +1,7 @@
 #include "app/port_listing.h"
 
+#include "link/port_numbers.h"
+#include "link/port_tooltips.h"
 #include "platform/device_path.h"
 #include "platform/port_inventory.h"
 
@@ -7,34 +9,40 @@
 
 QString portListing()
 {
+    // Devices plugged in since the last look get their numbers here, as at OPEN.
+    const PortNumbers numbers = refreshPortNumbers();
+    const QList<SystemPort> devices = systemPorts();
     QString report = QStringLiteral("Port names:\n");
     QStringList reached;
     QList<int> free;
     for (int port = 1; port <= 16; ++port) {
-        const QString path = devicePathForPort(port);
+        const QString path = devicePathForPort(port, numbers);
         const QByteArray variable = QStringLiteral("PARLINO_COM%1").arg(port).toLatin1();
         // An empty variable names no device: the port keeps its own.
         const bool mapped = !qEnvironmentVariableIsEmpty(variable.constData());
         const bool emptyVariable = !mapped && qEnvironmentVariableIsSet(variable.constData());
         const DeviceState state = deviceState(path);
         reached.append(path);
-        if (state == DeviceState::Missing && !mapped)
+        if (state == DeviceState::Missing && !mapped && !numbers.contains(port))
             free.append(port);
         QString note;
         if (mapped)
             note = QStringLiteral(" (%1)").arg(QLatin1String(variable));
         else if (emptyVariable)
             note = QStringLiteral(" (%1 is empty and ignored)").arg(QLatin1String(variable));
-        report += QStringLiteral("  COM%1\t%2%3\t%4\n")
+        else if (numbers.contains(port))
+            note = QStringLiteral(" (parlino_ports.txt)");
+        const QString description = deviceDescription(path, devices);
+        report += QStringLiteral("  COM%1\t%2%3\t%4%5\n")
                       .arg(port)
                       .arg(path,
                            note,
+                           description.isEmpty() ? QString() : description + u'\t',
                            state == DeviceState::Serial      ? QStringLiteral("present")
                            : state == DeviceState::NotSerial ? QStringLiteral("not a serial device")
                                                              : QStringLiteral("not present"));
     }
 
-    const QList<SystemPort> devices = systemPorts();
     report += QStringLiteral("\nSerial devices of this system:\n");
     if (devices.isEmpty())
         report += QStringLiteral("  none found\n");

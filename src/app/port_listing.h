@@ -2,6 +2,7 @@
 
 #include <QString>
 
-// The report of --list-ports: the device each of COM1 to COM16 reaches now and whether it
-// exists, then every serial device of the system with the line that maps it to a COM name.
+// The report of --list-ports: the device each of COM1 to COM16 reaches now (devices new since
+// the last look are numbered first), its description and whether it exists, then every
+// serial device of the system with the COM name it is reached as.
 QString portListing();

@@ -22,12 +22,14 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
     , line_(line)
 {
-    installMessageBoxHandler([this](const QString &prompt, int, const QString &title) {
-        const QString said = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
-        reportToConsole(said);
-        if (cause_.isEmpty())
-            cause_ = said;
-    });
+    installMessageBoxHandler(
+        [this](const QString &prompt, int, const QString &title, const QString &) {
+            const QString said
+                = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
+            reportToConsole(said);
+            if (cause_.isEmpty())
+                cause_ = said;
+        });
 }
 
 ScriptedRun::~ScriptedRun()

@@ -22,7 +22,8 @@ void Form1::Command5_Click()
     if (port != 0)
         MSComm1->setCommPort(port);
     if (port == 0 || !MSComm1->setPortOpen(true)) {
-        // The box keeps its one message; the cause goes where an engineer can read it.
+        // The box keeps its one message; the cause goes to its details, for an operator
+        // started from the menu, and to standard error.
         const QString cause
             = port == 0 ? QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(shown)
                         : MSComm1->errorText();
@@ -30,24 +31,15 @@ void Form1::Command5_Click()
         MsgBox(this,
                QStringLiteral("COMがOPENできません"),
                vbCritical,
-               QStringLiteral("Com Port Error"));
+               QStringLiteral("Com Port Error"),
+               port == 0 ? cause : portCause(port, cause));
         return;
     }
-    // What arrived before the close is no answer to anything asked on this connection.
-    replies_.clear();
-    replyQuiet_->stop();
-    // A run goes on with a poll: the idle reply it last saw may be long out of date, or
-    // come from another module, and polls written before the close are answered by nobody.
-    polls_.forgetOutstanding();
-    freshAfter_ = polls_.mark();
-    lastStatus_ = ReplyClass::None;
     // A settings file that cannot be written does not undo the open, but the operator
     // learns that the port will not be remembered.
     QString error;
     const bool saved = Put_Com_dat(&error);
-    ui.Command5->setEnabled(false);
-    ui.Command6->setEnabled(true);
-    ui.Command10->setEnabled(true);
+    showPortOpened();
     if (!saved)
         MsgBox(this,
                QStringLiteral("ポートは開きましたが、設定を保存できません\n") + error,
@@ -57,8 +49,27 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
+    stopWatchingForReturn();
     MSComm1->setPortOpen(false);
     showPortClosed();
+}
+
+void Form1::showPortOpened()
+{
+    // Whatever device was lost before, the operator now has a port open.
+    stopWatchingForReturn();
+    openPort_ = MSComm1->CommPort();
+    // What arrived before the close is no answer to anything asked on this connection.
+    replies_.clear();
+    replyQuiet_->stop();
+    // A run goes on with a poll: the idle reply it last saw may be long out of date, or
+    // come from another module, and polls written before the close are answered by nobody.
+    polls_.forgetOutstanding();
+    freshAfter_ = polls_.mark();
+    lastStatus_ = ReplyClass::None;
+    ui.Command5->setEnabled(false);
+    ui.Command6->setEnabled(true);
+    ui.Command10->setEnabled(true);
 }
 
 void Form1::showPortClosed()

@@ -10,3 +10,8 @@ int portNumberOf(QStringView name)
     }
     return 0;
 }
+
+QString portCause(int port, const QString &cause)
+{
+    return QStringLiteral("COM%1: %2").arg(port).arg(cause);
+}

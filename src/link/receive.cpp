@@ -1,6 +1,7 @@
 // The receive event. The module's replies are handed to Rcv_dat whole: text up to its last
 // CR at once, text without CR once the line has been quiet for a moment. Each hand-over
 // replaces Rcv_dat; readers look at its first characters only.
+#include "link/port_names.h"
 #include "link/reply.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
@@ -40,13 +41,19 @@ void Form1::takeReply(const QString &reply)
 void Form1::MSComm1_DeviceLost(const QString &reason)
 {
     // The serial control has closed the port. The run ends here, and the window shows the
-    // port closed, so that one OPEN reconnects and nothing goes out until the operator asks.
+    // port closed until the device returns or the operator presses OPEN; nothing goes out
+    // until the operator asks.
     if (ending_)
         return;
     if (Snd_flg == 1)
         endRun(RunOutcome::PortLost);
     showPortClosed();
+    // The window opens the device again by itself when it returns.
+    watchForReturn();
     reportToConsole(QStringLiteral("COMが切断されました: ") + reason);
-    MsgBox(
-        this, QStringLiteral("COMが切断されました"), vbCritical, QStringLiteral("Com Port Error"));
+    MsgBox(this,
+           QStringLiteral("COMが切断されました"),
+           vbCritical,
+           QStringLiteral("Com Port Error"),
+           portCause(MSComm1->CommPort(), reason));
 }

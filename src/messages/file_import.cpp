@@ -33,7 +33,11 @@ void Form1::Command17_Click()
     QString error;
     if (!importFile(CommonDialog1.FileName, &error)) {
         // The send box stays as it was; the operator learns which file and why.
-        MsgBox(this, importFailureMessage(File_nam, error), vbCritical, importFailureTitle);
+        MsgBox(this,
+               importFailureMessage(File_nam, error),
+               vbCritical,
+               importFailureTitle,
+               File_nam + QStringLiteral(": ") + error);
     }
 }
 

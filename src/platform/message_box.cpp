@@ -24,12 +24,25 @@ struct OpenBox
 
 void MsgBox(QWidget *parent, const QString &prompt, int buttons, const QString &title)
 {
+    MsgBox(parent, prompt, buttons, title, QString());
+}
+
+void MsgBox(QWidget *parent,
+            const QString &prompt,
+            int buttons,
+            const QString &title,
+            const QString &details)
+{
     const OpenBox open;
     if (const MessageBoxHandler handler = currentHandler()) {
-        handler(prompt, buttons, title);
+        handler(prompt, buttons, title, details);
         return;
     }
     QMessageBox box(QMessageBox::Critical, title, prompt, QMessageBox::Ok, parent);
+    // Qt names the button that shows them "Show Details..." unless a translation is loaded;
+    // the text itself is what the operator needs.
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     box.exec();
 }
 

@@ -27,6 +27,10 @@ QList<SystemPort> systemPorts()
 {
     QList<SystemPort> ports;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        // Qt lists the pseudo-terminal multiplexer among the serial ports; it is none.
+        if (info.systemLocation() == QLatin1String("/dev/pts/ptmx")
+            || info.systemLocation() == QLatin1String("/dev/ptmx"))
+            continue;
         SystemPort port;
         port.path = info.systemLocation();
         port.description = info.description();

@@ -14,7 +14,8 @@ struct SystemPort
     QString byIdLink;      // /dev/serial/by-id/... pointing at it, empty when none
 };
 
-// Every serial device the system lists (pseudo-terminals are not among them).
+// Every serial device the system lists (pseudo-terminals and their multiplexer are not among
+// them).
 QList<SystemPort> systemPorts();
 
 // What a device path names now.

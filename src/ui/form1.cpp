@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include "link/reconnect.h"
+
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -25,6 +27,11 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
         if (const std::optional<QString> rest = replies_.flush())
             takeReply(*rest);
     });
+
+    reconnectWatch_ = new QTimer(this);
+    reconnectWatch_->setObjectName(QStringLiteral("reconnectWatch"));
+    reconnectWatch_->setInterval(reconnectWatchMs);
+    connect(reconnectWatch_, &QTimer::timeout, this, &Form1::reconnectTick);
 
     connect(MSComm1, &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
     // Queued: the box must not open inside the serial control's own error handler.
@@ -115,6 +122,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::Show && watched == ui.Combo1->view()->window())
         refreshPortTooltips();
+    // The port box's own tooltip is made when it is asked for: it names the device now.
+    if (event->type() == QEvent::ToolTip && watched == ui.Combo1)
+        refreshPortBoxTooltip();
     return QWidget::eventFilter(watched, event);
 }
 

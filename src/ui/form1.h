@@ -149,6 +149,11 @@ private:
     void runTimers(bool on);
     void takeReply(const QString &reply);
     void showPortClosed();
+    void showPortOpened();
+    void watchForReturn();
+    void stopWatchingForReturn();
+    void reconnectTick();
+    void refreshPortBoxTooltip();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
     void refreshPortTooltips();
 
@@ -156,6 +161,13 @@ private:
     TextFileReader importFile_;
     bool ending_ = false;
     bool typedTextEnding_ = false; // the port box is handling a focus-out or an Enter
+
+    // The port that is open, or was open when its device went away; 0 before any open.
+    int openPort_ = 0;
+    // Runs only while a lost device is awaited: it opens the device again when it returns.
+    QTimer *reconnectWatch_ = nullptr;
+    QString lostDevice_;
+    int reopenTries_ = 0;
 
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;

@@ -46,6 +46,16 @@ TEST(PortTooltips, KnownDevicesCarryTheirDescription)
         {"/dev/ttyUSB0", "USB UART", "Maker", "0403:6001", "A1", "/dev/serial/by-id/usb-adapter"}};
     EXPECT_EQ(portTooltip(4, known),
               QStringLiteral("/dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001"));
+    EXPECT_EQ(deviceDescription(QStringLiteral("/dev/ttyUSB0"), known),
+              QStringLiteral("Maker USB UART"));
+    // The port box's own tooltip: the device of the name it shows, and whether it is open.
+    EXPECT_EQ(
+        portBoxTooltip("COM4", 4, known, {}),
+        QStringLiteral("COM4: /dev/serial/by-id/usb-adapter — USB UART, Maker, 0403:6001, open"));
+    EXPECT_EQ(portBoxTooltip("COM5", 4, known, {{5, "/dev/tty-numbered"}}),
+              QStringLiteral("COM5: /dev/tty-numbered (not present), closed"));
+    EXPECT_EQ(portBoxTooltip("COM4,X", 4, known, {}),
+              QStringLiteral("\"COM4,X\" names no port (COM1 to COM16)"));
     qunsetenv("PARLINO_COM4");
 }
 

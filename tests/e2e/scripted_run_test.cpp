@@ -7,6 +7,7 @@
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -395,6 +396,26 @@ TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
             sawLine = sawLine || record.text == QStringLiteral("MSGあいう\\r");
         EXPECT_TRUE(sawLine);
     }
+}
+
+TEST_F(ScriptedRun, ANumberedDeviceReachedThroughItsByIdLinkGetsTheBytes)
+{
+    qunsetenv("PARLINO_COM3");
+    SimModule sim({"--char-ms", "5"}, 9);
+    const QString byId = work.file("by-id");
+    const QString link = byId + QStringLiteral("/usb-Maker_Adapter_A10K-if00-port0");
+    ASSERT_TRUE(QDir().mkpath(byId) && QFile::link(sim.ptyPath(), link));
+    const QStringList environment{QStringLiteral("PARLINO_SERIAL_BY_ID=") + byId};
+    const ConsoleResult listing = runConsole({"--list-ports"}, work.path(), environment);
+    EXPECT_TRUE(QString::fromUtf8(listing.out)
+                    .contains(QStringLiteral("COM3\t%1 (parlino_ports.txt)\tpresent").arg(link)))
+        << listing.out.toStdString();
+    const ConsoleResult result
+        = runConsole({"--speak", "two.txt", "--port", "COM3"}, work.path(), environment);
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
+    EXPECT_EQ(work.read("parlino_ports.txt"), (QStringLiteral("COM3=") + link + u'\n').toUtf8());
 }
 
 TEST_F(ScriptedRun, TranscriptRecordsAFailedOpen)

@@ -111,6 +111,9 @@ TEST_F(ConsoleOnModule, RemovedDuringAVersionQueryTheQueryEndsAsUsual)
     EXPECT_EQ(text3->text(), QStringLiteral("earlier"));
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(lossBoxes(boxes), 1);
+    // The box's details say what became of the device.
+    EXPECT_EQ(boxes.boxes.constLast().details,
+              QStringLiteral("COM1: %1: the device was removed").arg(module.terminalPath()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.lost.count() > 0; }, 3000));
     QTest::qWait(300);
     EXPECT_EQ(watch.lost.count(), 1);
@@ -130,6 +133,45 @@ TEST_F(ConsoleOnModule, RemovedDuringAVersionQueryTheQueryEndsAsUsual)
     EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
     EXPECT_TRUE(chimeReaches(*form, back));
     form.reset();
+}
+
+TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothingUntilAsked)
+{
+    // The device is reached through a link that stays, as udev's by-id link does.
+    const QString link = work.file("com1");
+    ASSERT_TRUE(QFile::link(module.terminalPath(), link));
+    button("Command6")->click();
+    qputenv("PARLINO_COM1", QFile::encodeName(link));
+    button("Command5")->click();
+    ASSERT_TRUE(form->MSComm1->PortOpen());
+    auto *watch = form->findChild<QTimer *>(QStringLiteral("reconnectWatch"));
+    ASSERT_NE(watch, nullptr);
+    EXPECT_FALSE(watch->isActive()); // nothing is watched while nothing is lost
+
+    LossWatch loss(*form);
+    QSignalSpy portEvents(form->MSComm1, &SerialControl::portEvent);
+    module.closeModuleSide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loss.lost.count() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lossBoxes(boxes) == 1; }, 3000));
+    EXPECT_TRUE(watch->isActive());
+    QTest::qWait(500); // gone for a while: nothing to open
+    EXPECT_FALSE(form->MSComm1->PortOpen());
+
+    ScriptedModule back;
+    back.answer = [](const QByteArray &line) -> QByteArray {
+        return line == "VER\r" ? QByteArray("ver 2.00\r") : QByteArray();
+    };
+    ASSERT_TRUE(QFile::remove(link) && QFile::link(back.terminalPath(), link));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->MSComm1->PortOpen(); }, 1500));
+    EXPECT_FALSE(watch->isActive());
+    EXPECT_TRUE(!button("Command5")->isEnabled() && button("Command6")->isEnabled()
+                && button("Command10")->isEnabled());
+    ASSERT_EQ(portEvents.count(), 1);
+    EXPECT_EQ(portEvents.constFirst().at(0).toString(), QStringLiteral("OPEN"));
+    QTest::qWait(300);
+    EXPECT_TRUE(back.received().isEmpty());
+    button("Command19")->click();
+    EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
 }
 
 // A module that never answers: only the loss of the device can end a record early.

@@ -104,9 +104,10 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
         EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
         EXPECT_FALSE(window->MSComm1->PortOpen());
-        EXPECT_TRUE(window->MSComm1->errorText().contains(
+        // The operator reads who holds the port in the box's details.
+        EXPECT_TRUE(boxes.boxes[0].details.contains(
             QStringLiteral("process %1 sleep").arg(holder.processId())))
-            << window->MSComm1->errorText().toStdString();
+            << boxes.boxes[0].details.toStdString();
         EXPECT_FALSE(QFile::exists(work.file(QStringLiteral("parlino_ini.txt"))));
         // Nothing reached the held port, and the other program's lock is left as it was.
         window->findChild<QPushButton *>(QStringLiteral("Command7"))->click();

@@ -78,13 +78,23 @@ contents_step() {
     for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6; do
         grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
     done
-    [ "$(dpkg-deb -f "$deb" Recommends)" = "fonts-vlgothic" ] || fail "Recommends"
+    # Without a Japanese font every caption is empty boxes: one of them is a dependency.
+    grep -qF "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk" <<<"$depends" \
+        || fail "Depends lacks the Japanese fonts: $depends"
 
     # The unpacked programs run with the system's libraries.
     env -u LD_LIBRARY_PATH "$root/usr/bin/parlino" --help | grep -q '^usage: parlino' \
         || fail "parlino --help"
     env -u LD_LIBRARY_PATH "$root/usr/bin/parlino-sim" --help | grep -q '^Usage: parlino-sim' \
         || fail "parlino-sim --help"
+    env -u LD_LIBRARY_PATH "$root/usr/bin/parlino" --version | grep -qx "parlino $caption" \
+        || fail "parlino --version"
+    # The manual covers every switch the help names.
+    local switch manual
+    manual=$(zcat "$root/usr/share/man/man1/parlino-sim.1.gz" | sed 's/\\-/-/g')
+    for switch in $("$root/usr/bin/parlino-sim" --help | grep -o -- '--[a-z-]*' | sort -u); do
+        grep -qF -- "$switch" <<<"$manual" || fail "man parlino-sim lacks $switch"
+    done
 }
 
 lintian_step() {

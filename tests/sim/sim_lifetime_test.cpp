@@ -82,6 +82,23 @@ TEST(SimLifetime, EndsCleanlyWhenItsInputCloses)
     EXPECT_EQ(sim.exitCode(), 0);
 }
 
+TEST(SimLifetime, KeepsRunningWithItsInputFromDevNullOrClosed)
+{
+    // As a shell script's background job gets it, and with no standard input at all.
+    for (const char *input : {"</dev/null", "<&-"}) {
+        SCOPED_TRACE(input);
+        QProcess process;
+        process.start("sh", {"-c", QString("exec \"$0\" %1").arg(input), PARLINO_SIM_PATH});
+        ASSERT_TRUE(process.waitForReadyRead(5000));
+        EXPECT_TRUE(process.readLine().startsWith("/dev/pts/"));
+        EXPECT_FALSE(process.waitForFinished(700));
+        EXPECT_EQ(process.state(), QProcess::Running);
+        process.terminate();
+        ASSERT_TRUE(process.waitForFinished(3000));
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+}
+
 class StopSignal : public ::testing::TestWithParam<int>
 {
 };

@@ -6,8 +6,8 @@
 MessageBoxRecorder::MessageBoxRecorder()
 {
     previous_ = installMessageBoxHandler(
-        [this](const QString &prompt, int buttons, const QString &title) {
-            const Box box{prompt, buttons, title};
+        [this](const QString &prompt, int buttons, const QString &title, const QString &details) {
+            const Box box{prompt, buttons, title, details};
             boxes.append(box);
             if (whileOpen)
                 whileOpen(box);

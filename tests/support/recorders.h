@@ -22,6 +22,7 @@ public:
         QString prompt;
         int buttons;
         QString title;
+        QString details; // the box's detailed text, empty when it has none
     };
     QList<Box> boxes;
     std::function<void(const Box &)> whileOpen;

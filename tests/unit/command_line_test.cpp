@@ -32,6 +32,8 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_EQ(plain.repeat, 1);
     EXPECT_EQ(plain.timeoutSeconds, 60);
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
+    EXPECT_TRUE(parseCommandLine({"--version"}).version);
+    EXPECT_FALSE(plain.version);
     const CommandLine script
         = parseCommandLine({"--script", "m.txt", "--port", "1", "--junit", "r.xml"});
     EXPECT_TRUE(script.error.isEmpty()) << script.error.toStdString();
@@ -72,6 +74,9 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--speak", "a.txt", "--port", " 1"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "+1"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "x"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "com3"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "COM17"}, "from 1 to 16"},
+        {{"--speak", "a.txt", "--port", "COM03"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "2", "--repeat", "0"}, "--repeat takes"},
         {{"--speak", "a.txt", "--port", "2", "--timeout", "-1"}, "--timeout takes"},
         {{"--speak", "a.txt", "--port", "2", "--port", "2"}, "--port is given twice"},
@@ -89,6 +94,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
             << parseCommandLine(row.arguments).error.toStdString();
     }
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM16"}).port, 16);
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)

@@ -4,6 +4,9 @@
 #include "platform/device_path.h"
 #include "platform/file_dialog.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +47,9 @@ TEST(ReplyClass, ByTheFirstCharactersOnly)
 
 TEST(DevicePath, EnvironmentFirstThenTheSystemName)
 {
+    // No USB adapter of the machine the tests run on takes COM3 here.
+    const QTemporaryDir noDevices;
+    qputenv("PARLINO_SERIAL_BY_ID", QFile::encodeName(noDevices.path()));
     qunsetenv("PARLINO_COM3");
 #ifdef Q_OS_WIN
     EXPECT_EQ(devicePathForPort(3), QStringLiteral("COM3"));
@@ -54,6 +60,7 @@ TEST(DevicePath, EnvironmentFirstThenTheSystemName)
     qputenv("PARLINO_COM3", "/dev/ttyUSB0");
     EXPECT_EQ(devicePathForPort(3), QStringLiteral("/dev/ttyUSB0"));
     qunsetenv("PARLINO_COM3");
+    qunsetenv("PARLINO_SERIAL_BY_ID");
 }
 
 TEST(FileDialogFilter, BarSeparatedPairsBecomeNameFilters)

@@ -108,6 +108,11 @@ TEST_F(Port, OpenTakesThePortTheBoxShowsAndRefusesTextThatNamesNone)
         form->Command5_Click();
         EXPECT_EQ(serial->opened, row.opened ? QList<int>{row.opened} : QList<int>{});
         EXPECT_EQ(boxes.boxes.size(), row.opened ? 0 : 1);
+        // A refusal's details name the text.
+        EXPECT_EQ(boxes.boxes.value(0).details,
+                  row.opened
+                      ? QString()
+                      : QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(row.typed));
         EXPECT_EQ(work.read("parlino_ini.txt"),
                   row.opened ? QByteArray(row.typed) + "\r\n" : QByteArray());
         form->Command6_Click();
@@ -128,6 +133,8 @@ TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
     EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
     EXPECT_EQ(boxes.boxes[0].buttons, 16);
+    // The cause the serial control gave is the box's details.
+    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: refused"));
     EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
     EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
 }

@@ -10,13 +10,38 @@
 
 #include <QDir>
 #include <QStringList>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int exitFailure = 1;
+
+// A closed standard stream is opened on /dev/null, so that the pseudo-terminal does not take
+// its number: the path printed on "standard output" would otherwise go to the module's line.
+void fillClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", O_RDWR); // takes the lowest free number: this one
+    }
+}
+
+// Only a pipe or a socket on standard input says something when it ends: whoever started the
+// simulator holds its other end and is gone. A shell script's background job gets /dev/null,
+// which ends at once, and a terminal would stop a background job that reads it; neither is
+// watched, and the simulator then runs until a stop signal.
+bool inputEndsWithItsStarter()
+{
+    struct stat info
+    {
+    };
+    return ::fstat(STDIN_FILENO, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
+}
 // How long start-up waits at most for the speech library and the audio output.
 constexpr std::chrono::seconds voiceStartTimeout{3};
 
@@ -47,6 +72,7 @@ int main(int argc, char **argv)
     }
     const SimOptions &options = parsed.options;
 
+    fillClosedStandardStreams();
     // Signals first, so that a stop arriving at any later point still removes the link.
     QString error;
     StopSignals stopSignals;
@@ -77,9 +103,7 @@ int main(int argc, char **argv)
 
     SimServer::Setup setup;
     setup.master = terminal->master();
-    // A terminal on standard input is not watched: reading it from a background job would stop
-    // the simulator, and a person at a terminal ends it with Ctrl+C.
-    setup.inputFd = ::isatty(STDIN_FILENO) ? -1 : STDIN_FILENO;
+    setup.inputFd = inputEndsWithItsStarter() ? STDIN_FILENO : -1;
     setup.stop = &stopSignals;
     setup.log = &log;
     setup.model.charMs = options.charMs;

@@ -190,7 +190,9 @@ QString simUsage()
     return QStringLiteral(
         "Usage: parlino-sim [options]\n"
         "A simulated speech module on a pseudo-terminal. Prints the terminal's path as its first\n"
-        "line, then answers command lines until SIGTERM, SIGINT or the end of standard input.\n"
+        "line, then answers command lines until SIGTERM, SIGINT or SIGHUP, or until its\n"
+        "standard input ends when that is a pipe or a socket (a terminal, /dev/null or a\n"
+        "closed standard input is not watched).\n"
         "\n"
         "Options:\n"
         "  --link PATH    also make PATH a symbolic link to the terminal (removed at exit)\n"

@@ -1,0 +1,47 @@
+// A device that went away while open (a USB adapter pulled out) is opened again when it comes
+// back. The watch runs only while a device is lost: the idle console does not wake up.
+#include "link/reconnect.h"
+
+#include "platform/device_path.h"
+#include "platform/port_inventory.h"
+#include "platform/serial_control.h"
+#include "ui/form1.h"
+
+void Form1::watchForReturn()
+{
+    // Windows keeps its behaviour: one OPEN reconnects.
+#ifndef Q_OS_WIN
+    if (openPort_ == 0)
+        return;
+    lostDevice_ = devicePathForPort(openPort_);
+    reopenTries_ = 0;
+    reconnectWatch_->start();
+#endif
+}
+
+void Form1::stopWatchingForReturn()
+{
+    reconnectWatch_->stop();
+}
+
+void Form1::reconnectTick()
+{
+    // The operator has chosen another port, or opened one: the lost device is theirs no more.
+    if (ending_ || MSComm1->PortOpen() || MSComm1->CommPort() != openPort_) {
+        stopWatchingForReturn();
+        return;
+    }
+    if (deviceState(lostDevice_) == DeviceState::Missing) {
+        reopenTries_ = 0;
+        return;
+    }
+    // A device node can appear before udev has given it its group; a few tries cover that,
+    // then a device that is there but will not open waits until it goes and comes again.
+    if (reopenTries_ >= reopenTriesPerReturn)
+        return;
+    ++reopenTries_;
+    if (!MSComm1->setPortOpen(true))
+        return;
+    // As after OPEN, without writing anything: nothing goes to the module until asked.
+    showPortOpened();
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+// How often the window looks for a lost device while one is lost, in milliseconds: it comes
+// back open within about a second.
+constexpr int reconnectWatchMs = 400;
+// Opens tried on a device that has come back before waiting for it to go and come again.
+constexpr int reopenTriesPerReturn = 8;
