@@ -1,6 +1,8 @@
 #include "app/port_listing.h"
 
 #include "platform/device_path.h"
+#include "platform/network_port.h"
+#include "platform/network_probe.h"
 #include "platform/port_inventory.h"
 
 #include <QStringList>
@@ -25,13 +27,12 @@ QString portListing()
             note = QStringLiteral(" (%1)").arg(QLatin1String(variable));
         else if (emptyVariable)
             note = QStringLiteral(" (%1 is empty and ignored)").arg(QLatin1String(variable));
-        report += QStringLiteral("  COM%1\t%2%3\t%4\n")
-                      .arg(port)
-                      .arg(path,
-                           note,
-                           state == DeviceState::Serial      ? QStringLiteral("present")
-                           : state == DeviceState::NotSerial ? QStringLiteral("not a serial device")
-                                                             : QStringLiteral("not present"));
+        const QString reach = isNetworkPortName(path)        ? networkPortState(path)
+                              : state == DeviceState::Serial ? QStringLiteral("present")
+                              : state == DeviceState::NotSerial
+                                  ? QStringLiteral("not a serial device")
+                                  : QStringLiteral("not present");
+        report += QStringLiteral("  COM%1\t%2%3\t%4\n").arg(port).arg(path, note, reach);
     }
 
     const QList<SystemPort> devices = systemPorts();

@@ -4,12 +4,16 @@
 #include "link/port_tooltips.h"
 
 #include "platform/device_path.h"
+#include "platform/network_port.h"
 #include "platform/port_inventory.h"
 #include "ui/form1.h"
 
 QString portTooltip(int port, const QList<SystemPort> &known)
 {
     const QString path = devicePathForPort(port);
+    // A server is not asked while the list is open; --list-ports tells whether it answers.
+    if (isNetworkPortName(path))
+        return path + QStringLiteral(" (network)");
     for (const SystemPort &device : known) {
         if (device.path == path || (!device.byIdLink.isEmpty() && device.byIdLink == path)) {
             QStringList details{device.description, device.manufacturer, device.vendorProduct};
