@@ -97,8 +97,9 @@ TEST(NetworkPortName, SchemeHostAndPortOrNothing)
                       || name.startsWith(u"tcp://", Qt::CaseInsensitive));
         const std::optional<NetworkPort> port = parseNetworkPort(name);
         EXPECT_EQ(port, row.port);
-        if (port)
+        if (port) {
             EXPECT_EQ(gensioStackOf(*port), QString::fromLatin1(row.stack));
+        }
     }
 }
 
