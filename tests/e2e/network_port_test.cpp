@@ -15,6 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 class NetworkModule : public ::testing::Test
@@ -188,6 +193,40 @@ TEST(NetworkLinkBytes, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
     EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= bytes.size(); }, 2000));
     QTest::qWait(50);
     EXPECT_EQ(received, bytes);
+}
+
+TEST(NetworkLinkOpen, AServerThatSetsNoLineOrSaysNothingFailsTheOpen)
+{
+    if (Ser2NetServer::program().isEmpty())
+        GTEST_SKIP() << "ser2net is not installed (./test installs it: apt-get install ser2net)";
+    PtyPair module;
+    Ser2NetServer server(module.terminalPath());
+    ASSERT_TRUE(server.isListening());
+    // A listener that never accepts: the kernel completes the connection, nobody answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr *>(&address), length), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    const struct
+    {
+        QString name;
+        QString cause;
+    } rows[] = {
+        {server.plainTelnetName(), QStringLiteral("the server offers no line settings (RFC 2217)")},
+        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(ntohs(address.sin_port)),
+         QStringLiteral("no answer within 0.5 s")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        NetworkLink link;
+        EXPECT_TRUE(link.open(*parseNetworkPort(row.name), 500).startsWith(row.cause));
+        EXPECT_FALSE(link.isOpen());
+    }
+    ::close(silent);
 }
 
 } // namespace

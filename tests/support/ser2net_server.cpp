@@ -61,6 +61,9 @@ Ser2NetServer::Ser2NetServer(const QString &device)
 {
     while (tcpPort_ == rfc2217Port_)
         tcpPort_ = freeLocalPort();
+    telnetPort_ = freeLocalPort();
+    while (telnetPort_ == rfc2217Port_ || telnetPort_ == tcpPort_)
+        telnetPort_ = freeLocalPort();
     // No banner and no lock file: the module's bytes alone cross the connection.
     const QString connector
         = QStringLiteral("  connector: serialdev,%1,38400n81,local").arg(device);
@@ -71,6 +74,9 @@ Ser2NetServer::Ser2NetServer(const QString &device)
         QStringLiteral("connection: &raw"),
         QStringLiteral("  accepter: tcp,127.0.0.1,%1").arg(tcpPort_),
         connector,
+        QStringLiteral("connection: &telnet"),
+        QStringLiteral("  accepter: telnet,tcp,127.0.0.1,%1").arg(telnetPort_),
+        connector,
     };
     QStringList arguments = {QStringLiteral("-n"), QStringLiteral("-u")};
     for (const QString &line : configuration)
@@ -79,12 +85,16 @@ Ser2NetServer::Ser2NetServer(const QString &device)
     process_->setStandardOutputFile(QProcess::nullDevice());
     process_->setStandardErrorFile(QProcess::nullDevice());
     process_->start(program(), arguments);
-    listening_ = process_->waitForStarted(5000)
-                 && QTest::qWaitFor(
-                     [this] { return listensOn(rfc2217Port_) && listensOn(tcpPort_); }, 5000);
+    listening_
+        = process_->waitForStarted(5000)
+          && QTest::qWaitFor(
+              [this] {
+                  return listensOn(rfc2217Port_) && listensOn(tcpPort_) && listensOn(telnetPort_);
+              },
+              5000);
     if (!listening_)
-        ADD_FAILURE() << "ser2net does not listen on 127.0.0.1:" << rfc2217Port_ << " and "
-                      << tcpPort_;
+        ADD_FAILURE() << "ser2net does not listen on 127.0.0.1:" << rfc2217Port_ << ", " << tcpPort_
+                      << " and " << telnetPort_;
 }
 
 Ser2NetServer::~Ser2NetServer()
@@ -100,6 +110,11 @@ QString Ser2NetServer::rfc2217Name() const
 QString Ser2NetServer::tcpName() const
 {
     return QStringLiteral("tcp://127.0.0.1:%1").arg(tcpPort_);
+}
+
+QString Ser2NetServer::plainTelnetName() const
+{
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(telnetPort_);
 }
 
 void Ser2NetServer::stop()

@@ -6,8 +6,9 @@
 
 class QProcess;
 
-// Debian's ser2net, started for one test, serving one device on 127.0.0.1 at two free ports:
-// one speaking telnet with RFC 2217, one raw TCP. The destructor stops it.
+// Debian's ser2net, started for one test, serving one device on 127.0.0.1 at three free
+// ports: telnet with RFC 2217, raw TCP, and telnet without RFC 2217 (a server that sets no
+// line). The destructor stops it.
 class Ser2NetServer
 {
 public:
@@ -23,6 +24,8 @@ public:
     bool isListening() const { return listening_; }
     QString rfc2217Name() const;
     QString tcpName() const;
+    // The port of plain telnet, named as RFC 2217.
+    QString plainTelnetName() const;
     // Stops the server, which drops its connections.
     void stop();
 
@@ -30,6 +33,7 @@ private:
     std::unique_ptr<QProcess> process_;
     int rfc2217Port_ = 0;
     int tcpPort_ = 0;
+    int telnetPort_ = 0;
     bool listening_ = false;
 };
 
