@@ -84,6 +84,7 @@ struct NetworkLink::Connection
     State state = State::Opening;
     int settingsLeft = 0;
     bool writeCallback = false;
+    QByteArray saidWhileOpening;
     // Keeps this object alive while the library may still call it back.
     std::shared_ptr<Connection> self;
 
@@ -221,8 +222,9 @@ void NetworkLink::Connection::becomeOpen()
 
 void NetworkLink::Connection::fail(const QString &cause)
 {
+    const QString said = QString::fromLatin1(saidWhileOpening.left(200)).simplified();
     if (state == State::Opening)
-        reportOpen(cause);
+        reportOpen(said.isEmpty() ? cause : QStringLiteral("%1 (it said \"%2\")").arg(cause, said));
     else if (state == State::Open)
         QMetaObject::invokeMethod(
             owner,
@@ -332,7 +334,13 @@ int NetworkLink::Connection::event(int event,
             fail(causeOf(error));
             return 0;
         }
-        if (state == State::Open || state == State::Opening) {
+        if (state == State::Opening) {
+            // Before the open nothing is the module's answer to the console; a server that
+            // turns the client away may say why here (ser2net: "Port's device already in
+            // use"), when the open got so far before the connection closed.
+            saidWhileOpening.append(reinterpret_cast<const char *>(bytes),
+                                    qsizetype(std::min<gensiods>(*length, 200)));
+        } else if (state == State::Open) {
             const QByteArray data(reinterpret_cast<const char *>(bytes), qsizetype(*length));
             QMetaObject::invokeMethod(
                 owner,
