@@ -38,32 +38,31 @@ QString causeOf(int error)
     }
 }
 
-// The line an RFC 2217 open asks for, one setting at a time.
+// The line an RFC 2217 open asks for, one setting at a time. Parity and flow control are
+// codes, whose "none" is 1.
 struct LineSetting
 {
     const char *name;
     unsigned wanted;
+    bool coded;
     int (*set)(sergensio *, unsigned, sergensio_done, void *);
+
+    QString describe(unsigned value) const
+    {
+        if (!coded)
+            return QString::number(value);
+        return value == 1 ? QStringLiteral("none") : QStringLiteral("code %1").arg(value);
+    }
 };
+static_assert(SERGENSIO_PARITY_NONE == 1 && SERGENSIO_FLOWCONTROL_NONE == 1);
 constexpr LineSetting wantedLine[] = {
-    {"speed", 38400, sergensio_baud},
-    {"data bits", 8, sergensio_datasize},
-    {"parity", SERGENSIO_PARITY_NONE, sergensio_parity},
-    {"stop bits", 1, sergensio_stopbits},
-    {"flow control", SERGENSIO_FLOWCONTROL_NONE, sergensio_flowcontrol},
+    {"speed", 38400, false, sergensio_baud},
+    {"data bits", 8, false, sergensio_datasize},
+    {"parity", SERGENSIO_PARITY_NONE, true, sergensio_parity},
+    {"stop bits", 1, false, sergensio_stopbits},
+    {"flow control", SERGENSIO_FLOWCONTROL_NONE, true, sergensio_flowcontrol},
 };
 constexpr int lineSettingCount = int(std::size(wantedLine));
-
-QString describeSetting(int index, unsigned value)
-{
-    if (index == 2)
-        return value == SERGENSIO_PARITY_NONE ? QStringLiteral("none")
-                                              : QStringLiteral("code %1").arg(value);
-    if (index == 4)
-        return value == SERGENSIO_FLOWCONTROL_NONE ? QStringLiteral("none")
-                                                   : QStringLiteral("code %1").arg(value);
-    return QString::number(value);
-}
 
 } // namespace
 
@@ -205,8 +204,8 @@ void NetworkLink::Connection::settingDone(int index, int error, unsigned value)
     if (value != setting.wanted) {
         fail(QStringLiteral("the server refused the %1 %2 and kept %3")
                  .arg(QLatin1String(setting.name),
-                      describeSetting(index, setting.wanted),
-                      describeSetting(index, value)));
+                      setting.describe(setting.wanted),
+                      setting.describe(value)));
         return;
     }
     if (--settingsLeft == 0)
@@ -338,8 +337,8 @@ int NetworkLink::Connection::event(int event,
             // Before the open nothing is the module's answer to the console; a server that
             // turns the client away may say why here (ser2net: "Port's device already in
             // use"), when the open got so far before the connection closed.
-            saidWhileOpening.append(reinterpret_cast<const char *>(bytes),
-                                    qsizetype(std::min<gensiods>(*length, 200)));
+            if (saidWhileOpening.size() < 200)
+                saidWhileOpening.append(reinterpret_cast<const char *>(bytes), qsizetype(*length));
         } else if (state == State::Open) {
             const QByteArray data(reinterpret_cast<const char *>(bytes), qsizetype(*length));
             QMetaObject::invokeMethod(
