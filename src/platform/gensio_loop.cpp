@@ -42,10 +42,9 @@ GensioLoop::~GensioLoop()
         post([this] { stopping_ = true; });
         thread_.join();
     }
-    if (wakeFd_ >= 0) {
-        sel_clear_fd_handlers_norpt(selector_, wakeFd_);
+    // The loop thread has stopped watching it.
+    if (wakeFd_ >= 0)
         ::close(wakeFd_);
-    }
     if (os_)
         gensio_os_funcs_free(os_);
     if (selector_)
@@ -75,6 +74,12 @@ void GensioLoop::run()
     pthread_sigmask(SIG_BLOCK, &all, nullptr);
     while (!stopping_)
         sel_select(selector_, nullptr, 0, nullptr, nullptr);
+    // The selector frees what closed sockets and the wake-up left behind on its next passes.
+    sel_clear_fd_handlers_norpt(selector_, wakeFd_);
+    for (int pass = 0; pass < 3; ++pass) {
+        timeval none{};
+        sel_select(selector_, nullptr, 0, nullptr, &none);
+    }
 }
 
 void GensioLoop::runPosted()
