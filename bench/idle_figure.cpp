@@ -1,4 +1,5 @@
-// Idle CPU: the console with its port open on the simulator and no run, left alone.
+// Idle CPU: the console with no run, left alone, first with its port closed, then open on the
+// simulator.
 #include "bench_console.h"
 #include "event_wait.h"
 #include "figures.h"
@@ -20,6 +21,8 @@ int benchIdle(const QStringList &arguments)
     if (sim.ptyPath().isEmpty())
         return 1;
     BenchConsole console;
+    runEventLoopFor(settleMs);
+    report("idle_closed_cpu_percent", idleCpuPercent(seconds));
     if (!console.open())
         return 1;
     runEventLoopFor(settleMs);

@@ -5,6 +5,7 @@
 #include "fuzz_check.h"
 #include "link/encodable.h"
 #include "link/reply.h"
+#include "link/status_polls.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
 #include "platform/program_end.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
+
+#include <deque>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -32,12 +35,23 @@ struct Console
     RecordingSerial *serial = nullptr;
     int boxes = 0;
     QString delivered; // every text the module sent during this input
-    // Each idle report lets one line go: after a line (or the error path) the pump needs a
-    // poll, then a whole reply, before it may send the next line or end the run.
-    bool lineOut = false;
-    bool polledSince = false;
-    bool repliedSince = false;
-    bool mayGoOn() const { return !lineOut || (polledSince && repliedSince); }
+    // The module answers polls in order. Each poll is stamped with the step of the run it
+    // was written in (a new step at 発話, at each line and at the error path); a status
+    // reply answers the oldest poll waiting. Only an answer to a poll of the current step
+    // tells the pump anything, and only while no poll is in flight may it act.
+    std::deque<int> polls;
+    int step = 0;
+    int answeredStep = -1;
+    ReplyClass answer = ReplyClass::None;
+    ReplyClass fresh() const { return answeredStep == step ? answer : ReplyClass::None; }
+    void statusReply(ReplyClass status)
+    {
+        if (polls.empty())
+            return;
+        answeredStep = polls.front();
+        answer = status;
+        polls.pop_front();
+    }
 };
 
 Console console;
@@ -52,7 +66,8 @@ struct Before
     qint16 max;
     QStringList lines;
     QString received;
-    ReplyClass reply;
+    ReplyClass reply; // what the pump may act on
+    bool inFlight;
     int boxes;
 };
 
@@ -66,7 +81,8 @@ Before before()
             f.Snd_max,
             f.Snd_dat,
             f.Rcv_dat,
-            classifyReply(f.Rcv_dat),
+            console.fresh(),
+            !console.polls.empty(),
             console.boxes};
 }
 
@@ -82,42 +98,49 @@ void checkTick(const Before &b)
     }
     FUZZ_CHECK(f.Snd_max == b.max && f.Snd_dat == b.lines);
     FUZZ_CHECK(f.Snd_cnt >= 0 && f.Snd_cnt <= f.Snd_max);
+    if (b.inFlight) {
+        // A poll in flight: wait for its answer; only its time-out lets the next go.
+        FUZZ_CHECK(f.Snd_cnt == b.cnt && f.Snd_flg == 1 && console.boxes == b.boxes);
+        FUZZ_CHECK(written.isEmpty() || written == QStringList{poll});
+        if (!written.isEmpty()) {
+            console.polls.clear();
+            console.polls.push_back(console.step);
+        }
+        return;
+    }
     if (b.reply == ReplyClass::None) {
-        // No status in the reply: ask for it, nothing else.
+        // No status known since the last step: ask for it, nothing else.
         FUZZ_CHECK(written == QStringList{poll} && f.Snd_cnt == b.cnt && f.Snd_flg == 1);
-        console.polledSince = true;
+        console.polls.push_back(console.step);
         return;
     }
     if (f.Snd_cnt == b.cnt + 1) {
         // The next line of the list, as stored, alone; only on a fresh idle reply, never
         // once stopping.
         FUZZ_CHECK(written == QStringList{b.lines[b.cnt]});
-        FUZZ_CHECK(b.reply == ReplyClass::Idle && b.stop == 0 && console.mayGoOn());
-        console.lineOut = true;
-        console.polledSince = console.repliedSince = false;
+        FUZZ_CHECK(b.reply == ReplyClass::Idle && b.stop == 0);
+        ++console.step;
     } else if (f.Snd_cnt != b.cnt) {
         // Back to the top only at the end of the list, with repeat on.
         FUZZ_CHECK(f.Snd_cnt == 0 && b.cnt == b.max && b.repeat == 1 && written.isEmpty());
-    } else {
-        for (const QString &w : written)
-            FUZZ_CHECK(w == poll || w == clearError);
-        if (written.contains(poll))
-            console.polledSince = true;
-    }
-    if (console.boxes != b.boxes) {
-        // An error reply: one box, the error cleared, the run stopping.
+    } else if (console.boxes != b.boxes) {
+        // An error reply: one box, the error cleared, the run stopping on a poll after it.
         FUZZ_CHECK(console.boxes == b.boxes + 1);
         FUZZ_CHECK(b.reply == ReplyClass::Error && b.stop == 0 && f.Stop_flg == 1);
         FUZZ_CHECK((written == QStringList{clearError, poll}));
-        console.lineOut = console.polledSince = true;
-        console.repliedSince = false;
+        console.polls.push_back(++console.step);
+    } else if (f.Snd_flg == 1) {
+        // Speaking or stopping: poll again.
+        FUZZ_CHECK(written == QStringList{poll});
+        FUZZ_CHECK(b.reply != ReplyClass::Idle || b.stop == 0);
+        console.polls.push_back(console.step);
     }
     // Stopping writes no line and never restarts the list.
     if (b.stop == 1)
         FUZZ_CHECK(f.Snd_cnt == b.cnt && (written.isEmpty() || written == QStringList{poll}));
     if (f.Snd_flg == 0) {
         // A run ends on a fresh idle reply once stopped, or at the end of the list.
-        FUZZ_CHECK(written.isEmpty() && b.reply == ReplyClass::Idle && console.mayGoOn());
+        FUZZ_CHECK(written.isEmpty() && b.reply == ReplyClass::Idle);
         FUZZ_CHECK(b.stop == 1 || (b.cnt == b.max && b.repeat == 0));
     }
 }
@@ -143,8 +166,8 @@ void speak()
         return;
     }
     FUZZ_CHECK(f.Snd_flg == 1 && f.Stop_flg == 0 && f.Snd_cnt == 0);
-    // The first line may go on whatever idle report is at hand.
-    console.lineOut = false;
+    // Even the first line waits for an idle reply to a poll written after 発話.
+    ++console.step;
     FUZZ_CHECK(f.Snd_dat == splitAtLineFeeds(completeWithCrLf(text)));
     FUZZ_CHECK(f.Snd_max == f.Snd_dat.size() - 1);
 }
@@ -169,6 +192,7 @@ void reset()
     console.serial->Input();
     console.serial->written.clear();
     console.delivered.clear();
+    // A poll still in flight stays so for the window too: the next input's run waits for it.
 }
 
 } // namespace
@@ -195,6 +219,12 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     form.Timer2->stop();
     form.Command5_Click();
     FUZZ_CHECK(console.serial->PortOpen());
+    QObject::connect(&form, &Form1::replyTaken, [](const QString &reply) {
+        forEachReply(reply, [](QStringView one) {
+            if (const ReplyClass status = classifyReply(one); status != ReplyClass::None)
+                console.statusReply(status);
+        });
+    });
     return 0;
 }
 
@@ -233,8 +263,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 if (text.contains(u'\r')) {
                     FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(QLatin1String("\r\n")));
                     FUZZ_CHECK(console.delivered.contains(now));
-                    if (console.polledSince)
-                        console.repliedSince = true;
                 } else {
                     FUZZ_CHECK(now == received || now == received + u'\n');
                 }
@@ -242,10 +270,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         }
         case 7: {
-            const bool stopping = console.form->Snd_flg == 1 && console.form->Stop_flg == 1;
+            const qint16 running = console.form->Snd_flg;
             console.form->Command18_Click();
-            // Pressed again while stopping: the run ends at once.
-            FUZZ_CHECK(console.form->Stop_flg == 1 && (!stopping || console.form->Snd_flg == 0));
+            // A stop request; pressed again while stopping, the run ends, unless the press
+            // is the second of a double click.
+            FUZZ_CHECK(console.form->Stop_flg == 1 && console.form->Snd_flg <= running);
             break;
         }
         case 8:

@@ -46,7 +46,12 @@ int main(int argc, char *argv[])
     Form1 window;
     // Interrupted or terminated: the port is closed (its lock released, the transcript's
     // CLOSE record written) before the program ends with the shell's status for it.
-    onTerminationRequest([&window](int exitStatus) { window.endProgram(exitStatus); });
+    onTerminationRequest([&window](int exitStatus) {
+        reportToConsole(QStringLiteral("interrupted: the run ends here, the port is closed "
+                                       "(status %1)")
+                            .arg(exitStatus));
+        window.endProgram(exitStatus);
+    });
     Transcript transcript;
     if (!line.transcript.isEmpty()) {
         if (!transcript.open(line.transcript)) {
@@ -55,6 +60,8 @@ int main(int argc, char *argv[])
             return RunBadArguments;
         }
         transcript.follow(window.MSComm1);
+        QObject::connect(&window, &Form1::replyTaken, &transcript, &Transcript::noteReply);
+        QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
     if (!line.speakFile.isEmpty()) {
         ScriptedRun run(window, line);

@@ -3,10 +3,14 @@
 #include "messages/file_import.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
+#include "platform/serial_control.h"
 #include "ui/form1.h"
 
 #include <QCheckBox>
+
 #include <QComboBox>
+
+#include <algorithm>
 
 ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
@@ -39,6 +43,11 @@ int ScriptedRun::exec()
                         + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
         return RunBadArguments;
     }
+    if (form_.Text1_Text().isEmpty()) {
+        reportToConsole(
+            QStringLiteral("%1: nothing to speak: the file has no lines").arg(line_.speakFile));
+        return RunBadArguments;
+    }
     if (line_.repeat > 1) {
         form_.ui.Check1->setChecked(true);
         form_.Check1_Click();
@@ -48,6 +57,18 @@ int ScriptedRun::exec()
         return RunBadArguments;
 
     connect(&form_, &Form1::runEnded, this, &ScriptedRun::onRunEnded);
+    clock_.start();
+    connect(
+        form_.MSComm1,
+        &SerialControl::traffic,
+        this,
+        [this](SerialControl::Direction direction, const QByteArray &bytes, const QString &text) {
+            // Lines only: a poll takes a millisecond, and polls come every tick.
+            if (direction != SerialControl::Direction::Out || text == QLatin1String("STT\r"))
+                return;
+            const qint64 lineMs = bytes.size() * 1000 / lineBytesPerSecond;
+            lineBusyUntilMs_ = std::max(lineBusyUntilMs_, clock_.elapsed()) + lineMs;
+        });
     // The pump's own tick handler runs first: it was connected when the window was made.
     connect(form_.Timer1, &QTimer::timeout, this, &ScriptedRun::afterTick);
     sinceProgress_.start();
@@ -96,7 +117,20 @@ void ScriptedRun::afterTick()
         lastCount_ = form_.Snd_cnt;
         sinceProgress_.restart();
     }
+    // The time-out measures the module, not the line: a long line on a slow port is still
+    // leaving it until the line has had the time to carry it (the console's buffer, the
+    // driver, a pseudo-terminal or an adapter take far more than the line has sent).
+    if (clock_.elapsed() < lineBusyUntilMs_)
+        sinceProgress_.restart();
     if (sinceProgress_.elapsed() >= qint64(line_.timeoutSeconds) * 1000) {
+        // A module that reported an error and never came back to idle failed on the data.
+        if (form_.runHadModuleError()) {
+            reportToConsole(QStringLiteral("the module reported an error and did not come back "
+                                           "to idle within %1 s")
+                                .arg(line_.timeoutSeconds));
+            finish(RunModuleError);
+            return;
+        }
         reportToConsole(
             QStringLiteral("no idle report from the module within %1 s").arg(line_.timeoutSeconds));
         finish(RunTimedOut);

@@ -42,6 +42,10 @@ private:
     const CommandLine &line_;
     QEventLoop loop_;
     QElapsedTimer sinceProgress_;
+    // The line carries 3,840 bytes a second at 38400 bit/s, 8N1.
+    static constexpr qint64 lineBytesPerSecond = 3840;
+    QElapsedTimer clock_;
+    qint64 lineBusyUntilMs_ = 0; // when the line has carried everything written
     qint16 lastCount_ = 0;
     int rounds_ = 1;
 };

@@ -18,13 +18,18 @@ void Form1::Command15_Click()
 
 void Form1::runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox)
 {
+    const bool pumping = Timer1->isActive();
     Timer1->stop();
-    writeCommandLine(command);
+    if (command == QLatin1String("STT"))
+        writePoll();
+    else
+        writeCommandLine(command);
     WaitForReply();
     // 終了 during the wait: the program is ending; the query does not go on.
     if (isEnding())
         return;
     if (beginsWith(Rcv_dat, prefix))
         answerBox->setText(Rcv_dat);
-    Timer1->start();
+    if (pumping)
+        Timer1->start();
 }

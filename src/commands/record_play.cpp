@@ -40,7 +40,7 @@ void Form1::Command11_Click()
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {
-        writeCommandLine(QStringLiteral("STT"));
+        writePoll();
         WaitForReply();
         if (isEnding())
             return;

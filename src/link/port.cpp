@@ -15,9 +15,18 @@ void Form1::Combo1_Click()
 
 void Form1::Command5_Click()
 {
-    if (!MSComm1->setPortOpen(true)) {
+    // The port that opens is the one the box shows, typed or picked; text that names no port
+    // opens nothing, so the settings file only ever holds a port that opened.
+    const QString shown = ui.Combo1->currentText();
+    const int port = portNumberOf(shown);
+    if (port != 0)
+        MSComm1->setCommPort(port);
+    if (port == 0 || !MSComm1->setPortOpen(true)) {
         // The box keeps its one message; the cause goes where an engineer can read it.
-        reportToConsole(QStringLiteral("COMがOPENできません: ") + MSComm1->errorText());
+        const QString cause
+            = port == 0 ? QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(shown)
+                        : MSComm1->errorText();
+        reportToConsole(QStringLiteral("COMがOPENできません: ") + cause);
         MsgBox(this,
                QStringLiteral("COMがOPENできません"),
                vbCritical,
@@ -28,8 +37,10 @@ void Form1::Command5_Click()
     replies_.clear();
     replyQuiet_->stop();
     // A run goes on with a poll: the idle reply it last saw may be long out of date, or
-    // come from another module.
-    repliesAtOpen_ = repliesTaken_;
+    // come from another module, and polls written before the close are answered by nobody.
+    polls_.forgetOutstanding();
+    freshAfter_ = polls_.mark();
+    lastStatus_ = ReplyClass::None;
     // A settings file that cannot be written does not undo the open, but the operator
     // learns that the port will not be remembered.
     QString error;

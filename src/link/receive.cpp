@@ -1,6 +1,7 @@
 // The receive event. The module's replies are handed to Rcv_dat whole: text up to its last
 // CR at once, text without CR once the line has been quiet for a moment. Each hand-over
 // replaces Rcv_dat; readers look at its first characters only.
+#include "link/reply.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "platform/serial_control.h"
@@ -26,7 +27,14 @@ void Form1::MSComm1_OnComm()
 void Form1::takeReply(const QString &reply)
 {
     Rcv_dat = reply;
-    ++repliesTaken_;
+    // Status replies answer the polls in the order they were written; one that answers no
+    // poll (the operator's own STT came back twice, noise) tells nothing new.
+    forEachReply(reply, [this](QStringView one) {
+        const ReplyClass status = classifyReply(one);
+        if (status != ReplyClass::None && polls_.answered())
+            lastStatus_ = status;
+    });
+    emit replyTaken(reply);
 }
 
 void Form1::MSComm1_DeviceLost(const QString &reason)

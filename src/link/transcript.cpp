@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr qsizetype maxReplyTail = 4096;
-
 bool isSpeakLine(const QString &text)
 {
     return text.startsWith(QLatin1String("MSG")) || text.startsWith(QLatin1String("SEL"));
@@ -68,35 +66,38 @@ void Transcript::onTraffic(SerialControl::Direction direction,
 {
     const bool out = direction == SerialControl::Direction::Out;
     write(out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
-    if (out && isSpeakLine(text)) {
+    if (!out)
+        return;
+    if (text == QLatin1String("STT\r")) {
+        polls_.written();
+    } else if (isSpeakLine(text)) {
         pendingLine_ = text;
         pendingSince_ = sinceOpen_.nsecsElapsed();
-        replyTail_.clear();
-    } else if (!out && !pendingLine_.isEmpty()) {
-        noteReplies(text);
+        lineMark_ = polls_.mark();
     }
 }
 
-void Transcript::noteReplies(const QString &text)
+void Transcript::noteReply(const QString &reply)
 {
-    // A reply may come in pieces, or several in one read: each is judged whole, up to its CR.
-    replyTail_ += text;
-    qsizetype cr;
-    while (!pendingLine_.isEmpty() && (cr = replyTail_.indexOf(u'\r')) >= 0) {
-        QStringView reply = QStringView(replyTail_).left(cr);
-        while (reply.startsWith(u'\n'))
-            reply = reply.mid(1);
-        if (reply.startsWith(QLatin1String("stt 0"))) {
-            const double ms = double(sinceOpen_.nsecsElapsed() - pendingSince_) / 1e6;
-            write(QStringLiteral("SPOKEN"),
-                  QStringLiteral("%1 ms ").arg(ms, 0, 'f', 3) + pendingLine_);
-            pendingLine_.clear();
-        }
-        replyTail_.remove(0, cr + 1);
-    }
-    // A module that never sends CR must not grow the tail without end.
-    if (replyTail_.size() > maxReplyTail)
-        replyTail_.clear();
+    forEachReply(reply, [this](QStringView one) {
+        const bool status = one.startsWith(QLatin1String("stt"));
+        if (!status || !polls_.answered())
+            return;
+        // Only a reply to a poll written after the line tells that the module spoke it.
+        if (pendingLine_.isEmpty() || !one.startsWith(QLatin1String("stt 0"))
+            || !polls_.answersPollAfter(lineMark_))
+            return;
+        const double ms = double(sinceOpen_.nsecsElapsed() - pendingSince_) / 1e6;
+        write(QStringLiteral("SPOKEN"), QStringLiteral("%1 ms ").arg(ms, 0, 'f', 3) + pendingLine_);
+        pendingLine_.clear();
+    });
+}
+
+void Transcript::note(const QString &kind, const QString &detail)
+{
+    if (kind == QLatin1String("POLL-TIMEOUT"))
+        polls_.forgetOutstanding();
+    write(kind, detail);
 }
 
 void Transcript::onPortEvent(const QString &kind, const QString &detail)
@@ -104,7 +105,7 @@ void Transcript::onPortEvent(const QString &kind, const QString &detail)
     if (kind == QLatin1String("OPEN")) {
         sinceOpen_.restart();
         pendingLine_.clear();
-        replyTail_.clear();
+        polls_.forgetOutstanding();
     }
     write(kind, detail);
 }

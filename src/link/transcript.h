@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/status_polls.h"
 #include "platform/append_file.h"
 #include "platform/serial_control.h"
 
@@ -11,10 +12,10 @@
 //
 //   <ms since the port opened> <TAB> <kind> <TAB> <text> <TAB> <bytes in hex>
 //
-// Kinds: OUT (the console wrote), IN (a receive event), OPEN, CLOSE, OPEN-FAILED, LOST, and
-// SPOKEN: the time from a speak line (MSG or SEL) to the module's next idle report, the
-// figure engineers otherwise measure by hand. Control characters in the text are made
-// visible (CR as \r).
+// Kinds: OUT (the console wrote), IN (a receive event), OPEN, CLOSE, OPEN-FAILED, LOST,
+// POLL-TIMEOUT (a status poll went unanswered), and SPOKEN: the time from a speak line (MSG
+// or SEL) to the module's idle reply to a poll written after it, the figure engineers
+// otherwise measure by hand. Control characters in the text are made visible (CR as \r).
 class Transcript : public QObject
 {
     Q_OBJECT
@@ -31,12 +32,16 @@ public:
     QString path() const { return path_; }
     // Records everything the serial control reports from now on.
     void follow(SerialControl *serial);
+    // Takes one of the module's replies, whole (the window hands them over).
+    void noteReply(const QString &reply);
+    // Records an event of the program's own (kind, text); a poll time-out also means that
+    // the polls waiting then are answered by nobody.
+    void note(const QString &kind, const QString &detail);
 
 private:
     void
     onTraffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);
     void onPortEvent(const QString &kind, const QString &detail);
-    void noteReplies(const QString &text);
     void write(const QString &kind, const QString &text, const QByteArray &bytes = {});
 
     AppendFile file_;
@@ -45,7 +50,8 @@ private:
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
     qint64 pendingSince_ = 0;
-    QString replyTail_;
+    StatusPolls polls_;
+    quint64 lineMark_ = 0; // polls_.mark() when the pending line went out
 };
 
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and

@@ -12,17 +12,16 @@ void Form1::Get_Msg_dat()
     // that is no text in the file's encoding leaves its entry empty rather than sending
     // garbage to the module.
     const QString path = appFilePath(presetsFileName);
-    const auto lines = readTextFileLines(path, qsizetype(Msg_dat.size()));
+    QStringList whyNot;
+    const auto lines = readTextFileLines(path, qsizetype(Msg_dat.size()), nullptr, &whyNot);
     if (!lines)
         return;
     for (qsizetype i = 0; i < lines->size(); ++i) {
         if (const std::optional<QString> &line = lines->at(i))
             Msg_dat[size_t(i)] = QStringLiteral("MSG") + *line + QStringLiteral("\r\n");
         else
-            reportToConsole(QStringLiteral("%1: line %2 is neither UTF-8 nor Shift_JIS text; "
-                                           "preset %2 left empty")
-                                .arg(path)
-                                .arg(i + 1));
+            reportToConsole(QStringLiteral("%1: %2行目に%3; preset %2 left empty")
+                                .arg(path, QString::number(i + 1), whyNot.value(i)));
     }
 }
 

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +42,65 @@ QString lockFileOf(const QString &path)
     return QString();
 }
 
+// The process id a lock file names, in the forms serial programs write: ASCII digits,
+// with or without leading spaces ("%10d\n"), with or without further lines (Qt adds the
+// program and host), or the old binary form, the id as four bytes. 0 when it names none.
+qint64 lockPid(const QByteArray &content)
+{
+    const qsizetype lineEnd = content.indexOf('\n');
+    const QByteArray first = (lineEnd < 0 ? content : content.left(lineEnd)).trimmed();
+    bool ascii = false;
+    const qint64 pid = first.toLongLong(&ascii);
+    if (ascii)
+        return pid > 0 ? pid : 0;
+    if (content.size() == 4) {
+        qint32 binary = 0;
+        std::memcpy(&binary, content.constData(), sizeof binary);
+        return binary > 0 ? binary : 0;
+    }
+    return 0;
+}
+
+bool processIsAlive(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+QString processName(qint64 pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(comm.readAll().trimmed());
+}
+
 } // namespace
+
+QString portHolder(const QString &path)
+{
+    const QString lockFile = lockFileOf(path);
+    if (lockFile.isEmpty())
+        return QString();
+    QFile lock(lockFile);
+    if (!lock.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 pid = lockPid(lock.read(4096));
+    lock.close();
+    if (pid == 0)
+        return QString();
+    if (!processIsAlive(pid)) {
+        // Its process has ended: the port is free. Qt reads only its own form and would
+        // take the old binary one for a live lock, so the stale lock goes here.
+        QFile::remove(lockFile);
+        return QString();
+    }
+    const QString name = processName(pid);
+    return QStringLiteral("%1: in use by another program (process %2%3, lock file %4)")
+        .arg(path,
+             QString::number(pid),
+             name.isEmpty() ? QString() : QStringLiteral(" ") + name,
+             lockFile);
+}
 
 QString explainNoAccess(const QString &path)
 {
@@ -67,17 +128,10 @@ QString explainOpenFailure(const QString &path,
                            QSerialPort::SerialPortError error,
                            const QString &errorString)
 {
-    const QString lockFile = lockFileOf(path);
-    if (!lockFile.isEmpty()) {
-        QFile lock(lockFile);
-        QString holder;
-        if (lock.open(QIODevice::ReadOnly))
-            holder = QString::fromLatin1(lock.readLine().trimmed());
-        return QStringLiteral("%1: in use by another program (lock file %2%3)")
-            .arg(path,
-                 lockFile,
-                 holder.isEmpty() ? QString() : QStringLiteral(", process ") + holder);
-    }
+    if (const QString holder = portHolder(path); !holder.isEmpty())
+        return holder;
+    if (const QString lockFile = lockFileOf(path); !lockFile.isEmpty())
+        return QStringLiteral("%1: in use by another program (lock file %2)").arg(path, lockFile);
     if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
         return QStringLiteral("%1: no such device").arg(path);
     if (error == QSerialPort::PermissionError

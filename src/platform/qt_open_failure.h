@@ -9,6 +9,11 @@ QString explainOpenFailure(const QString &path,
                            QSerialPort::SerialPortError error,
                            const QString &errorString);
 
+// The cause when a running process holds the device by a lock file ("in use by another
+// program (process ...)"); empty when no lock names a live process. Such a lock is never
+// touched; one whose process has ended is removed, so that the port can be taken over.
+QString portHolder(const QString &path);
+
 // Why the user may not open the device, and what to do about it: join its group, or, when
 // only root may open it, a udev rule or its owner.
 QString explainNoAccess(const QString &path);

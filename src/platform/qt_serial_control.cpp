@@ -7,6 +7,7 @@
 
 #include <QDeadlineTimer>
 
+#include <sys/ioctl.h>
 #include <termios.h>
 
 QtSerialControl::QtSerialControl(QObject *parent)
@@ -40,6 +41,13 @@ bool QtSerialControl::setPortOpen(bool open)
     // A fresh decoder per open: a half character left from before must not join new text.
     decoder_ = cp932::Decoder();
     received_.clear();
+    // Qt takes a lock it cannot read for a stale one and removes it; another program's lock
+    // in its own form must keep the port theirs.
+    if (const QString holder = portHolder(path_); !holder.isEmpty()) {
+        errorText_ = holder;
+        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
+        return false;
+    }
     if (!port_.open(QIODevice::ReadWrite)) {
         errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString());
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
@@ -76,6 +84,18 @@ bool QtSerialControl::drainOutput(int milliseconds)
     // The driver's own queue: at 38400 bit/s it empties in a bounded time, there being no
     // flow control to hold it.
     return ::tcdrain(int(port_.handle())) == 0;
+}
+
+qint64 QtSerialControl::bytesToWrite() const
+{
+    if (!port_.isOpen())
+        return 0;
+    // Qt's own buffer, and what the driver still holds of what it took (a UART's queue; a
+    // pseudo-terminal reports none).
+    int queued = 0;
+    if (::ioctl(int(port_.handle()), TIOCOUTQ, &queued) != 0 || queued < 0)
+        queued = 0;
+    return port_.bytesToWrite() + queued;
 }
 
 QString QtSerialControl::Input()

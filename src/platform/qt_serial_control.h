@@ -22,7 +22,7 @@ public:
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
-    qint64 bytesToWrite() const override { return port_.isOpen() ? port_.bytesToWrite() : 0; }
+    qint64 bytesToWrite() const override;
     bool drainOutput(int milliseconds) override;
 
 private:

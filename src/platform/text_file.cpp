@@ -23,22 +23,55 @@ std::optional<QString> strictUtf8(QByteArrayView bytes)
     return text;
 }
 
-std::optional<QString> decodeAs(Encoding encoding, QByteArrayView bytes)
+// Valid UTF-8 whose reading holds a character from U+0800 up (kana, kanji, full-width
+// forms): in valid UTF-8 only such characters have a lead byte from 0xE0. Short pairs of
+// half-width katakana in code page 932 are often valid UTF-8 too, but only as characters
+// below U+0800 (C3 B7 is "ﾃｷ" and also "÷").
+bool readsAsWideUtf8(QByteArrayView bytes)
 {
-    return encoding == Encoding::Utf8 ? strictUtf8(bytes)
-                                      : cp932::decodeStrict(bytes.toByteArray());
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0xE0; })
+           && bytes.isValidUtf8();
 }
 
-// The encoding of a file, and its bytes without a byte-order mark.
+// The encoding of a file, decided once for the whole file, and its bytes without a
+// byte-order mark.
 Encoding encodingOf(QByteArrayView *bytes)
 {
     if (bytes->startsWith(utf8Mark)) {
         *bytes = bytes->sliced(utf8Mark.size());
         return Encoding::Utf8;
     }
-    const bool beyondAscii
-        = std::any_of(bytes->begin(), bytes->end(), [](char c) { return uchar(c) >= 0x80; });
-    return beyondAscii && bytes->isValidUtf8() ? Encoding::Utf8 : Encoding::Cp932;
+    return readsAsWideUtf8(*bytes) ? Encoding::Utf8 : Encoding::Cp932;
+}
+
+bool isUtf16Mark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+// Why one line is no text in the file's encoding; empty when it is.
+QString lineFault(Encoding encoding, QByteArrayView line)
+{
+    // NUL is no character of a text line in either encoding: UTF-16 puts one beside every
+    // ASCII character, and binary files are full of them.
+    if (line.contains('\0'))
+        return QStringLiteral("NULがあります（UTF-16かバイナリのファイルです。"
+                              "UTF-8かシフトJISで保存してください）");
+    if (encoding == Encoding::Utf8)
+        return strictUtf8(line) ? QString() : QStringLiteral("UTF-8として読めない文字があります");
+    // Read as code page 932, a UTF-8 line of kana would be a row of other kanji.
+    if (readsAsWideUtf8(line))
+        return QStringLiteral("UTF-8の行とシフトJISの行が混在しています");
+    return cp932::decodeStrict(line.toByteArray())
+               ? QString()
+               : QStringLiteral("シフトJISとして読めない文字があります");
+}
+
+std::optional<QString> decodeLine(Encoding encoding, QByteArrayView line)
+{
+    if (!lineFault(encoding, line).isEmpty())
+        return std::nullopt;
+    return encoding == Encoding::Utf8 ? strictUtf8(line) : cp932::decodeStrict(line.toByteArray());
 }
 
 // The lines of the bytes, cut as splitTextLines() cuts text: CR and LF are single bytes in
@@ -57,6 +90,14 @@ QList<QByteArrayView> byteLines(QByteArrayView bytes, qsizetype maxLines)
         start = end + 1;
     }
     return lines;
+}
+
+// The number of the line (from 1) that the byte at offset is on.
+qsizetype lineNumberAt(QByteArrayView bytes, qsizetype offset)
+{
+    const QByteArrayView before = bytes.first(offset);
+    const bool atLineStart = before.isEmpty() || before.endsWith('\r') || before.endsWith('\n');
+    return byteLines(before, -1).size() + (atLineStart ? 1 : 0);
 }
 
 std::optional<QByteArray> readBytes(const QString &path, QString *error)
@@ -90,20 +131,38 @@ std::optional<QByteArray> readBytes(const QString &path, QString *error)
 std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
 {
     QByteArrayView text(bytes);
-    const Encoding encoding = encodingOf(&text);
-    if (std::optional<QString> decoded = decodeAs(encoding, text))
-        return decoded;
-    if (error) {
-        const QList<QByteArrayView> lines = byteLines(text, -1);
-        const auto bad = std::find_if(lines.cbegin(), lines.cend(), [&](QByteArrayView line) {
-            return !decodeAs(encoding, line);
-        });
-        *error = QStringLiteral("%1行目に%2として読めない文字があります")
-                     .arg(bad - lines.cbegin() + 1)
-                     .arg(encoding == Encoding::Utf8 ? QStringLiteral("UTF-8")
-                                                     : QStringLiteral("シフトJIS"));
+    if (isUtf16Mark(text)) {
+        if (error)
+            *error = QStringLiteral("UTF-16のファイルです。UTF-8かシフトJISで保存してください");
+        return std::nullopt;
     }
-    return std::nullopt;
+    const Encoding encoding = encodingOf(&text);
+    // The whole text is decoded in one pass; the lines are looked at one by one for what that
+    // cannot see (a NUL, a UTF-8 line among code page 932 lines) and to name a line that fails.
+    // A NUL anywhere makes the whole file UTF-16 or binary, whatever its other lines hold.
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0) {
+        if (error)
+            *error = QStringLiteral("%1行目に%2")
+                         .arg(lineNumberAt(text, nul))
+                         .arg(lineFault(encoding, QByteArrayView("\0", 1)));
+        return std::nullopt;
+    }
+    std::optional<QString> decoded
+        = encoding == Encoding::Utf8 ? strictUtf8(text) : cp932::decodeStrict(text.toByteArray());
+    if (decoded && encoding == Encoding::Utf8)
+        return decoded;
+    const QList<QByteArrayView> lines = byteLines(text, -1);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString fault = lineFault(encoding, lines[i]);
+        if (fault.isEmpty())
+            continue;
+        if (error)
+            *error = QStringLiteral("%1行目に%2").arg(i + 1).arg(fault);
+        return std::nullopt;
+    }
+    if (!decoded && error)
+        *error = QStringLiteral("読めない文字があります");
+    return decoded;
 }
 
 std::optional<QString> readTextFile(const QString &path, QString *error)
@@ -115,16 +174,23 @@ std::optional<QString> readTextFile(const QString &path, QString *error)
 }
 
 std::optional<QList<std::optional<QString>>>
-readTextFileLines(const QString &path, qsizetype maxLines, QString *error)
+readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStringList *whyNot)
 {
     const std::optional<QByteArray> bytes = readBytes(path, error);
     if (!bytes)
         return std::nullopt;
     QByteArrayView text(*bytes);
+    const bool utf16 = isUtf16Mark(text);
     const Encoding encoding = encodingOf(&text);
     QList<std::optional<QString>> lines;
-    for (QByteArrayView line : byteLines(text, maxLines))
-        lines.append(decodeAs(encoding, line));
+    for (QByteArrayView line : byteLines(text, maxLines)) {
+        // Every line of a UTF-16 file is refused, its mark not only.
+        const QString fault
+            = utf16 ? QStringLiteral("UTF-16のファイルです") : lineFault(encoding, line);
+        lines.append(fault.isEmpty() ? decodeLine(encoding, line) : std::nullopt);
+        if (whyNot)
+            whyNot->append(fault);
+    }
     return lines;
 }
 

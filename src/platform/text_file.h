@@ -5,10 +5,12 @@
 
 #include <optional>
 
-// Sequential text files. They are written in code page 932; they are read as UTF-8 when they
-// start with UTF-8's byte-order mark, or when they are valid UTF-8 holding at least one
-// character beyond ASCII (kana text in code page 932 never is), and as code page 932
-// otherwise.
+// Sequential text files. They are written in code page 932. A file's encoding is decided once
+// for the whole file: UTF-8 when it starts with UTF-8's byte-order mark, or when it is valid
+// UTF-8 whose reading holds a character from U+0800 up (kana, kanji, full-width forms);
+// code page 932 otherwise, so that a code page 932 file never has its bytes changed. A line
+// holding NUL (UTF-16, binary) is no text, nor is a UTF-8 line of kana among code page 932
+// lines (the file mixes both).
 
 // Reads the whole file as text. Returns nothing when it cannot be opened or read, or when
 // bytes of it are no character in its encoding; error then tells why (naming the line).
@@ -17,9 +19,12 @@ std::optional<QString> readTextFile(const QString &path, QString *error = nullpt
 
 // Reads the file's lines, as splitTextLines() cuts them, at most maxLines of them when
 // maxLines is not negative. A line whose bytes are no text in the file's encoding is
-// nothing. Returns nothing when the file cannot be opened or read.
-std::optional<QList<std::optional<QString>>>
-readTextFileLines(const QString &path, qsizetype maxLines = -1, QString *error = nullptr);
+// nothing, and whyNot (when given) gets the reason at its index (empty for a good line).
+// Returns nothing when the file cannot be opened or read.
+std::optional<QList<std::optional<QString>>> readTextFileLines(const QString &path,
+                                                               qsizetype maxLines = -1,
+                                                               QString *error = nullptr,
+                                                               QStringList *whyNot = nullptr);
 
 // The text of a file's bytes, by the rules above; nothing, with the reason naming the first
 // line that does not decode, when some bytes are no character.

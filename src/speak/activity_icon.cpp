@@ -5,6 +5,8 @@
 #include "platform/picture.h"
 #include "ui/form1.h"
 
+#include <QApplication>
+
 void Form1::showIdleIcon()
 {
     // An icon that cannot be loaded keeps the picture shown before.
@@ -34,10 +36,13 @@ void Form1::Check1_Click()
 void Form1::Command18_Click()
 {
     // Pressed again while the run is stopping: the operator will not wait for a module that
-    // does not report idle; the run ends now.
+    // does not report idle; the run ends now. A double click is one press, not two.
     if (Snd_flg == 1 && Stop_flg == 1) {
+        if (stopPressed_.isValid() && stopPressed_.elapsed() < QApplication::doubleClickInterval())
+            return;
         endRun(RunOutcome::Abandoned);
         return;
     }
     Stop_flg = 1;
+    stopPressed_.start();
 }

@@ -1,15 +1,14 @@
-// The line pump: on every tick of Timer1 it looks at the run and at the beginning of the
-// latest reply and takes one step. It polls the module with "STT", sends the next line on
-// an idle reply, reports an error reply, carries out a stop and repeats or ends the list.
+// The line pump: on every tick of Timer1 it takes one step of the run. It polls the module
+// with "STT", sends the next line on an idle report, reports an error reply, carries out a
+// stop and repeats or ends the list.
 //
-// Each idle report lets one line go: after a line, only an idle reply received after a poll
-// that followed the line lets the next one go (or ends the run), so a module that does not
-// acknowledge, or answers late, never gets a line while it is still speaking.
-#include "link/reply.h"
+// One poll is in flight at a time: the next is written once the last is answered, or after
+// the poll time-out. Each idle report lets one line go: a line, and the end of the run, need
+// an idle reply to a poll written after the line before them (the first line, after 発話),
+// so a module that does not acknowledge, or answers late, never gets a line while it is
+// still speaking.
 #include "platform/message_box.h"
 #include "ui/form1.h"
-
-#include <algorithm>
 
 void Form1::Timer1_Timer()
 {
@@ -21,14 +20,19 @@ void Form1::Timer1_Timer()
     // out are waited for, rather than queueing polls behind them.
     if (!MSComm1->PortOpen() || MSComm1->bytesToWrite() > 0)
         return;
-    ReplyClass reply = classifyReply(Rcv_dat);
-    if (reply == ReplyClass::None) {
+    if (polls_.inFlight()) {
+        if (pollClock_.elapsed() < StatusPolls::timeoutMs)
+            return;
+        emit pumpNote(QStringLiteral("POLL-TIMEOUT"),
+                      QStringLiteral("no reply to STT within %1 ms").arg(StatusPolls::timeoutMs));
+        polls_.forgetOutstanding();
+        lastStatus_ = ReplyClass::None;
         pollModule();
         return;
     }
-    ui.Text2->setText(Rcv_dat);
-    if (reply == ReplyClass::Idle && !idleReplyIsFresh())
-        reply = ReplyClass::Speaking;
+    if (classifyReply(Rcv_dat) != ReplyClass::None)
+        ui.Text2->setText(Rcv_dat);
+    const ReplyClass reply = polls_.answersPollAfter(freshAfter_) ? lastStatus_ : ReplyClass::None;
     if (Stop_flg == 1) {
         // Stopping: no further line; an error reply is polled past without a second box.
         if (reply == ReplyClass::Idle)
@@ -45,19 +49,18 @@ void Form1::Timer1_Timer()
         pollModule();
 }
 
-bool Form1::idleReplyIsFresh() const
+void Form1::writePoll()
 {
-    // A reply from before the port was last opened says nothing of the module now there.
-    return !lineAwaitsPoll_ && repliesTaken_ > std::max(idleAfter_, repliesAtOpen_);
+    if (ending_ || !MSComm1->PortOpen())
+        return;
+    writeCommandLine(QStringLiteral("STT"));
+    polls_.written();
+    pollClock_.start();
 }
 
 void Form1::pollModule()
 {
-    writeCommandLine(QStringLiteral("STT"));
-    if (lineAwaitsPoll_) {
-        lineAwaitsPoll_ = false;
-        idleAfter_ = repliesTaken_;
-    }
+    writePoll();
 }
 
 void Form1::lineStep()
@@ -66,7 +69,7 @@ void Form1::lineStep()
         // The line goes out as stored: it keeps the CR that ended it in the send box.
         writeText(Snd_dat[Snd_cnt]);
         ++Snd_cnt;
-        lineAwaitsPoll_ = true;
+        freshAfter_ = polls_.mark();
     } else if (Rep_flg == 1) {
         Snd_cnt = 0;
     } else {
@@ -78,13 +81,12 @@ void Form1::speakErrorPath()
 {
     MsgBox(this, QStringLiteral("送信データに誤りがあります"), vbCritical, QStringLiteral("Error"));
     writeCommandLine(QStringLiteral("CLR0"));
-    writeCommandLine(QStringLiteral("STT"));
+    // The run ends on an idle reply to a poll written after the error was cleared.
+    freshAfter_ = polls_.mark();
+    writePoll();
     ui.Text2->setText(Rcv_dat);
     Stop_flg = 1;
     runHadError_ = true;
-    // The run ends on an idle reply to a poll written after the error was cleared.
-    lineAwaitsPoll_ = false;
-    idleAfter_ = repliesTaken_;
 }
 
 void Form1::endRun(RunOutcome outcome)
@@ -92,5 +94,18 @@ void Form1::endRun(RunOutcome outcome)
     showIdleIcon();
     Snd_flg = 0;
     runOutcome_ = outcome;
+    runTimers(false);
     emit runEnded(outcome);
+}
+
+void Form1::runTimers(bool on)
+{
+    // The pump and the icon wake the program only while a run needs them.
+    if (on) {
+        Timer1->start();
+        Timer2->start();
+    } else {
+        Timer1->stop();
+        Timer2->stop();
+    }
 }

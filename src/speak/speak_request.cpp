@@ -54,9 +54,9 @@ void Form1::Command10_Click()
     Snd_cnt = 0;
     Snd_flg = 1;
     Stop_flg = 0;
-    // The first line may go on whatever idle report is at hand; each later one needs its own.
-    lineAwaitsPoll_ = false;
-    idleAfter_ = 0;
+    // Even the first line waits for the module to report idle after 発話.
+    freshAfter_ = polls_.mark();
     runHadError_ = false;
     runOutcome_ = RunOutcome::Running;
+    runTimers(true);
 }

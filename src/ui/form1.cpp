@@ -73,8 +73,6 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     Form_Load();
 
     ui.Text1->setFocus();
-    Timer1->start();
-    Timer2->start();
 }
 
 Form1::~Form1() = default;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "link/reply.h"
 #include "link/reply_assembler.h"
+#include "link/status_polls.h"
 #include "platform/file_dialog.h"
 #include "platform/serial_control.h"
 #include "platform/text_file.h"
 #include "speak/run_outcome.h"
 #include "ui_form1.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -29,8 +32,8 @@ public:
 
     // The controls, by their names in form1.ui.
     Ui::Form1 ui;
-    QTimer *Timer1 = nullptr; // the line pump, every 100 ms
-    QTimer *Timer2 = nullptr; // the activity icon, every 100 ms
+    QTimer *Timer1 = nullptr; // the line pump, every 100 ms while a run is active
+    QTimer *Timer2 = nullptr; // the activity icon, every 100 ms while a run is active
     SerialControl *MSComm1 = nullptr;
     CommonDialog CommonDialog1;
 
@@ -57,6 +60,8 @@ public:
     void writeText(const QString &text);
     // Writes one command line: the text and one CR, in one write.
     void writeCommandLine(const QString &command) { writeText(command + u'\r'); }
+    // Writes the status poll "STT", counted so that its reply is known for what it answers.
+    void writePoll();
     // True once the program is ending: handlers that wait return and write nothing more.
     bool isEnding() const { return ending_; }
     // Fills the send box from a text file as FILE does once a file is chosen. False, with
@@ -67,10 +72,16 @@ public:
 
     // How the last run ended; Running while one is active.
     RunOutcome runOutcome() const { return runOutcome_; }
+    // True when the module reported an error during the current (or last) run.
+    bool runHadModuleError() const { return runHadError_; }
 
 signals:
     // A speaking run has ended; runOutcome() tells how.
     void runEnded(RunOutcome outcome);
+    // A reply of the module, whole, as it was handed to Rcv_dat.
+    void replyTaken(const QString &reply);
+    // Something the line pump did that belongs in the transcript ("POLL-TIMEOUT").
+    void pumpNote(const QString &kind, const QString &detail);
 
 public slots:
     // Start-up and exit.
@@ -125,8 +136,8 @@ private:
     void endRun(RunOutcome outcome);
     void lineStep();
     void pollModule();
-    bool idleReplyIsFresh() const;
     void speakErrorPath();
+    void runTimers(bool on);
     void takeReply(const QString &reply);
     void showPortClosed();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
@@ -140,13 +151,15 @@ private:
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;
     QTimer *replyQuiet_ = nullptr;
-    quint64 repliesTaken_ = 0;  // replies handed to Rcv_dat so far
-    quint64 repliesAtOpen_ = 0; // repliesTaken_ when the port was last opened
 
-    // The pump uses each idle report once: after a line, the next line (or the end of the
-    // run) waits for an idle reply that came after a poll written after that line.
-    bool lineAwaitsPoll_ = false; // a line went out and no poll has followed it yet
-    quint64 idleAfter_ = 0;       // only a reply after this many counts as fresh
-    bool runHadError_ = false;    // the module reported an error during this run
+    // One poll in flight at a time; each idle report is used once: a line (the first after
+    // 発話 included) and the end of the run wait for an idle reply to a poll written after
+    // the moment marked in freshAfter_.
+    StatusPolls polls_;
+    QElapsedTimer pollClock_;                  // since the latest poll was written
+    quint64 freshAfter_ = 0;                   // polls_.mark() at the line, 発話 or OPEN
+    ReplyClass lastStatus_ = ReplyClass::None; // what the latest answering reply said
+    bool runHadError_ = false;                 // the module reported an error during this run
+    QElapsedTimer stopPressed_;                // since 中止 asked the run to stop
     RunOutcome runOutcome_ = RunOutcome::Running;
 };

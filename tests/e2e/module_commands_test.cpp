@@ -107,13 +107,13 @@ TEST_F(SilentModule, RecordGivesUpAfterTheTimeOutAndSaysSo)
     EXPECT_TRUE(sim->waitForReceived("SSD01\r", 2000));
 }
 
-TEST_F(SilentModule, QueriesKeepTheBoxesAndRestartThePump)
+TEST_F(SilentModule, QueriesKeepTheBoxesAndLeaveThePumpAsleep)
 {
     auto *text3 = form->findChild<QLineEdit *>(QStringLiteral("Text3"));
     form->Command19_Click();
     form->Command15_Click();
     EXPECT_TRUE(text3->text().isEmpty());
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_TRUE(sim->waitForReceived("VER\rSTT\r", 2000));
 }
 

@@ -70,6 +70,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("empty.txt", "");
     work.write("garbled.txt", "\x82\xA0\r\n\x82\r\n");
     work.write("emoji.txt", QStringLiteral("あ\nい\U0001F600\n").toUtf8());
+    work.write("long.txt", cp932::encode(QStringLiteral("あ").repeated(12000)));
     const struct
     {
         const char *name;
@@ -91,6 +92,19 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {"PARLINO_COM2=/dev/parlino-none"},
          2,
          u"COMがOPENできません: /dev/parlino-none: no such device"},
+        {"module stuck in error",
+         {"--char-ms", "0", "--no-idle", "--busy-status", "stt-1"},
+         {"--speak", "two.txt", "--timeout", "1"},
+         {},
+         1,
+         u"the module reported an error and did not come back to idle within 1 s"},
+        // 24 kB at 3,840 bytes a second: the time-out counts once the port has drained.
+        {"a long line on a slow line",
+         {"--char-ms", "0", "--byte-rate", "3840"},
+         {"--speak", "long.txt", "--timeout", "4"},
+         {},
+         0,
+         u""},
         {"silent module",
          {"--silent"},
          {"--speak", "two.txt", "--timeout", "1"},
@@ -122,7 +136,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {"--speak", "empty.txt"},
          {},
          64,
-         u"Error: 送信データに誤りがあります"},
+         u"empty.txt: nothing to speak"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,6 +210,8 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
                          });
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, row.status);
+        EXPECT_EQ(result.err.count("interrupted: the run ends here"), 1)
+            << result.err.toStdString();
         const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
@@ -224,11 +240,17 @@ TEST_F(ScriptedRun, BadArgumentsExitWithUsage)
 
 TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
 {
-    // Replies in pieces still give one SPOKEN record a line.
-    for (const QStringList &module : {QStringList{}, QStringList{"--split"}}) {
+    // Replies in pieces, or late, still give one SPOKEN record a line, no shorter than the
+    // module's speaking time (3 characters a line).
+    const struct
+    {
+        int charMs;
+        QStringList module;
+    } modules[] = {{5, {}}, {5, {"--split"}}, {100, {"--reply-delay", "250"}}};
+    for (const auto &[charMs, module] : modules) {
         SCOPED_TRACE(module.join(u' ').toStdString());
         QFile::remove(work.file("transcript.txt"));
-        SimModule sim(QStringList{"--char-ms", "5"} + module, 2);
+        SimModule sim(QStringList{"--char-ms", QString::number(charMs)} + module, 2);
         const ConsoleResult result
             = run(sim,
                   {"--speak", "two.txt"},
@@ -251,8 +273,11 @@ TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
                 out += record.bytes;
             else if (record.kind == QLatin1String("IN"))
                 in += record.bytes;
-            else if (record.kind == QLatin1String("SPOKEN"))
+            else if (record.kind == QLatin1String("SPOKEN")) {
                 ++spoken;
+                EXPECT_GE(record.text.section(u' ', 0, 0).toDouble(), 3 * charMs)
+                    << record.text.toStdString();
+            }
         }
         // Every byte the module's own log saw, in the same order.
         EXPECT_EQ(out, sim.received());

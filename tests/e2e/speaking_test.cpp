@@ -22,12 +22,16 @@ TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
     const QString text = QStringLiteral("MSGあいう\r\n\r\nMSGｶｷｸ、かきく\r\n");
     const QList<QByteArray> lines{
         cp932::encode(u"MSGあいう\r"), "\r", cp932::encode(u"MSGｶｷｸ、かきく\r")};
-    // Modules that acknowledge, that do not, that answer in pieces, and that report being
-    // busy in words of their own.
+    // Modules that acknowledge, that do not, that answer in pieces, that report being busy
+    // in words of their own, that answer late (a line sent while the module still speaks
+    // latches its error), and that end their replies with LF or nothing.
     const QStringList modules[] = {{"--char-ms", "5"},
                                    {"--char-ms", "5", "--quiet"},
                                    {"--char-ms", "5", "--split"},
-                                   {"--char-ms", "5", "--busy-status", "stt 2"}};
+                                   {"--char-ms", "5", "--busy-status", "stt 2"},
+                                   {"--char-ms", "100", "--reply-delay", "250"},
+                                   {"--char-ms", "5", "--reply-end", "lf"},
+                                   {"--char-ms", "5", "--reply-end", "none"}};
     for (const QStringList &arguments : modules) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
         form->Command6_Click();
@@ -39,6 +43,9 @@ TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
         EXPECT_EQ(linesReceived(), lines);
         // Every line follows an idle report that answered a poll written after the line
         // before it: the module has finished that line.
+        const QByteArray idle = arguments.contains("lf")     ? "stt 0\n"
+                                : arguments.contains("none") ? "stt 0"
+                                                             : "stt 0\r";
         QByteArray said;
         bool polledSinceLine = true;
         bool idleSincePoll = false;
@@ -46,12 +53,12 @@ TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
         for (const SimLogRecord &record : sim->log()) {
             if (!record.in) {
                 said += record.bytes;
-                idleSincePoll = idleSincePoll || (polledSinceLine && said.endsWith("stt 0\r"));
+                idleSincePoll = idleSincePoll || (polledSinceLine && said.endsWith(idle));
             } else if (record.bytes == "STT\r") {
                 polledSinceLine = true;
             } else {
                 ++spoken;
-                EXPECT_TRUE(said.endsWith("stt 0\r")) << said.right(20).toStdString();
+                EXPECT_TRUE(said.endsWith(idle)) << said.right(20).toStdString();
                 EXPECT_TRUE(spoken == 1 || idleSincePoll) << spoken;
                 polledSinceLine = idleSincePoll = false;
             }

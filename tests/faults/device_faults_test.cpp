@@ -109,7 +109,7 @@ TEST_F(ConsoleOnModule, RemovedDuringAVersionQueryTheQueryEndsAsUsual)
     button("Command19")->click();
     EXPECT_EQ(module.lines(), QList<QByteArray>{"VER\r"});
     EXPECT_EQ(text3->text(), QStringLiteral("earlier"));
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(lossBoxes(boxes), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.lost.count() > 0; }, 3000));
     QTest::qWait(300);

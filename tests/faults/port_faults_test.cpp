@@ -46,7 +46,27 @@ std::optional<PortLock> portLockOf(const QString &device)
     return std::nullopt;
 }
 
-TEST(PortInUse, OpenIsRefusedWhileAnotherProgramHoldsThePortAndSucceedsOnceItHasEnded)
+// A lock file naming the process in each form serial programs write; Qt's own is made from
+// the lines of one of its locks.
+QByteArray lockNaming(qint64 pid, int form, QList<QByteArray> qtLines)
+{
+    switch (form) {
+    case 0: // Qt's own: the id, the program, the host ...
+        qtLines[0] = QByteArray::number(pid);
+        qtLines[1] = "sleep";
+        return qtLines.join('\n');
+    case 1: // ten columns and a line feed
+        return QByteArray::number(pid).rightJustified(10, ' ') + "\n";
+    case 2: // the id alone, no line end
+        return QByteArray::number(pid);
+    default: { // the old binary form: the id as four bytes
+        const qint32 binary = qint32(pid);
+        return QByteArray(reinterpret_cast<const char *>(&binary), sizeof binary);
+    }
+    }
+}
+
+TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenOver)
 {
     ScopedWorkDir work;
     work.copyData();
@@ -56,74 +76,83 @@ TEST(PortInUse, OpenIsRefusedWhileAnotherProgramHoldsThePortAndSucceedsOnceItHas
     ASSERT_TRUE(module.isValid());
     qputenv("PARLINO_COM1", QFile::encodeName(module.terminalPath()));
     const auto unsetPort = qScopeGuard([] { qunsetenv("PARLINO_COM1"); });
-
-    // Another program holds the port: a lock file in Qt's own form naming a running process.
     const std::optional<PortLock> lock = portLockOf(module.terminalPath());
     ASSERT_TRUE(lock.has_value());
     ASSERT_FALSE(QFile::exists(lock->path));
     const auto removeLock = qScopeGuard([&] { QFile::remove(lock->path); });
+    auto writeLock = [&](const QByteArray &content) {
+        QFile file(lock->path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+               && file.write(content) == content.size();
+    };
+    auto readLock = [&] {
+        QFile file(lock->path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     QProcess holder;
     holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
     ASSERT_TRUE(holder.waitForStarted());
-    QList<QByteArray> lines = lock->lines;
-    lines[0] = QByteArray::number(holder.processId());
-    lines[1] = "sleep";
-    {
-        QFile file(lock->path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(lines.join('\n'));
+
+    for (int form = 0; form < 4; ++form) {
+        SCOPED_TRACE(form);
+        const QByteArray content = lockNaming(holder.processId(), form, lock->lines);
+        ASSERT_TRUE(writeLock(content));
+        boxes.boxes.clear();
+        auto window = std::make_unique<Form1>();
+        window->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
+        EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
+        EXPECT_FALSE(window->MSComm1->PortOpen());
+        EXPECT_TRUE(window->MSComm1->errorText().contains(
+            QStringLiteral("process %1 sleep").arg(holder.processId())))
+            << window->MSComm1->errorText().toStdString();
+        EXPECT_FALSE(QFile::exists(work.file(QStringLiteral("parlino_ini.txt"))));
+        // Nothing reached the held port, and the other program's lock is left as it was.
+        window->findChild<QPushButton *>(QStringLiteral("Command7"))->click();
+        QTest::qWait(50);
+        EXPECT_TRUE(module.received().isEmpty());
+        EXPECT_EQ(readLock(), content);
     }
 
-    auto form = std::make_unique<Form1>();
-    auto button = [&](const char *name) {
-        return form->findChild<QPushButton *>(QString::fromLatin1(name));
-    };
-    button("Command5")->click();
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
-    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
-    EXPECT_FALSE(form->MSComm1->PortOpen());
-    EXPECT_TRUE(button("Command5")->isEnabled());
-    EXPECT_FALSE(button("Command6")->isEnabled());
-    EXPECT_FALSE(button("Command10")->isEnabled());
-    EXPECT_FALSE(QFile::exists(work.file(QStringLiteral("parlino_ini.txt"))));
-    // Nothing reached the held port, and the other program's lock is left alone.
-    button("Command7")->click();
-    QTest::qWait(100);
-    EXPECT_TRUE(module.received().isEmpty());
-    EXPECT_TRUE(QFile::exists(lock->path));
-
-    // The other program ends and leaves its lock behind: OPEN now succeeds.
+    // The other program has ended and left its lock behind: OPEN takes it over, and the
+    // console gives the port back on leaving.
+    const qint64 ended = holder.processId();
     holder.kill();
     ASSERT_TRUE(holder.waitForFinished());
-    button("Command5")->click();
-    EXPECT_EQ(boxes.boxes.size(), 1);
-    ASSERT_TRUE(form->MSComm1->PortOpen());
-    EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")), QByteArray("COM1\r\n"));
-    EXPECT_TRUE(chimeReaches(*form, module));
-    form.reset();
-    // The console took the stale lock over and gave the port back on leaving.
-    EXPECT_FALSE(QFile::exists(lock->path));
+    for (int form = 0; form < 4; ++form) {
+        SCOPED_TRACE(form);
+        ASSERT_TRUE(writeLock(lockNaming(ended, form, lock->lines)));
+        auto window = std::make_unique<Form1>();
+        window->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
+        ASSERT_TRUE(window->MSComm1->PortOpen());
+        EXPECT_TRUE(chimeReaches(*window, module));
+        // Our own lock names us as those programs read it: the id on the first line.
+        EXPECT_EQ(readLock().split('\n').value(0),
+                  QByteArray::number(QCoreApplication::applicationPid()));
+        window.reset();
+        EXPECT_FALSE(QFile::exists(lock->path));
+    }
 }
 
 using PortNames = TwoPorts;
 
-TEST_F(PortNames, ANameFromTheSettingsFileThatIsNoPortOpensPortOne)
+TEST_F(PortNames, ANameFromTheSettingsFileThatIsNoPortOpensNothing)
 {
     const struct
     {
         const char *name;
         QByteArray file;
         QString shown;
-        int device;
+        int device; // 0: OPEN refused
     } rows[] = {
-        {"a port above 16", "COM17\r\n", QStringLiteral("COM17"), 1},
-        {"port zero", "COM0\r\n", QStringLiteral("COM0"), 1},
-        {"lower case", "com3\r\n", QStringLiteral("com3"), 1},
-        {"a leading zero", "COM03\r\n", QStringLiteral("COM03"), 1},
-        {"a trailing blank", "COM3 \r\n", QStringLiteral("COM3 "), 1},
-        {"full-width letters", cp932::encode(u"ＣＯＭ３\r\n"), QStringLiteral("ＣＯＭ３"), 1},
-        {"a tab inside", "COM\t3\r\n", QStringLiteral("COM\t3"), 1},
+        {"a port above 16", "COM17\r\n", QStringLiteral("COM17"), 0},
+        {"port zero", "COM0\r\n", QStringLiteral("COM0"), 0},
+        {"lower case", "com3\r\n", QStringLiteral("com3"), 0},
+        {"a leading zero", "COM03\r\n", QStringLiteral("COM03"), 0},
+        {"a trailing blank", "COM3 \r\n", QStringLiteral("COM3 "), 0},
+        {"full-width letters", cp932::encode(u"ＣＯＭ３\r\n"), QStringLiteral("ＣＯＭ３"), 0},
+        {"a tab inside", "COM\t3\r\n", QStringLiteral("COM\t3"), 0},
         // The control rows: a real port name opens that port.
         {"a quoted name", "\"COM3\"\r\n", QStringLiteral("COM3"), 3},
         {"a name and more fields", "COM3,COM1\r\n", QStringLiteral("COM3"), 3},
@@ -137,13 +166,17 @@ TEST_F(PortNames, ANameFromTheSettingsFileThatIsNoPortOpensPortOne)
         auto *portBox = form.findChild<QComboBox *>(QStringLiteral("Combo1"));
         EXPECT_EQ(portBox->currentText(), row.shown);
         EXPECT_EQ(openedDevice(form), row.device);
-        EXPECT_TRUE(boxes.boxes.isEmpty());
-        // OPEN keeps what the box shows, as it shows it.
-        EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")), cp932::encode(row.shown) + "\r\n");
+        // Refused with the open-failure box, the file as it was; or the port that opened.
+        ASSERT_EQ(boxes.boxes.size(), row.device ? 0 : 1);
+        if (!row.device) {
+            EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
+        }
+        EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")),
+                  row.device ? cp932::encode(row.shown) + "\r\n" : row.file);
     }
 }
 
-TEST_F(PortNames, ATypedNameThatIsNoPortOpensThePortPickedLastAndIsKeptForTheNextStart)
+TEST_F(PortNames, TheTypedNameIsThePortThatOpensAndTheOneKeptForTheNextStart)
 {
     ScopedWorkDir work;
     {
@@ -153,17 +186,21 @@ TEST_F(PortNames, ATypedNameThatIsNoPortOpensThePortPickedLastAndIsKeptForTheNex
         emit portBox->activated(2);
         ASSERT_EQ(portBox->currentText(), QStringLiteral("COM3"));
         portBox->setEditText(QString());
+        QTest::keyClicks(portBox, QStringLiteral("COM1"));
+        EXPECT_EQ(openedDevice(form), 1);
+        EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")), QByteArray("COM1\r\n"));
+        form.Command6_Click();
+        // Text that names no port opens nothing and leaves the saved port alone.
+        portBox->setEditText(QString());
         QTest::keyClicks(portBox, QStringLiteral("COM99"));
-        EXPECT_EQ(portBox->currentText(), QStringLiteral("COM99"));
-        EXPECT_EQ(openedDevice(form), 3);
-        EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")), QByteArray("COM99\r\n"));
+        EXPECT_EQ(openedDevice(form), 0);
+        EXPECT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(work.read(QStringLiteral("parlino_ini.txt")), QByteArray("COM1\r\n"));
     }
-    // The next start shows the typed text and, as it names no port, opens port 1.
     Form1 again;
     EXPECT_EQ(again.findChild<QComboBox *>(QStringLiteral("Combo1"))->currentText(),
-              QStringLiteral("COM99"));
+              QStringLiteral("COM1"));
     EXPECT_EQ(openedDevice(again), 1);
-    EXPECT_TRUE(boxes.boxes.isEmpty());
 }
 
 } // namespace

@@ -30,23 +30,12 @@ TEST(SimOptions, NoArgumentsRunWithDefaults)
 
 TEST(SimOptions, EverySwitchIsRead)
 {
-    const SimArguments parsed = parse({"--link",
-                                       "/tmp/com1",
-                                       "--log",
-                                       "/tmp/sim.log",
-                                       "--quiet",
-                                       "--silent",
-                                       "--split",
-                                       "--char-ms",
-                                       "25",
-                                       "--busy-status",
-                                       "stt 2",
-                                       "--no-idle",
-                                       "--byte-rate",
-                                       "3840",
-                                       "--voice",
-                                       "--wav",
-                                       "/tmp/speech"});
+    const SimArguments parsed
+        = parse({"--link",     "/tmp/com1",   "--log",       "/tmp/sim.log", "--quiet",
+                 "--silent",   "--split",     "--char-ms",   "25",           "--busy-status",
+                 "stt 2",      "--no-idle",   "--byte-rate", "3840",         "--reply-delay",
+                 "250",        "--reply-end", "lf",          "--voice",      "--wav",
+                 "/tmp/speech"});
     ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
     EXPECT_EQ(parsed.options.linkPath, "/tmp/com1");
     EXPECT_EQ(parsed.options.logPath, "/tmp/sim.log");
@@ -57,6 +46,10 @@ TEST(SimOptions, EverySwitchIsRead)
     EXPECT_EQ(parsed.options.busyStatus, "stt 2");
     EXPECT_TRUE(parsed.options.neverIdle);
     EXPECT_EQ(parsed.options.byteRate, 3840);
+    EXPECT_EQ(parsed.options.replyDelayMs, 250);
+    EXPECT_EQ(parsed.options.replyEnd, "\n");
+    EXPECT_EQ(parse({"--reply-end", "none"}).options.replyEnd, "");
+    EXPECT_EQ(parse({}).options.replyEnd, "\r");
     EXPECT_TRUE(parsed.options.voice);
     EXPECT_EQ(parsed.options.wavFolder, "/tmp/speech");
 }
@@ -145,6 +138,10 @@ INSTANTIATE_TEST_SUITE_P(Table,
                                            QStringList{"--byte-rate", "10000001"},
                                            QStringList{"--byte-rate", "3840.5"},
                                            QStringList{"--byte-rate", "1", "--byte-rate", "2"},
+                                           QStringList{"--reply-delay", "0"},
+                                           QStringList{"--reply-delay", "60001"},
+                                           QStringList{"--reply-end", "crlf"},
+                                           QStringList{"--reply-end", "CR"},
                                            QStringList{"--wav"},
                                            QStringList{"--wav", ""},
                                            QStringList{"--wav", "a", "--wav", "b"}));
@@ -161,6 +158,8 @@ TEST(SimOptions, UsageNamesEveryOption)
                                "--busy-status TEXT",
                                "--no-idle",
                                "--byte-rate N",
+                               "--reply-delay MS",
+                               "--reply-end cr|lf|none",
                                "--help"})
         EXPECT_TRUE(usage.contains(option)) << option;
 }

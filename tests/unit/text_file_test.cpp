@@ -1,4 +1,5 @@
 // Reading and writing the program's text files: fields, lines, code page 932.
+#include "platform/cp932.h"
 #include "platform/text_file.h"
 #include "support/recorders.h"
 
@@ -75,7 +76,8 @@ TEST(TextFiles, WriteLineIsCp932WithCrLf)
 
 TEST(TextFiles, ReadAsUtf8OrCp932)
 {
-    // The file's bytes, and its text; null when it is neither, with the line named.
+    // The file's bytes, its text and the bytes that text goes out as; null when it is
+    // refused, with the words that must name the line and what was found.
     const struct
     {
         const char *name;
@@ -90,22 +92,46 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
          "\xEF\xBB\xBF"
          "abc",
          QStringLiteral("abc")},
+        // Half-width katakana pairs that are also valid UTF-8 below U+0800 (÷ α б ° é).
+        {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n")},
+        {"ﾎｱ ﾐｱ ﾂｰ, not α б °",
+         "\xCE\xB1\r\n\xD0\xB1\r\n\xC2\xB0",
+         QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ")},
+        {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ")},
+        {"a UTF-8 line among code page 932 lines",
+         "\x82\xA0\r\n\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF\r\n",
+         QString(),
+         u"2行目にUTF-8の行とシフトJISの行が混在"},
+        {"UTF-16 without a mark",
+         QByteArray("\xB0\x30\xD0\x30\xF0\x30\r\0\n\0", 10),
+         QString(),
+         u"2行目にNULがあります（UTF-16"},
+        {"UTF-16 with a mark", "\xFF\xFEM\0", QString(), u"UTF-16のファイル"},
+        {"binary after a text line", QByteArray("ab\ncd\0\x01", 7), QString(), u"2行目にNUL"},
         {"invalid code page 932", "a\r\n\x82\xA0\x85\x40", QString(), u"2行目にシフトJIS"},
         {"invalid UTF-8 after the mark", "\xEF\xBB\xBF\n\n\xE3\x81", QString(), u"3行目にUTF-8"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         QString error;
-        EXPECT_EQ(decodeFileText(row.bytes, &error),
-                  row.text.isNull() ? std::nullopt : std::optional(row.text));
+        const std::optional<QString> text = decodeFileText(row.bytes, &error);
+        EXPECT_EQ(text, row.text.isNull() ? std::nullopt : std::optional(row.text));
         EXPECT_TRUE(error.contains(QString::fromUtf16(row.why))) << error.toStdString();
+        // A code page 932 file goes out byte for byte as it stands.
+        if (text && !row.bytes.startsWith("\xEF\xBB\xBF") && !row.bytes.startsWith("\xE3")) {
+            EXPECT_EQ(cp932::encode(*text), row.bytes);
+        }
     }
-    // Lines one by one: one that does not decode is nothing, the others are read.
+    // Lines one by one, as the presets are read: a line that is no text in the file's
+    // encoding is nothing, with its reason; the others are read.
     ScopedWorkDir work;
-    work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\nb\r\nc"));
-    EXPECT_EQ(
-        readTextFileLines(work.file("p.txt"), 3),
-        (QList<std::optional<QString>>{QStringLiteral("あ"), std::nullopt, QStringLiteral("b")}));
+    work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\n\xE3\x81\x82\r\nb\r\nc"));
+    QStringList whyNot;
+    EXPECT_EQ(readTextFileLines(work.file("p.txt"), 4, nullptr, &whyNot),
+              (QList<std::optional<QString>>{
+                  QStringLiteral("あ"), std::nullopt, std::nullopt, QStringLiteral("b")}));
+    ASSERT_EQ(whyNot.size(), 4);
+    EXPECT_TRUE(whyNot[2].contains(u"混在")) << whyNot[2].toStdString();
 }
 
 TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)

@@ -108,13 +108,14 @@ TEST_F(Commands, StatusQueryDuringARunPausesThePumpAndResumesIt)
     EXPECT_EQ(serial->written[1], QStringLiteral("MSGa\r"));
 }
 
-TEST_F(Commands, AStaleAnswerIsShownAgainAndTheTimerRestartsAnyway)
+TEST_F(Commands, AStaleAnswerIsShownAgainAndThePumpIsLeftAsItWas)
 {
     form->Rcv_dat = QStringLiteral("stt 1\r");
     form->Timer1->stop();
     form->Command15_Click();
     EXPECT_EQ(text2(), QStringLiteral("stt 1\r"));
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_FALSE(form->Timer1->isActive());
+    form->Timer1->start();
     form->Rcv_dat = QStringLiteral("st");
     control<QLineEdit>("Text3")->setText(QStringLiteral("before"));
     form->Command19_Click();

@@ -2,10 +2,12 @@
 // serial control and message box.
 #include "support/form_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -26,11 +28,13 @@ protected:
         openPort();
     }
 
-    // Puts the text into the send box and presses 発話.
+    // Puts the text into the send box and presses 発話; the test drives the ticks.
     void speak(const QString &text)
     {
         form->setText1_Text(text);
         form->Command10_Click();
+        form->Timer1->stop();
+        form->Timer2->stop();
     }
     // The reply arrives from the module, then the pump ticks; returns what it wrote.
     QStringList tick(const QString &received)
@@ -72,12 +76,14 @@ TEST_F(LinePump, EveryRowOfTheDecisionTable)
     const QString empty;
     const QString otherReply = QStringLiteral("stt 2\r");
     const QString line0 = QStringLiteral("MSGa\r");
-    // Stopping writes no further line and ends only on an idle reply; an idle reply that
-    // came before any poll after the last line is used up.
+    // Each row's reply answers the poll written after 発話 (or, after a line, comes
+    // unasked). Stopping writes no further line and ends only on an idle reply; an idle
+    // reply that came before any poll after the last line is used up; while the poll is
+    // unanswered nothing more is written.
     const DecisionRow rows[] = {
-        {"none: empty", 0, false, empty, {poll}, false, 1, 0, 0},
-        {"none: version", 0, false, versionReply, {poll}, false, 1, 0, 0},
-        {"none: capitals", 1, false, capitals, {poll}, false, 1, 1, 0},
+        {"none: empty", 0, false, empty, {}, false, 1, 0, 0},
+        {"none: version", 0, false, versionReply, {}, false, 1, 0, 0},
+        {"none: capitals", 1, false, capitals, {}, false, 1, 1, 0},
         {"running idle", 0, false, idleReply, {line0}, true, 1, 0, 0},
         {"running idle used up", 0, true, idleReply, {poll}, true, 1, 0, 0},
         {"running speaking", 0, false, speakingReply, {poll}, true, 1, 0, 0},
@@ -91,7 +97,10 @@ TEST_F(LinePump, EveryRowOfTheDecisionTable)
     };
     for (const DecisionRow &row : rows) {
         SCOPED_TRACE(row.name);
+        createForm();
+        openPort();
         speak(QStringLiteral("MSGa\r\nMSGb\r\n"));
+        ASSERT_EQ(tick(QString()), QStringList{poll});
         if (row.lineSent) {
             ASSERT_EQ(tick(idleReply), QStringList{line0});
         }
@@ -182,19 +191,35 @@ TEST_F(LinePump, TheTwoLineExampleTickForTick)
     EXPECT_EQ(picture(), icon("MISC13.ICO"));
 }
 
-TEST_F(LinePump, FirstTickActsOnWhateverReplyIsThere)
+TEST_F(LinePump, TheFirstLineWaitsForAnIdleReplyToAPollAfterTheRequest)
 {
+    // An idle reply at hand from before 発話, or one that answers a poll written before it,
+    // says nothing of the module now.
     form->Rcv_dat = idleReply;
     speak(QStringLiteral("MSGa"));
-    EXPECT_EQ(form->Rcv_dat, idleReply);
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
+    speak(QStringLiteral("MSGa"));
+    EXPECT_EQ(tick(errorReply), QStringList{poll});
+    EXPECT_TRUE(boxes.boxes.isEmpty());
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
+}
 
+TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
+{
+    QSignalSpy notes(form.get(), &Form1::pumpNote);
     speak(QStringLiteral("MSGa"));
     EXPECT_EQ(tick(QString()), QStringList{poll});
-
-    speak(QStringLiteral("MSGa"));
-    EXPECT_EQ(tick(errorReply), (QStringList{clear, poll}));
-    EXPECT_EQ(boxes.boxes.size(), 1);
+    // A module that answers late: the acknowledgement of something else is no answer.
+    EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
+    EXPECT_TRUE(tick(QString()).isEmpty());
+    // No answer within the time-out: the poll is taken as lost, noted, and the next goes.
+    QTest::qWait(StatusPolls::timeoutMs + 50);
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_EQ(notes[0][0].toString(), QStringLiteral("POLL-TIMEOUT"));
+    EXPECT_TRUE(tick(QString()).isEmpty());
+    // Two replies in one arrival: the status among them answers the poll.
+    EXPECT_EQ(tick(QStringLiteral(">\rstt 0\r")), QStringList{QStringLiteral("MSGa\r")});
 }
 
 TEST_F(LinePump, EachIdleReportLetsOneLineGo)
@@ -203,6 +228,7 @@ TEST_F(LinePump, EachIdleReportLetsOneLineGo)
     // up, so a poll goes between every two lines. In the send box a lone LF is a line break
     // like CR LF, so every line keeps a CR.
     speak(QStringLiteral("MSG1\r\n\r\nMSG3\nMSG4"));
+    EXPECT_EQ(tick(QString()), QStringList{poll});
     for (const char *line : {"MSG1\r", "\r", "MSG3\r", "MSG4\r"}) {
         EXPECT_EQ(tick(idleReply), QStringList{QString::fromLatin1(line)});
         EXPECT_EQ(tick(idleReply), QStringList{poll});
@@ -218,6 +244,7 @@ TEST_F(LinePump, RepeatStartsTheListAgain)
     control<QCheckBox>("Check1")->click();
     EXPECT_EQ(form->Rep_flg, 1);
     speak(QStringLiteral("MSGa"));
+    EXPECT_EQ(tick(QString()), QStringList{poll});
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
     EXPECT_EQ(tick(idleReply), QStringList{poll});
     EXPECT_TRUE(tick(idleReply).isEmpty());
@@ -240,12 +267,13 @@ TEST_F(LinePump, StopInEverySituation)
     EXPECT_TRUE(tick(idleReply).isEmpty());
     speak(QStringLiteral("MSGa\r\nMSGb"));
     EXPECT_EQ(form->Stop_flg, 0);
+    tick(QString());
     EXPECT_EQ(tick(idleReply), QStringList{lineA});
 
     // Module speaking: polls go on until idle, then the run ends with no further line.
     form->Command18_Click();
     EXPECT_EQ(tick(speakingReply), QStringList{poll});
-    EXPECT_EQ(tick(QStringLiteral(">\r")), QStringList{poll});
+    EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
     EXPECT_EQ(form->runOutcome(), RunOutcome::Stopped);
@@ -253,6 +281,7 @@ TEST_F(LinePump, StopInEverySituation)
     // Stopped right after a line went out: the idle report that let it go does not end
     // the run while the module speaks that line; the next one does.
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     EXPECT_EQ(tick(idleReply), QStringList{lineA});
     form->Command18_Click();
     EXPECT_EQ(tick(idleReply), QStringList{poll});
@@ -261,6 +290,7 @@ TEST_F(LinePump, StopInEverySituation)
 
     // An error or other status reply while stopping: polled past, no line, no box.
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     tick(idleReply);
     form->Command18_Click();
     EXPECT_EQ(tick(errorReply), QStringList{poll});
@@ -268,7 +298,11 @@ TEST_F(LinePump, StopInEverySituation)
     EXPECT_TRUE(boxes.boxes.isEmpty());
     EXPECT_EQ(form->Snd_cnt, 1);
 
-    // 中止 again while stopping: the run ends at once, without an idle report.
+    // 中止 again while stopping: the run ends at once, without an idle report; but the
+    // second press of a double click is the same press.
+    form->Command18_Click();
+    EXPECT_EQ(form->Snd_flg, 1);
+    QTest::qWait(QApplication::doubleClickInterval() + 10);
     form->Command18_Click();
     EXPECT_EQ(form->Snd_flg, 0);
     EXPECT_EQ(form->runOutcome(), RunOutcome::Abandoned);
@@ -279,6 +313,7 @@ TEST_F(LinePump, StopInEverySituation)
 TEST_F(LinePump, ARejectedPressLeavesTheRunAsItWas)
 {
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     tick(idleReply);
     form->Command18_Click();
     const QStringList refused = {"msga", "", "\r\nMSGa", "MS", QStringLiteral("MSGa\r\nMSG한")};
@@ -301,11 +336,13 @@ TEST_F(LinePump, ARejectedPressLeavesTheRunAsItWas)
 TEST_F(LinePump, ANewPressRestartsFromTheNewFirstLine)
 {
     speak(QStringLiteral("MSGa\r\nMSGb\r\nMSGc"));
+    tick(QString());
     tick(idleReply);
     form->Command18_Click();
     speak(QStringLiteral("MSGx\r\nMSGy"));
     EXPECT_EQ(form->Stop_flg, 0);
     EXPECT_EQ(form->Snd_cnt, 0);
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGx\r")});
     tick(speakingReply);
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGy\r")});
@@ -333,6 +370,7 @@ TEST_F(LinePump, OneBoxPerErrorEvenWhenTicksComeWhileItIsOpen)
         form->Timer1->stop();
         writtenWhileOpen = serial->written.mid(before);
     };
+    tick(QString());
     EXPECT_EQ(tick(errorReply), (QStringList{clear, poll}));
     EXPECT_EQ(boxes.boxes.size(), 1);
     EXPECT_TRUE(writtenWhileOpen.isEmpty());
@@ -357,6 +395,7 @@ TEST_F(LinePump, ErrorPathShowsTheReplyAtTheEnd)
     boxes.whileOpen = [&](const MessageBoxRecorder::Box &) {
         form->Rcv_dat = QStringLiteral(">\r");
     };
+    tick(QString());
     tick(errorReply);
     EXPECT_EQ(text2(), QStringLiteral(">\r"));
 }
@@ -364,6 +403,7 @@ TEST_F(LinePump, ErrorPathShowsTheReplyAtTheEnd)
 TEST_F(LinePump, TooManyLinesAreRefusedWhole)
 {
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     tick(idleReply);
     boxes.boxes.clear();
     QString big = QStringLiteral("MSGa\r\n").repeated(32767);
@@ -372,6 +412,7 @@ TEST_F(LinePump, TooManyLinesAreRefusedWhole)
     EXPECT_EQ(form->Snd_max, 32767);
 
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     tick(idleReply);
     speak(big + QStringLiteral("MSGz"));
     ASSERT_EQ(boxes.boxes.size(), 1);
@@ -413,6 +454,7 @@ TEST_F(LinePump, IconsAreReadOnceAndAMissingOneKeepsThePicture)
     EXPECT_EQ(picture(), idle);
     // The idle icon was read at start-up: gone from the disk, it still shows.
     QFile::remove(work.file("icon/MISC13.ICO"));
+    tick(QString());
     tick(idleReply);
     tick(speakingReply);
     EXPECT_TRUE(tick(idleReply).isEmpty());
@@ -433,6 +475,7 @@ TEST_F(LinePump, IconsAreLookedUpUnderTheCurrentDirectoryEachTime)
 TEST_F(LinePump, AClosedPortHoldsTheRunAndOpenGoesOnWithAPoll)
 {
     speak(QStringLiteral("MSGa\r\nMSGb"));
+    tick(QString());
     tick(idleReply);
     form->Command6_Click();
     tick(speakingReply);

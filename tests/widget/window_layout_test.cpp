@@ -2,6 +2,7 @@
 // size and initial state, the focus order, the slider and the timers.
 #include "support/form_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -198,14 +199,26 @@ TEST_F(WindowLayout, SliderRangeStepsAndTicks)
     EXPECT_FALSE(slider->hasTracking());
 }
 
-TEST(WindowTimers, BothTimersRunEvery100ms)
+TEST(WindowTimers, BothTimersRunEvery100msOnlyWhileARunIsActive)
 {
     ScopedWorkDir work;
     Form1 form(std::make_unique<RecordingSerial>());
-    for (QTimer *timer : {form.Timer1, form.Timer2}) {
-        EXPECT_TRUE(timer->isActive());
-        EXPECT_EQ(timer->interval(), 100);
-    }
+    form.Command5_Click();
+    const auto active = [&] {
+        return QList{form.Timer1->isActive(), form.Timer2->isActive()};
+    };
+    EXPECT_EQ(active(), QList({false, false}));
+    form.setText1_Text(QStringLiteral("MSGa"));
+    form.Command10_Click();
+    EXPECT_EQ(active(), QList({true, true}));
+    EXPECT_EQ(form.Timer1->interval(), 100);
+    EXPECT_EQ(form.Timer2->interval(), 100);
+    form.Command18_Click();
+    form.Command18_Click();
+    QTest::qWait(QApplication::doubleClickInterval() + 10);
+    form.Command18_Click();
+    EXPECT_EQ(form.runOutcome(), RunOutcome::Abandoned);
+    EXPECT_EQ(active(), QList({false, false}));
 }
 
 TEST_F(WindowLayout, ResizingMovesNothing)

@@ -92,6 +92,8 @@ int main(int argc, char **argv)
     setup.flood
         = FloodSource::Limits{std::int64_t(options.floodSeconds) * 1000, options.floodBytes};
     setup.byteRate = options.byteRate;
+    setup.replyDelayMs = options.replyDelayMs;
+    setup.replyEnd = options.replyEnd;
     setup.voice = voice ? &*voice : nullptr;
     setup.start = start;
     SimServer server(setup);

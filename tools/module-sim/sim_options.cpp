@@ -11,6 +11,7 @@ constexpr int maxFloodSeconds = 86400;
 constexpr std::int64_t maxFloodBytes = std::int64_t(1) << 40;
 constexpr std::int64_t maxByteRate = 10000000;
 constexpr qsizetype maxStatusLength = 64;
+constexpr std::int64_t maxReplyDelayMs = 60000;
 
 const QCommandLineOption helpOption(QStringList{"h", "help"});
 const QCommandLineOption linkOption("link", QString(), "PATH");
@@ -24,6 +25,8 @@ const QCommandLineOption floodBytesOption("flood-bytes", QString(), "N");
 const QCommandLineOption busyStatusOption("busy-status", QString(), "TEXT");
 const QCommandLineOption noIdleOption("no-idle");
 const QCommandLineOption byteRateOption("byte-rate", QString(), "N");
+const QCommandLineOption replyDelayOption("reply-delay", QString(), "MS");
+const QCommandLineOption replyEndOption("reply-end", QString(), "cr|lf|none");
 const QCommandLineOption voiceOption("voice");
 const QCommandLineOption wavOption("wav", QString(), "DIR");
 
@@ -75,6 +78,8 @@ SimArguments parseSimArguments(const QStringList &arguments)
                        busyStatusOption,
                        noIdleOption,
                        byteRateOption,
+                       replyDelayOption,
+                       replyEndOption,
                        voiceOption,
                        wavOption});
     if (!parser.parse(arguments))
@@ -94,6 +99,8 @@ SimArguments parseSimArguments(const QStringList &arguments)
                                              &floodBytesOption,
                                              &busyStatusOption,
                                              &byteRateOption,
+                                             &replyDelayOption,
+                                             &replyEndOption,
                                              &wavOption}) {
         if (parser.values(*single).size() > 1)
             return failure("option given twice: --" + single->names().constFirst());
@@ -153,6 +160,23 @@ SimArguments parseSimArguments(const QStringList &arguments)
                 QString("--byte-rate needs a whole number from 1 to %1").arg(maxByteRate));
         options.byteRate = *rate;
     }
+    if (parser.isSet(replyDelayOption)) {
+        const std::optional<std::int64_t> delay
+            = positiveNumber(parser.value(replyDelayOption), maxReplyDelayMs);
+        if (!delay)
+            return failure(
+                QString("--reply-delay needs a whole number from 1 to %1").arg(maxReplyDelayMs));
+        options.replyDelayMs = int(*delay);
+    }
+    if (parser.isSet(replyEndOption)) {
+        const QString end = parser.value(replyEndOption);
+        if (end != QLatin1String("cr") && end != QLatin1String("lf")
+            && end != QLatin1String("none"))
+            return failure("--reply-end needs cr, lf or none");
+        options.replyEnd = end == QLatin1String("cr")   ? "\r"
+                           : end == QLatin1String("lf") ? "\n"
+                                                        : "";
+    }
     options.voice = parser.isSet(voiceOption);
     options.wavFolder = parser.value(wavOption);
     if (parser.isSet(wavOption) && options.wavFolder.isEmpty())
@@ -187,6 +211,11 @@ QString simUsage()
         "  --byte-rate N  read at most N bytes a second from the line (1 to 10000000), as a\n"
         "                 real line does: 38400 bit/s 8N1 is 3840; a console writing faster\n"
         "                 fills its own output buffer. Bytes are logged when read\n"
+        "  --reply-delay MS\n"
+        "                 write every answer MS ms (1 to 60000) after its command arrived,\n"
+        "                 saying the state as it was when the command arrived\n"
+        "  --reply-end cr|lf|none\n"
+        "                 end every answer with CR (the default), LF, or nothing\n"
         "  --voice        speak each line (MSG, SEL) aloud in Japanese with espeak-ng at the\n"
         "                 speed set with SPD, and play the chimes, on the default audio\n"
         "                 output; 'stt 1' lasts as long as the audio and CLR0 cuts it short.\n"

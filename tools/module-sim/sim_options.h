@@ -18,6 +18,8 @@ struct SimOptions
     QByteArray busyStatus = "stt 1"; // --busy-status: the status answer while busy
     bool neverIdle = false;          // --no-idle: never answer the status "stt 0"
     std::int64_t byteRate = 0;       // --byte-rate: bytes read a second at most; 0: no limit
+    int replyDelayMs = 0;            // --reply-delay: every answer this late
+    QByteArray replyEnd = "\r";      // --reply-end: what ends an answer (CR, LF or nothing)
     bool voice = false;              // --voice: speak aloud on the default audio output
     QString wavFolder;               // --wav: folder for each sound as NNNN.wav; empty for none
 };

@@ -122,8 +122,11 @@ bool SimServer::readMaster()
         m_flood.start(micros);
         const QByteArrayView chunk(buffer, count);
         m_setup.log->record(micros, LogDirection::In, chunk);
-        for (const QByteArray &answer : m_model.receive(chunk, micros / 1000))
-            m_output.push(answer, micros / 1000);
+        for (QByteArray answer : m_model.receive(chunk, micros / 1000)) {
+            if (answer.endsWith('\r'))
+                answer = answer.chopped(1) + m_setup.replyEnd;
+            m_output.push(answer, micros / 1000 + m_setup.replyDelayMs);
+        }
         handOverSounds(micros);
     }
 }

@@ -34,9 +34,11 @@ public:
         ByteLog *log = nullptr;
         ModelSettings model;
         bool split = false;
-        FloodSource::Limits flood; // no flood unless a limit is set
-        std::int64_t byteRate = 0; // bytes read from the terminal a second at most; 0: no limit
-        Voice *voice = nullptr;    // makes the sounds of an audio-timed model; else none
+        FloodSource::Limits flood;     // no flood unless a limit is set
+        std::int64_t byteRate = 0;     // bytes read from the terminal a second at most; 0: no limit
+        std::int64_t replyDelayMs = 0; // every answer this late
+        QByteArray replyEnd = "\r";    // what ends an answer instead of its CR
+        Voice *voice = nullptr;        // makes the sounds of an audio-timed model; else none
         std::chrono::steady_clock::time_point start;
     };
 
