@@ -7,7 +7,14 @@
 #include <csignal>
 #include <pthread.h>
 #include <sys/eventfd.h>
+#include <thread>
 #include <unistd.h>
+
+GensioLoop &GensioLoop::shared()
+{
+    static GensioLoop *const loop = new GensioLoop;
+    return *loop;
+}
 
 GensioLoop::GensioLoop()
 {
@@ -33,27 +40,21 @@ GensioLoop::GensioLoop()
         nullptr,
         nullptr);
     sel_set_fd_read_handler(selector_, wakeFd_, SEL_FD_HANDLER_ENABLED);
-    thread_ = std::thread([this] { run(); });
-}
-
-GensioLoop::~GensioLoop()
-{
-    if (thread_.joinable()) {
-        post([this] { stopping_ = true; });
-        thread_.join();
-    }
-    // The loop thread has stopped watching it.
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
-    if (os_)
-        gensio_os_funcs_free(os_);
-    if (selector_)
-        sel_free_selector(selector_);
+    // Signals are for the program's own threads (a peer closing a socket must not raise
+    // SIGPIPE here, a Ctrl+C must reach the thread that handles it): the loop thread starts
+    // with all of them blocked.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous);
+    // It runs until the process ends.
+    std::thread([this] { run(); }).detach();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void GensioLoop::post(std::function<void()> work)
 {
-    if (!thread_.joinable())
+    if (!startError_.isEmpty())
         return;
     {
         const std::lock_guard lock(mutex_);
@@ -67,19 +68,8 @@ void GensioLoop::post(std::function<void()> work)
 
 void GensioLoop::run()
 {
-    // Signals are for the program's own threads: a peer closing a socket must not raise
-    // SIGPIPE here, and a Ctrl+C must reach the thread that handles it.
-    sigset_t all;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, nullptr);
-    while (!stopping_)
+    for (;;)
         sel_select(selector_, nullptr, 0, nullptr, nullptr);
-    // The selector frees what closed sockets and the wake-up left behind on its next passes.
-    sel_clear_fd_handlers_norpt(selector_, wakeFd_);
-    for (int pass = 0; pass < 3; ++pass) {
-        timeval none{};
-        sel_select(selector_, nullptr, 0, nullptr, &none);
-    }
 }
 
 void GensioLoop::runPosted()

@@ -5,12 +5,11 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 struct gensio_os_funcs;
 struct selector_s;
 
-// A thread that runs the gensio library's event loop, idle in the kernel until a socket, a
+// The thread that runs the gensio library's event loop, idle in the kernel until a socket, a
 // timer of the library or posted work wakes it. Every call into the library is made on this
 // thread: other threads hand work over with post(), which wakes the loop through an eventfd
 // it watches beside the sockets. Used from one thread, the library needs no wake-up signal,
@@ -18,9 +17,11 @@ struct selector_s;
 class GensioLoop
 {
 public:
-    GensioLoop();
-    // Runs the work already posted, then stops the thread and waits for it.
-    ~GensioLoop();
+    // The program's one loop, started at the first use. The library keeps state made with
+    // the first operating-system handler it is given for the life of the process, so the
+    // handler, and the loop with it, are never freed.
+    static GensioLoop &shared();
+
     GensioLoop(const GensioLoop &) = delete;
     GensioLoop &operator=(const GensioLoop &) = delete;
 
@@ -34,6 +35,9 @@ public:
     void post(std::function<void()> work);
 
 private:
+    GensioLoop();
+    ~GensioLoop() = delete;
+
     void run();
     void runPosted();
 
@@ -43,6 +47,4 @@ private:
     QString startError_;
     std::mutex mutex_;
     std::deque<std::function<void()>> posted_;
-    bool stopping_ = false;
-    std::thread thread_;
 };

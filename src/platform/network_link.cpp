@@ -72,7 +72,6 @@ struct NetworkLink::Connection
 {
     enum class State { Opening, Open, Closing, Closed };
 
-    NetworkLink *owner = nullptr;
     quint64 generation = 0;
     NetworkPort port;
     bool lineSettings = true;
@@ -89,6 +88,8 @@ struct NetworkLink::Connection
 
     // Shared.
     std::mutex mutex;
+    // Where arrivals and the loss go; null once the link is gone.
+    NetworkLink *owner = nullptr;
     std::condition_variable changed;
     std::optional<QString> openResult; // empty text: open
     QByteArray pending;
@@ -115,6 +116,8 @@ struct NetworkLink::Connection
     int event(int event, int error, const unsigned char *bytes, gensiods *length);
 
     void reportOpen(const QString &cause);
+    // Runs the work on the owner's thread, if there is still an owner.
+    void tellOwner(std::function<void(NetworkLink &)> work);
     void queue(const QByteArray &bytes, const std::shared_ptr<Connection> &keep);
 };
 
@@ -225,12 +228,9 @@ void NetworkLink::Connection::fail(const QString &cause)
     if (state == State::Opening)
         reportOpen(said.isEmpty() ? cause : QStringLiteral("%1 (it said \"%2\")").arg(cause, said));
     else if (state == State::Open)
-        QMetaObject::invokeMethod(
-            owner,
-            [owner = owner, generation = generation, cause] {
-                owner->connectionFailed(generation, cause);
-            },
-            Qt::QueuedConnection);
+        tellOwner([generation = generation, cause](NetworkLink &owner) {
+            owner.connectionFailed(generation, cause);
+        });
     shutDown();
 }
 
@@ -272,6 +272,16 @@ void NetworkLink::Connection::reportOpen(const QString &cause)
     if (!openResult)
         openResult = cause;
     changed.notify_all();
+}
+
+void NetworkLink::Connection::tellOwner(std::function<void(NetworkLink &)> work)
+{
+    // Under the mutex, so that the link cannot go between the check and the post; what is
+    // posted and not yet run goes with the link.
+    const std::lock_guard lock(mutex);
+    if (owner)
+        QMetaObject::invokeMethod(
+            owner, [owner = owner, work = std::move(work)] { work(*owner); }, Qt::QueuedConnection);
 }
 
 void NetworkLink::Connection::queue(const QByteArray &bytes,
@@ -341,12 +351,9 @@ int NetworkLink::Connection::event(int event,
                 saidWhileOpening.append(reinterpret_cast<const char *>(bytes), qsizetype(*length));
         } else if (state == State::Open) {
             const QByteArray data(reinterpret_cast<const char *>(bytes), qsizetype(*length));
-            QMetaObject::invokeMethod(
-                owner,
-                [owner = owner, generation = generation, data] {
-                    owner->deliver(generation, data);
-                },
-                Qt::QueuedConnection);
+            tellOwner([generation = generation, data](NetworkLink &owner) {
+                owner.deliver(generation, data);
+            });
         }
         return 0;
     case GENSIO_EVENT_WRITE_READY:
@@ -378,28 +385,27 @@ bool waitForRelease(Connection &connection)
 NetworkLink::~NetworkLink()
 {
     close();
-    // The loop stops only after the library has let go of every connection.
-    for (const auto &connection : unreleased_)
+    // A connection the library still holds tells this link nothing more.
+    for (const auto &connection : unreleased_) {
         waitForRelease(*connection);
-    loop_.reset();
+        const std::lock_guard lock(connection->mutex);
+        connection->owner = nullptr;
+    }
 }
 
 QString NetworkLink::open(const NetworkPort &port, int timeoutMs, bool lineSettings)
 {
     close();
     if (!loop_)
-        loop_ = std::make_unique<GensioLoop>();
-    if (!loop_->startError().isEmpty()) {
-        const QString cause = loop_->startError();
-        loop_.reset();
-        return cause;
-    }
+        loop_ = &GensioLoop::shared();
+    if (!loop_->startError().isEmpty())
+        return loop_->startError();
     auto connection = std::make_shared<Connection>();
     connection->owner = this;
     connection->generation = ++generation_;
     connection->port = port;
     connection->lineSettings = lineSettings;
-    connection->loop = loop_.get();
+    connection->loop = loop_;
     std::erase_if(unreleased_, [](const auto &old) {
         const std::lock_guard lock(old->mutex);
         return old->released;

@@ -60,7 +60,7 @@ private:
     void deliver(quint64 generation, const QByteArray &bytes);
     void connectionFailed(quint64 generation, const QString &reason);
 
-    std::unique_ptr<GensioLoop> loop_;
+    GensioLoop *loop_ = nullptr; // the program's one loop, from the first open on
     std::shared_ptr<Connection> connection_;
     // Every connection the library may still hold, the open one included; the loop must
     // outlive them.
