@@ -52,6 +52,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.speakFile = value();
             if (line.error.isEmpty() && line.speakFile.isEmpty())
                 line.error = QStringLiteral("--speak: FILE is empty");
+        } else if (option == QLatin1String("--script")) {
+            line.scriptFile = value();
+            if (line.error.isEmpty() && line.scriptFile.isEmpty())
+                line.error = QStringLiteral("--script: FILE is empty");
+        } else if (option == QLatin1String("--junit")) {
+            line.junitFile = value();
+            if (line.error.isEmpty() && line.junitFile.isEmpty())
+                line.error = QStringLiteral("--junit: FILE is empty");
         } else if (option == QLatin1String("--port")) {
             const QString text = value();
             if (line.error.isEmpty() && !readNumber(text, 1, 16, &line.port))
@@ -71,15 +79,21 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (!line.error.isEmpty())
         return line;
     const bool portGiven = given.contains(QLatin1String("--port"));
-    const bool runOptionGiven
-        = given.contains(QLatin1String("--repeat")) || given.contains(QLatin1String("--timeout"));
-    if (!line.speakFile.isEmpty() && !portGiven)
-        line.error = QStringLiteral("--speak needs --port");
-    else if (line.speakFile.isEmpty() && (portGiven || runOptionGiven))
-        line.error = QStringLiteral("--port, --repeat and --timeout go with --speak");
-    else if (!line.speakFile.isEmpty() && line.listPorts)
-        line.error = QStringLiteral("--speak and --list-ports go alone");
-    else if (line.userFolder && (!line.speakFile.isEmpty() || line.listPorts))
+    const bool runOptionGiven = given.contains(QLatin1String("--repeat"))
+                                || given.contains(QLatin1String("--timeout"))
+                                || given.contains(QLatin1String("--junit"));
+    if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
+        line.error = QStringLiteral("--speak and --script go alone");
+    else if (line.isScripted() && !portGiven)
+        line.error = QStringLiteral("%1 needs --port")
+                         .arg(line.speakFile.isEmpty() ? QStringLiteral("--script")
+                                                       : QStringLiteral("--speak"));
+    else if (!line.isScripted() && (portGiven || runOptionGiven))
+        line.error = QStringLiteral("--port, --repeat, --timeout and --junit go with --speak or "
+                                    "--script");
+    else if (line.isScripted() && line.listPorts)
+        line.error = QStringLiteral("--speak, --script and --list-ports go alone");
+    else if (line.userFolder && (line.isScripted() || line.listPorts))
         line.error = QStringLiteral("--user-folder goes with the window only");
     return line;
 }
@@ -88,8 +102,10 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
-        "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]"
-        " [--transcript FILE]\n"
+        "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
+        "               [--transcript FILE] [--junit FILE]\n"
+        "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
+        "               [--transcript FILE] [--junit FILE]\n"
         "       parlino --list-ports\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
@@ -97,12 +113,19 @@ QString usageText()
         "  --user-folder      keep the window's files in ~/.local/share/parlino\n"
         "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
         "                     0 spoken, 1 the module reported an error, 2 the port could\n"
-        "                     not be opened or went away, 3 time-out, 64 bad arguments\n"
-        "  --repeat COUNT     speak the whole list COUNT times (default 1)\n"
+        "                     not be opened or went away, 3 time-out, 64 bad arguments,\n"
+        "                     130/143 interrupted or terminated\n"
+        "  --script FILE      send the module commands of FILE (MSG+text, STT, CLR0, VER,\n"
+        "                     SPD+number, SSD01, SSD02, EEP+two digits+text, SEL+two digits;\n"
+        "                     blank lines and # comments skipped), one a line, as written,\n"
+        "                     paced as --speak paces lines; the same exit statuses\n"
+        "  --repeat COUNT     run the whole list COUNT times (default 1)\n"
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
+        "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends\n"
         "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
         "                     devices of this system\n"
         "\n"
+        "A scripted run ends with a summary line on standard error.\n"
         "COM<n> is the device in the variable PARLINO_COM<n>, else /dev/ttyS<n-1>.\n");
 }

@@ -3,11 +3,14 @@
 #include <QString>
 #include <QStringList>
 
-// What the command line asks for. Without --speak or --list-ports the window comes up.
+// What the command line asks for. Without --speak, --script or --list-ports the window comes
+// up.
 struct CommandLine
 {
     QString transcript;      // --transcript FILE, else the variable PARLINO_TRANSCRIPT
     QString speakFile;       // --speak FILE: a scripted run without a window
+    QString scriptFile;      // --script FILE: a scripted run of module commands
+    QString junitFile;       // --junit FILE: the run's JUnit report
     int port = 0;            // --port N
     int repeat = 1;          // --repeat COUNT
     int timeoutSeconds = 60; // --timeout SECONDS
@@ -15,6 +18,9 @@ struct CommandLine
     bool help = false;       // --help
     bool userFolder = false; // --user-folder: the window works in the per-user folder
     QString error;           // set when the arguments are bad
+
+    // A run without a window: --speak or --script.
+    bool isScripted() const { return !speakFile.isEmpty() || !scriptFile.isEmpty(); }
 };
 
 // Reads the arguments, without the program's name. Every argument must be one of ours.

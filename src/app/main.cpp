@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine line = parseCommandLine(arguments);
     const bool showsWindow
-        = line.error.isEmpty() && !line.help && !line.listPorts && line.speakFile.isEmpty();
+        = line.error.isEmpty() && !line.help && !line.listPorts && !line.isScripted();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         QObject::connect(&window, &Form1::replyTaken, &transcript, &Transcript::noteReply);
         QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
-    if (!line.speakFile.isEmpty()) {
+    if (line.isScripted()) {
         ScriptedRun run(window, line);
         const int status = run.exec();
         if (!transcript.isComplete())

@@ -1,9 +1,15 @@
 #include "app/scripted_run.h"
 
+#include "messages/command_script.h"
 #include "messages/file_import.h"
+#include "platform/device_path.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "platform/serial_control.h"
+#include "platform/text_file.h"
+#include "platform/whole_file.h"
+#include "report/junit_report.h"
+#include "report/run_summary.h"
 #include "ui/form1.h"
 
 #include <QCheckBox>
@@ -16,8 +22,11 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
     , line_(line)
 {
-    installMessageBoxHandler([](const QString &prompt, int, const QString &title) {
-        reportToConsole(title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' '));
+    installMessageBoxHandler([this](const QString &prompt, int, const QString &title) {
+        const QString said = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
+        reportToConsole(said);
+        if (cause_.isEmpty())
+            cause_ = said;
     });
 }
 
@@ -28,34 +37,117 @@ ScriptedRun::~ScriptedRun()
 
 int ScriptedRun::exec()
 {
+    RunRecord &record = recorder_.record();
+    record.name = line_.scriptFile.isEmpty() ? line_.speakFile : line_.scriptFile;
+    record.passes = line_.repeat;
+    record.port = QStringLiteral("COM%1").arg(line_.port);
+    record.device = devicePathForPort(line_.port);
+    recorder_.begin();
+    // The report replaces its file whole: it must not be the file the run reads or the
+    // transcript it appends to.
+    for (const QString &other : {record.name, line_.transcript}) {
+        if (!line_.junitFile.isEmpty() && !other.isEmpty()
+            && namesSameFile(line_.junitFile, other)) {
+            reportToConsole(
+                QStringLiteral("--junit %1 would overwrite %2").arg(line_.junitFile, other));
+            return RunBadArguments;
+        }
+    }
+    const int status = run();
+    report(status);
+    return status;
+}
+
+int ScriptedRun::run()
+{
     // The port is chosen and opened as OPEN does, without remembering it in the settings
     // file: a scripted run leaves the operator's saved port alone.
     form_.ui.Combo1->setEditText(QStringLiteral("COM%1").arg(line_.port));
     form_.MSComm1->setCommPort(line_.port);
     if (!form_.MSComm1->setPortOpen(true)) {
-        reportToConsole(QStringLiteral("COMがOPENできません: ") + form_.MSComm1->errorText());
+        noteCause(QStringLiteral("COMがOPENできません: ") + form_.MSComm1->errorText());
         return RunPortFailed;
     }
 
-    QString error;
-    if (!form_.importFile(line_.speakFile, &error)) {
-        reportToConsole(importFailureTitle + QStringLiteral(": ")
-                        + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
-        return RunBadArguments;
-    }
-    if (form_.Text1_Text().isEmpty()) {
-        reportToConsole(
-            QStringLiteral("%1: nothing to speak: the file has no lines").arg(line_.speakFile));
-        return RunBadArguments;
-    }
     if (line_.repeat > 1) {
         form_.ui.Check1->setChecked(true);
         form_.Check1_Click();
     }
-    form_.Command10_Click();
-    if (form_.Snd_flg != 1)
+    if (!(line_.scriptFile.isEmpty() ? armSpeakFile() : armScript()) || form_.Snd_flg != 1)
+        return RunBadArguments;
+    // The report is there from the start, saying the run has not finished, so that CI has
+    // one even when the program is killed; a report that cannot be written stops the run
+    // before anything is sent.
+    recorder_.record().cause = QStringLiteral("the run has not finished");
+    if (!line_.junitFile.isEmpty() && !writeReport())
         return RunBadArguments;
 
+    follow();
+    sinceProgress_.start();
+    // A termination signal ends the program, and with it this loop, with its own status.
+    const int status = loop_.exec();
+    form_.MSComm1->setPortOpen(false);
+    return status;
+}
+
+bool ScriptedRun::armSpeakFile()
+{
+    QString error;
+    if (!form_.importFile(line_.speakFile, &error)) {
+        noteCause(importFailureTitle + QStringLiteral(": ")
+                  + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
+        return false;
+    }
+    if (form_.Text1_Text().isEmpty()) {
+        noteCause(
+            QStringLiteral("%1: nothing to speak: the file has no lines").arg(line_.speakFile));
+        return false;
+    }
+    form_.Command10_Click();
+    RunRecord &record = recorder_.record();
+    record.linePrefix = QStringLiteral("MSG");
+    for (qsizetype i = 0; i < form_.Snd_max; ++i) {
+        QString line = form_.Snd_dat[i].mid(record.linePrefix.size());
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        record.lines.append(line);
+        record.lineNumbers.append(int(i + 1));
+    }
+    return true;
+}
+
+bool ScriptedRun::armScript()
+{
+    // Read as an imported file is: the same encodings, the same refusals.
+    QString error;
+    const std::optional<QString> text = readTextFile(line_.scriptFile, &error);
+    if (!text) {
+        noteCause(importFailureTitle + QStringLiteral(": ")
+                  + importFailureMessage(line_.scriptFile, error).replace(u'\n', u' '));
+        return false;
+    }
+    const CommandScript script = readCommandScript(*text);
+    if (script.isRefused()) {
+        // One pass over the pattern: a file name or a line may hold "%1" itself.
+        noteCause(
+            script.refusedLine > 0
+                ? QStringLiteral("%1 line %2: %3")
+                      .arg(line_.scriptFile, QString::number(script.refusedLine), script.refusal)
+                : QStringLiteral("%1: %2").arg(line_.scriptFile, script.refusal));
+        return false;
+    }
+    RunRecord &record = recorder_.record();
+    QString completed;
+    for (const ScriptLine &line : script.lines) {
+        completed += line.command + QLatin1String("\r\n");
+        record.lines.append(line.command);
+        record.lineNumbers.append(line.number);
+    }
+    return form_.armRun(completed);
+}
+
+void ScriptedRun::follow()
+{
     connect(&form_, &Form1::runEnded, this, &ScriptedRun::onRunEnded);
     clock_.start();
     connect(
@@ -71,21 +163,39 @@ int ScriptedRun::exec()
         });
     // The pump's own tick handler runs first: it was connected when the window was made.
     connect(form_.Timer1, &QTimer::timeout, this, &ScriptedRun::afterTick);
-    sinceProgress_.start();
-    // A termination signal ends the program, and with it this loop, with its own status.
-    const int status = loop_.exec();
-    form_.MSComm1->setPortOpen(false);
-    return status;
+    connect(&form_, &Form1::lineWritten, this, [this](int index) { recorder_.lineWritten(index); });
+    connect(&form_, &Form1::errorReplyReported, this, [this](const QString &reply) {
+        recorder_.errorReply(reply);
+    });
+    // The report times lines as the transcript does: from the polls and the whole replies.
+    connect(form_.MSComm1,
+            &SerialControl::traffic,
+            this,
+            [this](SerialControl::Direction direction, const QByteArray &, const QString &text) {
+                if (direction == SerialControl::Direction::Out && text == QLatin1String("STT\r"))
+                    recorder_.pollWritten();
+            });
+    connect(&form_, &Form1::replyTaken, this, [this](const QString &reply) {
+        recorder_.received(reply);
+    });
+    connect(&form_, &Form1::pumpNote, this, [this](const QString &kind, const QString &) {
+        if (kind == QLatin1String("POLL-TIMEOUT"))
+            recorder_.pollsLost();
+    });
+    connect(form_.MSComm1, &SerialControl::deviceLost, this, [this](const QString &reason) {
+        cause_ = QStringLiteral("COMが切断されました: ") + reason;
+    });
 }
 
 void ScriptedRun::onRunEnded(RunOutcome outcome)
 {
     switch (outcome) {
     case RunOutcome::Spoken:
+        recorder_.allSpoken();
         // Success means delivered: the module has answered after the last line, and
         // nothing the console wrote is left waiting to go out.
         if (!form_.MSComm1->drainOutput(line_.timeoutSeconds * 1000)) {
-            reportToConsole(QStringLiteral("the last bytes did not leave the port"));
+            noteCause(QStringLiteral("the last bytes did not leave the port"));
             finish(RunPortFailed);
             return;
         }
@@ -125,14 +235,18 @@ void ScriptedRun::afterTick()
     if (sinceProgress_.elapsed() >= qint64(line_.timeoutSeconds) * 1000) {
         // A module that reported an error and never came back to idle failed on the data.
         if (form_.runHadModuleError()) {
-            reportToConsole(QStringLiteral("the module reported an error and did not come back "
-                                           "to idle within %1 s")
-                                .arg(line_.timeoutSeconds));
+            const QString said = QStringLiteral("the module reported an error and did not come "
+                                                "back to idle within %1 s")
+                                     .arg(line_.timeoutSeconds);
+            reportToConsole(said);
+            cause_ = said;
             finish(RunModuleError);
             return;
         }
-        reportToConsole(
-            QStringLiteral("no idle report from the module within %1 s").arg(line_.timeoutSeconds));
+        const QString said = QStringLiteral("no idle report from the module within %1 s")
+                                 .arg(line_.timeoutSeconds);
+        reportToConsole(said);
+        cause_ = said;
         finish(RunTimedOut);
     }
 }
@@ -140,4 +254,57 @@ void ScriptedRun::afterTick()
 void ScriptedRun::finish(int status)
 {
     loop_.exit(status);
+}
+
+void ScriptedRun::noteCause(const QString &cause)
+{
+    reportToConsole(cause);
+    if (cause_.isEmpty())
+        cause_ = cause;
+}
+
+void ScriptedRun::report(int status)
+{
+    RunEnd end = RunEnd::Interrupted;
+    QString cause = cause_;
+    switch (status) {
+    case RunSpoken:
+        end = RunEnd::Spoken;
+        cause.clear();
+        break;
+    case RunModuleError:
+        end = RunEnd::ModuleError;
+        break;
+    case RunPortFailed:
+        end = RunEnd::PortFailed;
+        break;
+    case RunTimedOut:
+        end = RunEnd::TimedOut;
+        break;
+    case RunBadArguments:
+        end = RunEnd::Refused;
+        break;
+    default:
+        // The shell's status for a signal: 128 + its number.
+        cause = status == 130   ? QStringLiteral("interrupted (SIGINT)")
+                : status == 143 ? QStringLiteral("terminated (SIGTERM)")
+                                : QStringLiteral("ended by signal %1").arg(status - 128);
+        break;
+    }
+    if (cause.isEmpty() && end != RunEnd::Spoken)
+        cause = QStringLiteral("exit status %1").arg(status);
+    recorder_.finish(end, cause);
+    if (!line_.junitFile.isEmpty())
+        writeReport();
+    reportToConsole(runSummary(recorder_.record()));
+}
+
+bool ScriptedRun::writeReport()
+{
+    QString error;
+    if (writeWholeFile(line_.junitFile, junitReport(recorder_.record()), &error))
+        return true;
+    reportToConsole(
+        QStringLiteral("cannot write the JUnit report %1: %2").arg(line_.junitFile, error));
+    return false;
 }

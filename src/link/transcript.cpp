@@ -69,34 +69,24 @@ void Transcript::onTraffic(SerialControl::Direction direction,
     if (!out)
         return;
     if (text == QLatin1String("STT\r")) {
-        polls_.written();
+        clock_.pollWritten();
     } else if (isSpeakLine(text)) {
         pendingLine_ = text;
-        pendingSince_ = sinceOpen_.nsecsElapsed();
-        lineMark_ = polls_.mark();
+        clock_.start(sinceOpen_.nsecsElapsed());
     }
 }
 
 void Transcript::noteReply(const QString &reply)
 {
-    forEachReply(reply, [this](QStringView one) {
-        const bool status = one.startsWith(QLatin1String("stt"));
-        if (!status || !polls_.answered())
-            return;
-        // Only a reply to a poll written after the line tells that the module spoke it.
-        if (pendingLine_.isEmpty() || !one.startsWith(QLatin1String("stt 0"))
-            || !polls_.answersPollAfter(lineMark_))
-            return;
-        const double ms = double(sinceOpen_.nsecsElapsed() - pendingSince_) / 1e6;
-        write(QStringLiteral("SPOKEN"), QStringLiteral("%1 ms ").arg(ms, 0, 'f', 3) + pendingLine_);
-        pendingLine_.clear();
-    });
+    if (const std::optional<qint64> nsecs = clock_.reply(reply, sinceOpen_.nsecsElapsed()))
+        write(QStringLiteral("SPOKEN"),
+              QStringLiteral("%1 ms ").arg(double(*nsecs) / 1e6, 0, 'f', 3) + pendingLine_);
 }
 
 void Transcript::note(const QString &kind, const QString &detail)
 {
     if (kind == QLatin1String("POLL-TIMEOUT"))
-        polls_.forgetOutstanding();
+        clock_.pollsLost();
     write(kind, detail);
 }
 
@@ -104,8 +94,8 @@ void Transcript::onPortEvent(const QString &kind, const QString &detail)
 {
     if (kind == QLatin1String("OPEN")) {
         sinceOpen_.restart();
-        pendingLine_.clear();
-        polls_.forgetOutstanding();
+        clock_.stop();
+        clock_.pollsLost();
     }
     write(kind, detail);
 }

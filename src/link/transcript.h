@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/status_polls.h"
+#include "link/spoken_clock.h"
 #include "platform/append_file.h"
 #include "platform/serial_control.h"
 
@@ -49,9 +49,7 @@ private:
     QString errorText_;
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
-    qint64 pendingSince_ = 0;
-    StatusPolls polls_;
-    quint64 lineMark_ = 0; // polls_.mark() when the pending line went out
+    SpokenClock clock_;
 };
 
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and

@@ -68,6 +68,7 @@ void Form1::lineStep()
     if (Snd_cnt < Snd_max) {
         // The line goes out as stored: it keeps the CR that ended it in the send box.
         writeText(Snd_dat[Snd_cnt]);
+        emit lineWritten(Snd_cnt);
         ++Snd_cnt;
         freshAfter_ = polls_.mark();
     } else if (Rep_flg == 1) {
@@ -79,6 +80,7 @@ void Form1::lineStep()
 
 void Form1::speakErrorPath()
 {
+    emit errorReplyReported(Rcv_dat);
     MsgBox(this, QStringLiteral("送信データに誤りがあります"), vbCritical, QStringLiteral("Error"));
     writeCommandLine(QStringLiteral("CLR0"));
     // The run ends on an idle reply to a poll written after the error was cleared.

@@ -33,7 +33,11 @@ void Form1::Command10_Click()
                QStringLiteral("Error"));
         return;
     }
-    const QString completed = completeWithCrLf(text);
+    armRun(completeWithCrLf(text));
+}
+
+bool Form1::armRun(const QString &completed)
+{
     // The list's highest index must fit its 16-bit counter; a longer text is refused
     // whole and the run in progress, if any, goes on untouched.
     if (completed.count(u'\n') > maxSpeakLines) {
@@ -41,13 +45,13 @@ void Form1::Command10_Click()
                QStringLiteral("送信データが多すぎます（%1行まで）").arg(maxSpeakLines),
                vbCritical,
                QStringLiteral("Error"));
-        return;
+        return false;
     }
     // A character the code page lacks would reach the module as '?' inside a line it
     // then speaks; nothing is armed until the operator has put it right.
     if (const std::optional<QString> refusal = unencodableCharacterMessage(completed)) {
         MsgBox(this, *refusal, vbCritical, QStringLiteral("Error"));
-        return;
+        return false;
     }
     Snd_dat = splitAtLineFeeds(completed);
     Snd_max = qint16(Snd_dat.size() - 1);
@@ -59,4 +63,5 @@ void Form1::Command10_Click()
     runHadError_ = false;
     runOutcome_ = RunOutcome::Running;
     runTimers(true);
+    return true;
 }

@@ -75,9 +75,18 @@ public:
     // True when the module reported an error during the current (or last) run.
     bool runHadModuleError() const { return runHadError_; }
 
+    // Arms a run of the completed text's lines (each ended by CR LF), each to go out as it
+    // stands, as 発話 does once the send box has passed its check. False, after a box that
+    // says why, when the lines are too many or hold a character the code page lacks.
+    bool armRun(const QString &completed);
+
 signals:
     // A speaking run has ended; runOutcome() tells how.
     void runEnded(RunOutcome outcome);
+    // The pump wrote line index of the run's list.
+    void lineWritten(int index);
+    // The pump took this reply as the module's error report on the run.
+    void errorReplyReported(const QString &reply);
     // A reply of the module, whole, as it was handed to Rcv_dat.
     void replyTaken(const QString &reply);
     // Something the line pump did that belongs in the transcript ("POLL-TIMEOUT").

@@ -3,11 +3,13 @@
 #include "platform/cp932.h"
 #include "platform/open_failure.h"
 #include "support/console_process.h"
+#include "support/junit_check.h"
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
 #include "support/transcript_reader.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +73,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("garbled.txt", "\x82\xA0\r\n\x82\r\n");
     work.write("emoji.txt", QStringLiteral("あ\nい\U0001F600\n").toUtf8());
     work.write("long.txt", cp932::encode(QStringLiteral("あ").repeated(12000)));
+    work.write("bad-script.txt", "STT\nSEL1\n");
     const struct
     {
         const char *name;
@@ -131,6 +134,24 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          0,
          u"the transcript /dev/full is incomplete"},
+        {"a script line that is no command",
+         {},
+         {"--script", "bad-script.txt"},
+         {},
+         64,
+         u"bad-script.txt line 2: expected SEL and a slot of two digits, as SEL01, not \"SEL1\""},
+        {"a report that cannot be written",
+         {},
+         {"--speak", "two.txt", "--junit", "none/r.xml"},
+         {},
+         64,
+         u"cannot write the JUnit report none/r.xml"},
+        {"a report over its own script",
+         {},
+         {"--speak", "two.txt", "--junit", "./two.txt"},
+         {},
+         64,
+         u"--junit ./two.txt would overwrite two.txt"},
         {"file with nothing to speak",
          {},
          {"--speak", "empty.txt"},
@@ -194,20 +215,21 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
     {
         int signalNumber;
         int status;
-    } rows[] = {{SIGTERM, 143}, {SIGINT, 130}};
+        const char *cause;
+    } rows[] = {{SIGTERM, 143, "terminated (SIGTERM)"}, {SIGINT, 130, "interrupted (SIGINT)"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.signalNumber);
         QFile::remove(work.file("t.txt"));
         SimModule sim({"--char-ms", "200"}, 2);
-        const ConsoleResult result
-            = runConsole({"--speak", "two.txt", "--port", "2", "--transcript", "t.txt"},
-                         work.path(),
-                         {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
-                         10000,
-                         [&](qint64 pid) {
-                             sim.waitForReceived("MSG", 5000);
-                             ::kill(pid_t(pid), row.signalNumber);
-                         });
+        const ConsoleResult result = runConsole(
+            {"--speak", "two.txt", "--port", "2", "--transcript", "t.txt", "--junit", "r.xml"},
+            work.path(),
+            {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
+            10000,
+            [&](qint64 pid) {
+                sim.waitForReceived("MSG", 5000);
+                ::kill(pid_t(pid), row.signalNumber);
+            });
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, row.status);
         EXPECT_EQ(result.err.count("interrupted: the run ends here"), 1)
@@ -215,9 +237,69 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
         const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
+        // The line being spoken is cut short, the next one never sent.
+        EXPECT_EQ(
+            readJUnit(work.read("r.xml")).cases,
+            QStringList({QStringLiteral("line 1: あいう | error: ") + row.cause,
+                         QStringLiteral("line 2: かきく | skipped: not sent: ") + row.cause}));
         for (const QString &folder : portLockFolders())
             EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/LCK..")
                                        + QFileInfo(sim.ptyPath()).fileName()));
+    }
+}
+
+TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
+{
+    work.write("module.txt",
+               QStringLiteral("# commands\nVER\nSPD150\nSSD01\n\nEEP01あいう\nSEL01\n"
+                              "MSGかきく\nCLR0\n")
+                   .toUtf8());
+    // Slot 5 holds nothing: the module answers SEL05 with an error.
+    work.write("faulty.txt", cp932::encode(u"MSGあ\r\nSEL05\r\nMSGい\r\n"));
+    const struct
+    {
+        const char *script;
+        int status;
+        const char16_t *wire; // without the polls
+        QStringList cases;
+        const char *summary;
+    } rows[] = {
+        {"module.txt",
+         0,
+         u"VER\rSPD150\rSSD01\rEEP01あいう\rSEL01\rMSGかきく\rCLR0\r",
+         {"line 2: VER",
+          "line 3: SPD150",
+          "line 4: SSD01",
+          "line 6: EEP01あいう",
+          "line 7: SEL01",
+          "line 8: MSGかきく",
+          "line 9: CLR0"},
+         "\nparlino: 7 lines spoken, 0 errors; speaking time min [0-9.]+ s, median [0-9.]+ s, max "
+         "[0-9.]+ s; module ver 1.00\n$"},
+        {"faulty.txt",
+         1,
+         u"MSGあ\rSEL05\rCLR0\r",
+         {"line 1: MSGあ",
+          "line 2: SEL05 | failure: the module answered stt-1",
+          "line 3: MSGい | skipped: not sent: Error: 送信データに誤りがあります"},
+         "\nparlino: 1 line spoken, 1 error; speaking time min [0-9.]+ s, median"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.script);
+        SimModule sim({"--char-ms", "5"}, 2);
+        const ConsoleResult result = run(sim, {"--script", row.script, "--junit", "r.xml"});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, row.status) << result.err.toStdString();
+        EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(QString::fromUtf16(row.wire)));
+        EXPECT_TRUE(QString::fromUtf8(result.err).contains(QRegularExpression(row.summary)))
+            << result.err.toStdString();
+        const QByteArray xml = work.read("r.xml");
+        EXPECT_EQ(junitSchemaErrors(xml), QString());
+        const JUnitReport report = readJUnit(xml);
+        EXPECT_EQ(report.cases, row.cases);
+        EXPECT_GT(report.times.value(0), 0);
+        EXPECT_EQ(report.properties.value("device"), sim.ptyPath());
+        EXPECT_EQ(report.properties.value("module version"), row.status ? "" : "ver 1.00");
     }
 }
 

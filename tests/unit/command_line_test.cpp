@@ -32,6 +32,13 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_EQ(plain.repeat, 1);
     EXPECT_EQ(plain.timeoutSeconds, 60);
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
+    const CommandLine script
+        = parseCommandLine({"--script", "m.txt", "--port", "1", "--junit", "r.xml"});
+    EXPECT_TRUE(script.error.isEmpty()) << script.error.toStdString();
+    EXPECT_EQ(script.scriptFile, QStringLiteral("m.txt"));
+    EXPECT_EQ(script.junitFile, QStringLiteral("r.xml"));
+    EXPECT_TRUE(script.isScripted());
+    EXPECT_FALSE(plain.isScripted());
     EXPECT_FALSE(plain.userFolder);
     EXPECT_TRUE(parseCommandLine({"--user-folder", "--transcript", "t.txt"}).userFolder);
 }
@@ -52,8 +59,14 @@ TEST(CommandLine, BadArgumentsAreNamed)
         const char *says;
     } bad[] = {
         {{"--speak", "a.txt"}, "--speak needs --port"},
-        {{"--port", "2"}, "go with --speak"},
-        {{"--repeat", "2"}, "go with --speak"},
+        {{"--script", "a.txt"}, "--script needs --port"},
+        {{"--port", "2"}, "go with --speak or --script"},
+        {{"--repeat", "2"}, "go with --speak or --script"},
+        {{"--junit", "r.xml"}, "go with --speak or --script"},
+        {{"--speak", "a.txt", "--script", "b.txt", "--port", "2"}, "--speak and --script go alone"},
+        {{"--script", "", "--port", "2"}, "--script: FILE is empty"},
+        {{"--script", "a.txt", "--port", "2", "--junit", ""}, "--junit: FILE is empty"},
+        {{"--script", "a.txt", "--port", "2", "--list-ports"}, "go alone"},
         {{"--speak", "a.txt", "--port", "0"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "17"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", " 1"}, "from 1 to 16"},

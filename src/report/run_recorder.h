@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/spoken_clock.h"
+#include "report/run_record.h"
+
+#include <QElapsedTimer>
+
+// Fills a run's record from what the line pump does and what the module answers: each line
+// written, the replies that follow it, an error reply the pump acted on, and how the run
+// ended. A line's verdict waits for the pump: it is spoken when the pump moves on to the next
+// line (or ends the run spoken), its time the speaking time the transcript also gives.
+class RunRecorder
+{
+public:
+    // Starts the run's clock and its timestamp.
+    void begin();
+    RunRecord &record() { return record_; }
+
+    // The pump wrote line index of the list.
+    void lineWritten(int index);
+    // The console wrote a status poll.
+    void pollWritten() { clock_.pollWritten(); }
+    // The polls waiting now will not be answered (the pump's poll time-out).
+    void pollsLost() { clock_.pollsLost(); }
+    // One of the module's replies, whole.
+    void received(const QString &reply);
+    // The pump took this reply as the module's error report.
+    void errorReply(const QString &reply);
+    // Every line went out and the module reported idle after the last.
+    void allSpoken();
+    // The run is over; a line still waiting for its verdict was cut short by the cause.
+    void finish(RunEnd end, const QString &cause);
+
+private:
+    void settle(LineVerdict verdict, const QString &detail);
+
+    RunRecord record_;
+    QElapsedTimer sinceBegin_;
+    SpokenClock clock_;
+    bool pending_ = false;              // the last line sent has no verdict yet
+    qint64 pendingSince_ = 0;           // when it went out
+    std::optional<qint64> spokenNsecs_; // its speaking time, once the module reported idle
+    bool awaitsVersion_ = false;        // the last line asked for the module's version
+};

@@ -1,0 +1,140 @@
+// The scripted run's JUnit report and summary line, for every way a run ends.
+#include "report/junit_report.h"
+#include "report/run_summary.h"
+#include "support/junit_check.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SentLine line(int index, double seconds, LineVerdict verdict = LineVerdict::Spoken, int pass = 1)
+{
+    return {pass, index, seconds, verdict, verdict == LineVerdict::Spoken ? "" : "why"};
+}
+
+RunRecord record(RunEnd end,
+                 const QList<SentLine> &sent,
+                 const QStringList &lines = {"あ", "い", "う"},
+                 int passes = 1)
+{
+    RunRecord run;
+    run.name = QStringLiteral("module.txt");
+    run.started = QDateTime(QDate(2026, 12, 8), QTime(10, 27, 56));
+    run.seconds = 4.5;
+    run.device = QStringLiteral("/dev/pts/5");
+    std::tie(run.lines, run.passes, run.sent, run.end) = std::tie(lines, passes, sent, end);
+    run.cause = QStringLiteral("cause");
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        run.lineNumbers.append(int(i + 2)); // a comment line comes first
+    return run;
+}
+
+TEST(JUnitReport, EveryEndingOfARunIsAValidReportThatSaysWhatHappened)
+{
+    using V = LineVerdict;
+    RunRecord version = record(RunEnd::Spoken, {line(0, 0.2)}, {"VER"});
+    version.moduleVersion = QStringLiteral("ver 1.00");
+    RunRecord markup = record(RunEnd::ModuleError,
+                              {line(0, 0.1, V::Failed)},
+                              {QStringLiteral("MSG<a> & \"b\"\x1B\\") + QChar(0xD800) + u'\uFFFF'});
+    markup.sent[0].detail = QStringLiteral("stt-1\x01<&>");
+    const struct
+    {
+        const char *name;
+        RunRecord run;
+        QStringList cases; // "name", or "name | result: message"
+        const char16_t *summary;
+    } rows[] = {
+        {"all spoken",
+         record(RunEnd::Spoken, {line(0, 0.81), line(1, 3.05), line(2, 1.32)}),
+         {"line 2: あ", "line 3: い", "line 4: う"},
+         u"3 lines spoken, 0 errors; speaking time min 0.81 s, median 1.32 s, max 3.05 s"},
+        {"module error",
+         record(RunEnd::ModuleError, {line(0, 1), line(1, 1, V::Failed)}),
+         {"line 2: あ",
+          "line 3: い | failure: the module answered why",
+          "line 4: う | skipped: not sent: cause"},
+         u"1 line spoken, 1 error; speaking time min 1.00 s, median 1.00 s, max 1.00 s"},
+        {"time-out",
+         record(RunEnd::TimedOut, {line(0, 1, V::CutShort)}),
+         {"line 2: あ | error: why",
+          "line 3: い | skipped: not sent: cause",
+          "line 4: う | skipped: not sent: cause"},
+         u"0 lines spoken, 1 error; no speaking time"},
+        {"device lost",
+         record(RunEnd::PortFailed, {line(0, 1), line(1, 2), line(2, 1, V::CutShort)}),
+         {"line 2: あ", "line 3: い", "line 4: う | error: why"},
+         u"2 lines spoken, 1 error; speaking time min 1.00 s, median 1.50 s, max 2.00 s"},
+        {"the last bytes never left",
+         record(RunEnd::PortFailed, {line(0, 1), line(1, 1), line(2, 1)}),
+         {"line 2: あ", "line 3: い", "line 4: う", "run | error: cause"},
+         u"3 lines spoken, 1 error; speaking time min 1.00 s, median 1.00 s, max 1.00 s"},
+        {"port does not open",
+         record(RunEnd::PortFailed, {}, {}),
+         {"run | error: cause"},
+         u"0 lines spoken, 1 error"},
+        {"file refused",
+         record(RunEnd::Refused, {}, {}),
+         {"run | error: cause"},
+         u"0 lines spoken, 1 error"},
+        {"not finished yet",
+         record(RunEnd::Unfinished, {}, {"STT"}),
+         {"run | error: cause", "line 2: STT | skipped: not sent: cause"},
+         u"0 lines spoken, 1 error"},
+        {"interrupted in the second of three passes",
+         record(RunEnd::Interrupted,
+                {line(0, 1), line(1, 2), line(0, 1, V::CutShort, 2)},
+                {"あ", "い"},
+                3),
+         {"pass 1, line 2: あ",
+          "pass 1, line 3: い",
+          "pass 2, line 2: あ | error: why",
+          "pass 2, line 3: い | skipped: not sent: cause",
+          "pass 3, line 2: あ | skipped: not sent: cause",
+          "pass 3, line 3: い | skipped: not sent: cause"},
+         u"2 lines spoken, 1 error; speaking time min 1.00 s, median 1.50 s, max 2.00 s"},
+        {"control characters and markup",
+         markup,
+         {QStringLiteral("line 2: MSG<a> & \"b\"\\x1b\\\\\uFFFD\uFFFD | failure: the module "
+                         "answered stt-1\\x01<&>")},
+         u"0 lines spoken, 1 error; no speaking time"},
+        {"module version", version, {"line 2: VER"}, u"; module ver 1.00"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray xml = junitReport(row.run);
+        EXPECT_EQ(junitSchemaErrors(xml), QString()) << xml.toStdString();
+        const JUnitReport report = readJUnit(xml);
+        EXPECT_EQ(report.suite,
+                  (QMap<QString, QString>{{"name", "module.txt"},
+                                          {"tests", report.count("")},
+                                          {"failures", report.count("failure")},
+                                          {"errors", report.count("error")},
+                                          {"skipped", report.count("skipped")},
+                                          {"time", "4.500"},
+                                          {"timestamp", "2026-12-08T10:27:56"}}));
+        EXPECT_EQ(report.properties.value("device"), QStringLiteral("/dev/pts/5"));
+        EXPECT_EQ(report.properties.value("module version"), row.run.moduleVersion);
+        EXPECT_EQ(report.cases, row.cases);
+        EXPECT_EQ(report.times.value(0),
+                  row.run.sent.isEmpty() ? row.run.seconds : row.run.sent[0].seconds);
+        const QString summary = runSummary(row.run);
+        EXPECT_TRUE(summary.startsWith(QString::fromUtf16(row.summary))
+                    || summary.endsWith(QString::fromUtf16(row.summary)))
+            << summary.toStdString();
+    }
+}
+
+TEST(JUnitReport, AListRepeatedManyTimesListsALimitedNumberOfUnsentLines)
+{
+    const JUnitReport report
+        = readJUnit(junitReport(record(RunEnd::TimedOut, {}, {"あ", "い"}, 1000000)));
+    // The run's error, the listed lines, and one case for the rest.
+    ASSERT_EQ(report.cases.size(), 1 + maxListedSkips + 1);
+    EXPECT_EQ(
+        report.cases.last(),
+        QStringLiteral("pass 5001, line 2 and the %1 lines after it | skipped: not sent: cause")
+            .arg(2 * 1000000 - maxListedSkips - 1));
+}
+
+} // namespace
