@@ -19,3 +19,6 @@ int benchSplit(const QStringList &arguments);
 int benchPump(const QStringList &arguments);
 // flood SECONDS [--no-flood]: memory and STT poll regularity while the simulator floods.
 int benchFlood(const QStringList &arguments);
+// stt-round-trip RUNS: STT round trip on the simulator's terminal, and through ser2net over
+// RFC 2217 on 127.0.0.1.
+int benchSttRoundTrip(const QStringList &arguments);

@@ -3,6 +3,8 @@
 #include "link/port_numbers.h"
 #include "link/port_tooltips.h"
 #include "platform/device_path.h"
+#include "platform/network_port.h"
+#include "platform/network_probe.h"
 #include "platform/port_inventory.h"
 
 #include <QStringList>
@@ -33,14 +35,15 @@ QString portListing()
         else if (numbers.contains(port))
             note = QStringLiteral(" (parlino_ports.txt)");
         const QString description = deviceDescription(path, devices);
-        report += QStringLiteral("  COM%1\t%2%3\t%4%5\n")
-                      .arg(port)
-                      .arg(path,
-                           note,
-                           description.isEmpty() ? QString() : description + u'\t',
-                           state == DeviceState::Serial      ? QStringLiteral("present")
-                           : state == DeviceState::NotSerial ? QStringLiteral("not a serial device")
-                                                             : QStringLiteral("not present"));
+        const QString reach = isNetworkPortName(path)        ? networkPortState(path)
+                              : state == DeviceState::Serial ? QStringLiteral("present")
+                              : state == DeviceState::NotSerial
+                                  ? QStringLiteral("not a serial device")
+                                  : QStringLiteral("not present");
+        report
+            += QStringLiteral("  COM%1\t%2%3\t%4%5\n")
+                   .arg(port)
+                   .arg(path, note, description.isEmpty() ? QString() : description + u'\t', reach);
     }
 
     report += QStringLiteral("\nSerial devices of this system:\n");

@@ -7,6 +7,7 @@
 #include "link/port_names.h"
 #include "link/port_numbers.h"
 #include "platform/device_path.h"
+#include "platform/network_port.h"
 #include "platform/port_inventory.h"
 #include "ui/form1.h"
 
@@ -39,6 +40,9 @@ QString deviceDescription(const QString &path, const QList<SystemPort> &known)
 QString portTooltip(int port, const QList<SystemPort> &known, const QMap<int, QString> &numbered)
 {
     const QString path = devicePathForPort(port, numbered);
+    // A server is not asked while the list is open; --list-ports tells whether it answers.
+    if (isNetworkPortName(path))
+        return path + QStringLiteral(" (network)");
     if (const SystemPort *device = knownDevice(path, known)) {
         QStringList details{device->description, device->manufacturer, device->vendorProduct};
         details.removeAll(QString());

@@ -3,6 +3,7 @@
 #include "link/reconnect.h"
 
 #include "platform/device_path.h"
+#include "platform/network_port.h"
 #include "platform/port_inventory.h"
 #include "platform/serial_control.h"
 #include "ui/form1.h"
@@ -29,6 +30,14 @@ void Form1::reconnectTick()
     // The operator has chosen another port, or opened one: the lost device is theirs no more.
     if (ending_ || MSComm1->PortOpen() || MSComm1->CommPort() != openPort_) {
         stopWatchingForReturn();
+        return;
+    }
+    // A port on the network cannot be seen coming back: its server is asked again every few
+    // seconds, for as long as the watch runs.
+    if (isNetworkPortName(lostDevice_)) {
+        if (++reopenTries_ % networkRetryTicks != 0 || !MSComm1->setPortOpen(true))
+            return;
+        showPortOpened();
         return;
     }
     if (deviceState(lostDevice_) == DeviceState::Missing) {

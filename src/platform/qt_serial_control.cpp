@@ -10,11 +10,6 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
-std::unique_ptr<SerialControl> makeSerialControl()
-{
-    return std::make_unique<QtSerialControl>();
-}
-
 QtSerialControl::QtSerialControl(QObject *parent)
     : SerialControl(parent)
     , port_(*new QSerialPort(this))

@@ -55,6 +55,6 @@ signals:
     void portEvent(const QString &kind, const QString &detail);
 };
 
-// The serial control of the system the program runs on: Qt's serial port on Linux, the
-// Win32 communications API on Windows.
+// The serial control of the system the program runs on: on Linux Qt's serial port, or for a
+// network port name the gensio library; the Win32 communications API on Windows.
 std::unique_ptr<SerialControl> makeSerialControl();

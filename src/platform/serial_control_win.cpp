@@ -2,6 +2,7 @@
 
 #include "platform/device_namespace_win.h"
 #include "platform/device_path.h"
+#include "platform/network_port.h"
 #include "platform/open_failure.h"
 #include "platform/open_failure_win.h"
 
@@ -74,7 +75,11 @@ bool WinSerialControl::setPortOpen(bool open)
     // A fresh decoder per open: a half character left from before must not join new text.
     decoder_ = cp932::Decoder();
     received_.clear();
-    const QString failure = openDevice();
+    // The Windows build has no network library: a server's port name gets a plain answer.
+    const QString failure
+        = isNetworkPortName(path_)
+              ? path_ + QStringLiteral(": network ports are not reached from Windows")
+              : openDevice();
     if (!failure.isEmpty()) {
         errorText_ = failure;
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);

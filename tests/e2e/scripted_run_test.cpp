@@ -6,6 +6,7 @@
 #include "support/junit_check.h"
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
+#include "support/transcript_reader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,31 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct TranscriptRecord
-{
-    double ms;
-    QString kind;
-    QString text;
-    QByteArray bytes;
-};
-
-QList<TranscriptRecord> readTranscript(const QByteArray &content)
-{
-    QList<TranscriptRecord> records;
-    for (const QByteArray &line : content.split('\n')) {
-        if (line.isEmpty())
-            continue;
-        const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() != 4)
-            continue;
-        records.append({fields[0].toDouble(),
-                        QString::fromLatin1(fields[1]),
-                        QString::fromUtf8(fields[2]),
-                        QByteArray::fromHex(fields[3])});
-    }
-    return records;
-}
 
 class ScriptedRun : public ::testing::Test
 {

@@ -1,0 +1,150 @@
+// STT round trip, from the write of "STT" CR to the whole reply, through the console's serial
+// control: on the simulator's pseudo-terminal directly, and through Debian's ser2net on
+// 127.0.0.1 speaking RFC 2217 to the same terminal.
+#include "figures.h"
+#include "report.h"
+#include "sim_process.h"
+
+#include "platform/serial_control.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int tripsPerRun = 50;
+
+int freeLocalPort()
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
+        && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(socket);
+    return port;
+}
+
+// The median of one run of STT round trips on COM1, in milliseconds; negative on failure.
+double medianRoundTripMs(SerialControl &serial)
+{
+    std::vector<double> trips;
+    for (int trip = 0; trip < tripsPerRun; ++trip) {
+        QString reply;
+        QEventLoop loop;
+        const QMetaObject::Connection arrival
+            = QObject::connect(&serial, &SerialControl::OnComm, &loop, [&] {
+                  reply += serial.Input();
+                  if (reply.contains(u'\r'))
+                      loop.quit();
+              });
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        QElapsedTimer clock;
+        clock.start();
+        serial.Output(QStringLiteral("STT\r"));
+        loop.exec();
+        const double ms = clock.nsecsElapsed() / 1e6;
+        QObject::disconnect(arrival);
+        if (!reply.startsWith(QLatin1String("stt")))
+            return -1;
+        trips.push_back(ms);
+    }
+    std::sort(trips.begin(), trips.end());
+    return trips[trips.size() / 2];
+}
+
+// Opens COM1, retrying while a server that was just started does not listen yet.
+bool openPort(SerialControl &serial)
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (serial.setPortOpen(true))
+            return true;
+        QThread::msleep(100);
+    }
+    std::fprintf(stderr, "stt-round-trip: %s\n", qPrintable(serial.errorText()));
+    return false;
+}
+
+} // namespace
+
+int benchSttRoundTrip(const QStringList &arguments)
+{
+    const int runs = arguments.value(0, QStringLiteral("5")).toInt();
+    QTemporaryDir logDir;
+    SimProcess sim(logDir.filePath(QStringLiteral("sim.log")));
+    if (sim.ptyPath().isEmpty())
+        return 1;
+    const std::unique_ptr<SerialControl> serial = makeSerialControl();
+    serial->setCommPort(1);
+
+    if (!openPort(*serial))
+        return 1;
+    for (int run = 0; run < runs; ++run)
+        report("stt_pty_ms", medianRoundTripMs(*serial));
+    serial->setPortOpen(false);
+
+    const QString ser2net
+        = QStandardPaths::findExecutable(QStringLiteral("ser2net"), {QStringLiteral("/usr/sbin")});
+    if (ser2net.isEmpty()) {
+        std::fprintf(stderr, "stt-round-trip: ser2net is not installed\n");
+        return 1;
+    }
+    // Two ports on the same terminal: ser2net as it comes, and without its wait for more
+    // characters before it sends what the serial side read (chardelay).
+    const int port = freeLocalPort();
+    int quickPort = freeLocalPort();
+    while (quickPort == port)
+        quickPort = freeLocalPort();
+    const QString connector
+        = QStringLiteral("  connector: serialdev,%1,38400n81,local").arg(sim.ptyPath());
+    QStringList configuration = {
+        QStringLiteral("connection: &module"),
+        QStringLiteral("  accepter: telnet(rfc2217),tcp,127.0.0.1,%1").arg(port),
+        connector,
+        QStringLiteral("connection: &quick"),
+        QStringLiteral("  accepter: telnet(rfc2217),tcp,127.0.0.1,%1").arg(quickPort),
+        connector,
+        QStringLiteral("  options:"),
+        QStringLiteral("    chardelay: false"),
+    };
+    QStringList serverArguments = {QStringLiteral("-n"), QStringLiteral("-u")};
+    for (const QString &line : configuration)
+        serverArguments << QStringLiteral("-Y") << line;
+    QProcess server;
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.setStandardErrorFile(QProcess::nullDevice());
+    server.start(ser2net, serverArguments);
+    if (!server.waitForStarted(5000))
+        return 1;
+    const std::pair<int, const char *> measured[]
+        = {{port, "stt_rfc2217_ms"}, {quickPort, "stt_rfc2217_nodelay_ms"}};
+    for (const auto &[serverPort, key] : measured) {
+        qputenv("PARLINO_COM1",
+                QStringLiteral("rfc2217://127.0.0.1:%1").arg(serverPort).toLatin1());
+        if (!openPort(*serial))
+            return 1;
+        for (int run = 0; run < runs; ++run)
+            report(key, medianRoundTripMs(*serial));
+        serial->setPortOpen(false);
+    }
+    server.terminate();
+    server.waitForFinished(3000);
+    return 0;
+}

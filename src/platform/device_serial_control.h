@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/serial_control.h"
+
+// The serial control of the program on Linux: at each open it takes the device that the
+// port number reaches and hands the port to the serial control that can reach it, Qt's
+// serial port for a device path, the network control for "rfc2217://" and "tcp://" names.
+// Everything else goes to the control of the last open; the window cannot tell them apart.
+class DeviceSerialControl final : public SerialControl
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceSerialControl(QObject *parent = nullptr);
+
+    int CommPort() const override { return commPort_; }
+    void setCommPort(int port) override { commPort_ = port; }
+    bool PortOpen() const override { return active_->PortOpen(); }
+    bool setPortOpen(bool open) override;
+    QString errorText() const override { return active_->errorText(); }
+    void Output(const QString &text) override { active_->Output(text); }
+    QString Input() override { return active_->Input(); }
+    int CommEvent() const override { return active_->CommEvent(); }
+    qint64 bytesToWrite() const override { return active_->bytesToWrite(); }
+    bool drainOutput(int milliseconds) override { return active_->drainOutput(milliseconds); }
+
+private:
+    void relay(SerialControl &control);
+
+    SerialControl &serial_;
+    SerialControl &network_;
+    SerialControl *active_;
+    int commPort_ = 1;
+};

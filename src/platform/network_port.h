@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// A module served over the network by a serial-port server such as ser2net:
+// "rfc2217://HOST:PORT" speaks telnet with the COM port option (the console sets the line),
+// "tcp://HOST:PORT" carries the bytes as they are (the server's line settings hold). HOST is
+// a name, an IPv4 address or an IPv6 address in brackets ("rfc2217://[::1]:3001").
+struct NetworkPort
+{
+    enum class Protocol { Rfc2217, Tcp };
+
+    Protocol protocol = Protocol::Tcp;
+    QString host; // an IPv6 address without its brackets
+    int port = 0;
+
+    bool operator==(const NetworkPort &) const = default;
+};
+
+// Whether a device name asks for a network port: it starts with "rfc2217://" or "tcp://".
+// Such a name never reaches the serial port, also when the rest of it is malformed.
+bool isNetworkPortName(const QString &name);
+
+// The network port a name gives; nothing when it is no network port name or is malformed
+// (no port, a port beyond 1 to 65535, a path, user or query part, or a host with characters
+// that no host name or address has).
+std::optional<NetworkPort> parseNetworkPort(const QString &name);
+
+// The gensio stack that reaches the port: "telnet(rfc2217),tcp,HOST,PORT" or "tcp,HOST,PORT".
+QString gensioStackOf(const NetworkPort &port);

@@ -1,0 +1,6 @@
+#include "platform/network_probe.h"
+
+QString networkPortState(const QString &)
+{
+    return QStringLiteral("network ports are not reached from Windows");
+}

@@ -1,0 +1,231 @@
+// A module behind Debian's ser2net on 127.0.0.1, reached as rfc2217:// and tcp:// port names
+// by the scripted run, the port listing and the window.
+#include "platform/cp932.h"
+#include "platform/network_link.h"
+#include "support/console_process.h"
+#include "support/pty_pair.h"
+#include "support/recorders.h"
+#include "support/ser2net_server.h"
+#include "support/sim_fixture.h"
+#include "support/transcript_reader.h"
+#include "ui/form1.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class NetworkModule : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (Ser2NetServer::program().isEmpty())
+            GTEST_SKIP()
+                << "ser2net is not installed (./test installs it: apt-get install ser2net)";
+        work.copyData();
+        work.write("two.txt", cp932::encode(u"あいう\r\nかきく\r\n"));
+    }
+    ConsoleResult speak(const QString &name,
+                        int timeoutMs = 30000,
+                        const std::function<void(qint64)> &started = {})
+    {
+        return runConsole({"--speak", "two.txt", "--port", "2", "--transcript", "t.txt"},
+                          work.path(),
+                          {QStringLiteral("PARLINO_COM2=") + name},
+                          timeoutMs,
+                          started);
+    }
+    QList<TranscriptRecord> transcript() const { return readTranscript(work.read("t.txt")); }
+
+    ScopedWorkDir work;
+};
+
+TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysOverEitherProtocol)
+{
+    for (const bool telnet : {true, false}) {
+        SCOPED_TRACE(telnet ? "rfc2217" : "tcp");
+        QFile::remove(work.file("t.txt"));
+        SimModule sim({"--char-ms", "5"}, 2);
+        Ser2NetServer server(sim.ptyPath());
+        ASSERT_TRUE(server.isListening());
+        const QString name = telnet ? server.rfc2217Name() : server.tcpName();
+        const ConsoleResult result = speak(name);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
+        // What the console wrote is what the module read, and the other way round: no telnet
+        // negotiation in the data, no CR turned into CR NUL or CR LF.
+        const QList<TranscriptRecord> records = transcript();
+        ASSERT_FALSE(records.isEmpty());
+        EXPECT_EQ(records.first().kind, QStringLiteral("OPEN"));
+        EXPECT_EQ(records.first().text, name);
+        QByteArray out;
+        QByteArray in;
+        for (const TranscriptRecord &record : records) {
+            if (record.kind == QLatin1String("OUT"))
+                out += record.bytes;
+            else if (record.kind == QLatin1String("IN"))
+                in += record.bytes;
+        }
+        EXPECT_EQ(out, sim.received());
+        EXPECT_EQ(in, sim.sent());
+    }
+}
+
+TEST_F(NetworkModule, AServerThatStopsMidRunIsALostDevice)
+{
+    SimModule sim({"--char-ms", "100"}, 2);
+    Ser2NetServer server(sim.ptyPath());
+    ASSERT_TRUE(server.isListening());
+    const ConsoleResult result = speak(server.rfc2217Name(), 15000, [&](qint64) {
+        sim.waitForReceived("MSG", 10000);
+        server.stop();
+    });
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 2) << result.err.toStdString();
+    const QList<TranscriptRecord> records = transcript();
+    const bool lost = std::any_of(records.cbegin(), records.cend(), [&](const auto &record) {
+        return record.kind == QLatin1String("LOST")
+               && record.text.startsWith(server.rfc2217Name() + QStringLiteral(": "));
+    });
+    EXPECT_TRUE(lost) << work.read("t.txt").toStdString();
+}
+
+TEST_F(NetworkModule, APortNobodyServesFailsTheOpenWithItsCause)
+{
+    const int port = freeLocalPort();
+    const struct
+    {
+        QString name;
+        QString says;
+    } rows[] = {
+        // Refused at once: the cause is not the time-out of a server that does not answer.
+        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), QStringLiteral("connection refused")},
+        {QStringLiteral("tcp://[::1]:%1").arg(port), QStringLiteral("connection refused")},
+        {QStringLiteral("rfc2217://127.0.0.1"), QStringLiteral("not a network port")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        QFile::remove(work.file("t.txt"));
+        const ConsoleResult result = speak(row.name);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(
+            QString::fromUtf8(result.err)
+                .contains(QStringLiteral("COMがOPENできません: %1: %2").arg(row.name, row.says)))
+            << result.err.toStdString();
+        const QList<TranscriptRecord> records = transcript();
+        ASSERT_EQ(records.size(), 1);
+        EXPECT_EQ(records[0].kind, QStringLiteral("OPEN-FAILED"));
+    }
+}
+
+TEST_F(NetworkModule, TheListingTellsWhetherTheServerAnswers)
+{
+    SimModule sim({}, 2);
+    Ser2NetServer server(sim.ptyPath());
+    ASSERT_TRUE(server.isListening());
+    const QString refused = QStringLiteral("tcp://127.0.0.1:%1").arg(freeLocalPort());
+    const ConsoleResult result = runConsole({"--list-ports"},
+                                            work.path(),
+                                            {QStringLiteral("PARLINO_COM2=") + server.rfc2217Name(),
+                                             QStringLiteral("PARLINO_COM3=") + refused});
+    ASSERT_TRUE(result.finished);
+    const QString out = QString::fromUtf8(result.out);
+    EXPECT_TRUE(out.contains(
+        QStringLiteral("COM2\t%1 (PARLINO_COM2)\tanswers\n").arg(server.rfc2217Name())))
+        << result.out.toStdString();
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("COM3\t%1 (PARLINO_COM3)\tdoes not answer: connection refused")
+                         .arg(refused)))
+        << result.out.toStdString();
+}
+
+TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerAndLosesTheModuleWithIt)
+{
+    MessageBoxRecorder boxes;
+    EndProgramRecorder end;
+    SimModule sim({"--char-ms", "5"}, 1);
+    Ser2NetServer server(sim.ptyPath());
+    ASSERT_TRUE(server.isListening());
+    qputenv("PARLINO_COM1", server.rfc2217Name().toLatin1());
+    Form1 form;
+    form.Command5_Click();
+    ASSERT_TRUE(form.MSComm1->PortOpen());
+    form.setText1_Text(QStringLiteral("MSGあいう"));
+    form.Command10_Click();
+    EXPECT_TRUE(sim.waitUntil([&] { return form.Snd_flg == 0; }, 10000));
+    EXPECT_TRUE(sim.received().contains(cp932::encode(u"MSGあいう\r")));
+    EXPECT_TRUE(boxes.boxes.isEmpty());
+    server.stop();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.isEmpty(); }, 5000));
+    EXPECT_FALSE(form.MSComm1->PortOpen());
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMが切断されました"));
+}
+
+TEST(NetworkLinkOnSer2Net, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
+{
+    if (Ser2NetServer::program().isEmpty())
+        GTEST_SKIP() << "ser2net is not installed (./test installs it: apt-get install ser2net)";
+    PtyPair module;
+    Ser2NetServer server(module.terminalPath());
+    ASSERT_TRUE(server.isListening());
+    NetworkLink link;
+    QByteArray received;
+    QObject::connect(
+        &link, &NetworkLink::received, [&](const QByteArray &bytes) { received += bytes; });
+    ASSERT_EQ(link.open(*parseNetworkPort(server.rfc2217Name())), QString());
+    const QByteArray bytes("\xFF\r\x00\xFF\xFF\r\n", 7);
+    link.write(bytes);
+    EXPECT_TRUE(link.waitUntilAccepted(2000));
+    EXPECT_EQ(link.pendingBytes(), 0);
+    EXPECT_EQ(module.read(bytes.size()), bytes);
+    module.write(bytes);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= bytes.size(); }, 2000));
+    QTest::qWait(50);
+    EXPECT_EQ(received, bytes);
+}
+
+TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause)
+{
+    if (Ser2NetServer::program().isEmpty())
+        GTEST_SKIP() << "ser2net is not installed (./test installs it: apt-get install ser2net)";
+    const struct
+    {
+        QString (*name)(const Ser2NetServer &);
+        bool inUse;
+        QString cause;
+    } rows[] = {
+        {[](const Ser2NetServer &s) { return s.plainTelnetName(); },
+         false,
+         QStringLiteral("the server offers no line settings (RFC 2217)")},
+        // RFC 2217 asked of a raw port: nobody answers the telnet side.
+        {[](const Ser2NetServer &s) {
+             return s.tcpName().replace(QStringLiteral("tcp:"), QStringLiteral("rfc2217:"));
+         },
+         false,
+         QStringLiteral("no answer within 0.5 s")},
+        {[](const Ser2NetServer &s) { return s.rfc2217Name(); },
+         true,
+         QStringLiteral("the server closed the connection")},
+    };
+    for (const auto &row : rows) {
+        PtyPair module;
+        Ser2NetServer server(module.terminalPath());
+        ASSERT_TRUE(server.isListening());
+        SCOPED_TRACE(row.name(server).toStdString());
+        NetworkLink holder;
+        if (row.inUse) {
+            ASSERT_EQ(holder.open(*parseNetworkPort(server.tcpName())), QString());
+        }
+        NetworkLink link;
+        const QString cause = link.open(*parseNetworkPort(row.name(server)), 500);
+        EXPECT_TRUE(cause.startsWith(row.cause)) << cause.toStdString();
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+} // namespace

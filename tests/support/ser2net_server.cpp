@@ -1,0 +1,129 @@
+#include "support/ser2net_server.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Whether something listens on 127.0.0.1:port, read from the kernel's socket table rather
+// than by connecting, which ser2net would count as a client.
+bool listensOn(int port)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray local
+        = QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int freeLocalPort()
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
+        && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(socket);
+    return port;
+}
+
+QString Ser2NetServer::program()
+{
+    return QStandardPaths::findExecutable(
+        QStringLiteral("ser2net"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+}
+
+Ser2NetServer::Ser2NetServer(const QString &device)
+    : process_(std::make_unique<QProcess>())
+    , rfc2217Port_(freeLocalPort())
+    , tcpPort_(freeLocalPort())
+{
+    while (tcpPort_ == rfc2217Port_)
+        tcpPort_ = freeLocalPort();
+    telnetPort_ = freeLocalPort();
+    while (telnetPort_ == rfc2217Port_ || telnetPort_ == tcpPort_)
+        telnetPort_ = freeLocalPort();
+    // No banner and no lock file: the module's bytes alone cross the connection.
+    const QString connector
+        = QStringLiteral("  connector: serialdev,%1,38400n81,local").arg(device);
+    const QStringList configuration = {
+        QStringLiteral("connection: &rfc2217"),
+        QStringLiteral("  accepter: telnet(rfc2217),tcp,127.0.0.1,%1").arg(rfc2217Port_),
+        connector,
+        QStringLiteral("connection: &raw"),
+        QStringLiteral("  accepter: tcp,127.0.0.1,%1").arg(tcpPort_),
+        connector,
+        QStringLiteral("connection: &telnet"),
+        QStringLiteral("  accepter: telnet,tcp,127.0.0.1,%1").arg(telnetPort_),
+        connector,
+    };
+    QStringList arguments = {QStringLiteral("-n"), QStringLiteral("-u")};
+    for (const QString &line : configuration)
+        arguments << QStringLiteral("-Y") << line;
+    // It says on standard error that it runs without mDNS, each time: no news to a test.
+    process_->setStandardOutputFile(QProcess::nullDevice());
+    process_->setStandardErrorFile(QProcess::nullDevice());
+    process_->start(program(), arguments);
+    listening_
+        = process_->waitForStarted(5000)
+          && QTest::qWaitFor(
+              [this] {
+                  return listensOn(rfc2217Port_) && listensOn(tcpPort_) && listensOn(telnetPort_);
+              },
+              5000);
+    if (!listening_)
+        ADD_FAILURE() << "ser2net does not listen on 127.0.0.1:" << rfc2217Port_ << ", " << tcpPort_
+                      << " and " << telnetPort_;
+}
+
+Ser2NetServer::~Ser2NetServer()
+{
+    stop();
+}
+
+QString Ser2NetServer::rfc2217Name() const
+{
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(rfc2217Port_);
+}
+
+QString Ser2NetServer::tcpName() const
+{
+    return QStringLiteral("tcp://127.0.0.1:%1").arg(tcpPort_);
+}
+
+QString Ser2NetServer::plainTelnetName() const
+{
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(telnetPort_);
+}
+
+void Ser2NetServer::stop()
+{
+    if (process_->state() == QProcess::NotRunning)
+        return;
+    process_->terminate();
+    if (!process_->waitForFinished(3000)) {
+        process_->kill();
+        process_->waitForFinished(3000);
+    }
+}
