@@ -10,6 +10,7 @@
 #include "support/transcript_reader.h"
 #include "ui/form1.h"
 
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -143,7 +144,7 @@ TEST_F(NetworkModule, TheListingTellsWhetherTheServerAnswers)
         << result.out.toStdString();
 }
 
-TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerAndLosesTheModuleWithIt)
+TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerLosesTheModuleWithItAndConnectsAgain)
 {
     MessageBoxRecorder boxes;
     EndProgramRecorder end;
@@ -164,6 +165,12 @@ TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerAndLosesTheModuleWithIt)
     EXPECT_FALSE(form.MSComm1->PortOpen());
     ASSERT_EQ(boxes.boxes.size(), 1);
     EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMが切断されました"));
+    // The server answers again: the window connects by itself and writes nothing.
+    const qsizetype heard = sim.received().size();
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.MSComm1->PortOpen(); }, 10000));
+    EXPECT_FALSE(form.findChild<QPushButton *>(QStringLiteral("Command5"))->isEnabled());
+    EXPECT_EQ(sim.received().size(), heard);
 }
 
 TEST(NetworkLinkOnSer2Net, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)

@@ -78,13 +78,18 @@ Ser2NetServer::Ser2NetServer(const QString &device)
         QStringLiteral("  accepter: telnet,tcp,127.0.0.1,%1").arg(telnetPort_),
         connector,
     };
-    QStringList arguments = {QStringLiteral("-n"), QStringLiteral("-u")};
+    arguments_ = QStringList{QStringLiteral("-n"), QStringLiteral("-u")};
     for (const QString &line : configuration)
-        arguments << QStringLiteral("-Y") << line;
+        arguments_ << QStringLiteral("-Y") << line;
+    start();
+}
+
+bool Ser2NetServer::start()
+{
     // It says on standard error that it runs without mDNS, each time: no news to a test.
     process_->setStandardOutputFile(QProcess::nullDevice());
     process_->setStandardErrorFile(QProcess::nullDevice());
-    process_->start(program(), arguments);
+    process_->start(program(), arguments_);
     listening_
         = process_->waitForStarted(5000)
           && QTest::qWaitFor(
@@ -95,6 +100,7 @@ Ser2NetServer::Ser2NetServer(const QString &device)
     if (!listening_)
         ADD_FAILURE() << "ser2net does not listen on 127.0.0.1:" << rfc2217Port_ << ", " << tcpPort_
                       << " and " << telnetPort_;
+    return listening_;
 }
 
 Ser2NetServer::~Ser2NetServer()

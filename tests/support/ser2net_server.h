@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -26,11 +27,13 @@ public:
     QString tcpName() const;
     // The port of plain telnet, named as RFC 2217.
     QString plainTelnetName() const;
-    // Stops the server, which drops its connections.
+    // Stops the server, which drops its connections; start() serves the same ports again.
     void stop();
+    bool start();
 
 private:
     std::unique_ptr<QProcess> process_;
+    QStringList arguments_;
     int rfc2217Port_ = 0;
     int tcpPort_ = 0;
     int telnetPort_ = 0;
