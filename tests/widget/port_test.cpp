@@ -106,7 +106,9 @@ TEST_F(Port, OpenTakesThePortTheBoxShowsAndRefusesTextThatNamesNone)
         EXPECT_EQ(portBox()->currentText(), QString::fromLatin1(row.typed));
         EXPECT_EQ(portBox()->count(), 16);
         form->Command5_Click();
-        EXPECT_EQ(serial->opened, row.opened ? QList<int>{row.opened} : QList<int>{});
+        // Qt's comparison of two empty lists trips the undefined-behaviour sanitizer.
+        EXPECT_EQ(serial->opened.size(), row.opened ? 1 : 0);
+        EXPECT_EQ(serial->opened.value(0), row.opened);
         EXPECT_EQ(boxes.boxes.size(), row.opened ? 0 : 1);
         // A refusal's details name the text.
         EXPECT_EQ(boxes.boxes.value(0).details,
