@@ -4,6 +4,7 @@
 #include "figures.h"
 #include "report.h"
 #include "sim_process.h"
+#include "support/local_port.h"
 
 #include "platform/serial_control.h"
 
@@ -16,31 +17,12 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int tripsPerRun = 50;
-
-int freeLocalPort()
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(socket);
-    return port;
-}
 
 // The median of one run of STT round trips on COM1, in milliseconds; negative on failure.
 double medianRoundTripMs(SerialControl &serial)

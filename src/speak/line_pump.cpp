@@ -27,7 +27,7 @@ void Form1::Timer1_Timer()
                       QStringLiteral("no reply to STT within %1 ms").arg(StatusPolls::timeoutMs));
         polls_.forgetOutstanding();
         lastStatus_ = ReplyClass::None;
-        pollModule();
+        writePoll();
         return;
     }
     if (classifyReply(Rcv_dat) != ReplyClass::None)
@@ -38,7 +38,7 @@ void Form1::Timer1_Timer()
         if (reply == ReplyClass::Idle)
             endRun(runHadError_ ? RunOutcome::ModuleError : RunOutcome::Stopped);
         else
-            pollModule();
+            writePoll();
         return;
     }
     if (reply == ReplyClass::Error)
@@ -46,7 +46,7 @@ void Form1::Timer1_Timer()
     else if (reply == ReplyClass::Idle)
         lineStep();
     else
-        pollModule();
+        writePoll();
 }
 
 void Form1::writePoll()
@@ -56,11 +56,6 @@ void Form1::writePoll()
     writeCommandLine(QStringLiteral("STT"));
     polls_.written();
     pollClock_.start();
-}
-
-void Form1::pollModule()
-{
-    writePoll();
 }
 
 void Form1::lineStep()

@@ -144,7 +144,6 @@ private:
     void showSpeakingIcon();
     void endRun(RunOutcome outcome);
     void lineStep();
-    void pollModule();
     void speakErrorPath();
     void runTimers(bool on);
     void takeReply(const QString &reply);

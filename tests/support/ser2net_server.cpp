@@ -33,21 +33,6 @@ bool listensOn(int port)
 
 } // namespace
 
-int freeLocalPort()
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(socket);
-    return port;
-}
-
 QString Ser2NetServer::program()
 {
     return QStandardPaths::findExecutable(

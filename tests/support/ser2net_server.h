@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/local_port.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +41,3 @@ private:
     int telnetPort_ = 0;
     bool listening_ = false;
 };
-
-// A port on 127.0.0.1 that nothing listens on (the system's pick, released again).
-int freeLocalPort();
