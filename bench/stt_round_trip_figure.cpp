@@ -6,7 +6,7 @@
 #include "sim_process.h"
 #include "support/local_port.h"
 
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

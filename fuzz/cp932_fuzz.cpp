@@ -2,7 +2,7 @@
 // file; the same bytes read as UTF-16 are any text the operator can type, and are encoded.
 #include "fuzz_check.h"
 #include "fuzz_text.h"
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 namespace {
 

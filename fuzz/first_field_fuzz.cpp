@@ -3,8 +3,8 @@
 // a plain field written back by OPEN reads back the same.
 #include "fuzz_check.h"
 #include "fuzz_text.h"
-#include "platform/cp932.h"
-#include "platform/text_file.h"
+#include "text/cp932.h"
+#include "text/text_file.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <QByteArray>
 #include <QString>

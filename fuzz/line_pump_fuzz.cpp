@@ -6,11 +6,11 @@
 #include "link/encodable.h"
 #include "link/reply.h"
 #include "link/status_polls.h"
-#include "platform/cp932.h"
 #include "platform/message_box.h"
 #include "platform/program_end.h"
 #include "speak/speak_request.h"
 #include "support/recording_serial.h"
+#include "text/cp932.h"
 #include "ui/form1.h"
 
 #include <QApplication>

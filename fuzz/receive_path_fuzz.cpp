@@ -5,7 +5,7 @@
 #include "fuzz_check.h"
 #include "link/reply.h"
 #include "link/reply_assembler.h"
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,8 +2,8 @@
 // page 932 and cut into lines, with no limit and with the limit the first byte gives.
 #include "fuzz_check.h"
 #include "fuzz_text.h"
-#include "platform/cp932.h"
-#include "platform/text_file.h"
+#include "text/cp932.h"
+#include "text/text_file.h"
 
 namespace {
 

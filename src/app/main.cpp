@@ -3,8 +3,8 @@
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
 #include "link/transcript.h"
-#include "platform/open_failure.h"
 #include "platform/termination_request.h"
+#include "transport/open_failure.h"
 #include "ui/form1.h"
 
 #include <QApplication>

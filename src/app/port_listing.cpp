@@ -2,10 +2,10 @@
 
 #include "link/port_numbers.h"
 #include "link/port_tooltips.h"
-#include "platform/device_path.h"
-#include "platform/network_port.h"
-#include "platform/network_probe.h"
-#include "platform/port_inventory.h"
+#include "transport/device_path.h"
+#include "transport/network_port.h"
+#include "transport/network_probe.h"
+#include "transport/port_inventory.h"
 
 #include <QStringList>
 

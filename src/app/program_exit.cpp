@@ -1,7 +1,7 @@
 // Exit: 終了 and closing the window end the program at once. Nothing is asked, saved or
 // sent, also in the middle of a speaking run or of a wait for the module.
 #include "platform/program_end.h"
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 void Form1::Command9_Click()

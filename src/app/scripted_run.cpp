@@ -1,15 +1,16 @@
 #include "app/scripted_run.h"
 
+#include "link/port_numbers.h"
 #include "messages/command_script.h"
 #include "messages/file_import.h"
-#include "platform/device_path.h"
 #include "platform/message_box.h"
-#include "platform/open_failure.h"
-#include "platform/serial_control.h"
-#include "platform/text_file.h"
 #include "platform/whole_file.h"
 #include "report/junit_report.h"
 #include "report/run_summary.h"
+#include "text/text_file.h"
+#include "transport/device_path.h"
+#include "transport/open_failure.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 #include <QCheckBox>
@@ -43,6 +44,7 @@ int ScriptedRun::exec()
     record.name = line_.scriptFile.isEmpty() ? line_.speakFile : line_.scriptFile;
     record.passes = line_.repeat;
     record.port = QStringLiteral("COM%1").arg(line_.port);
+    refreshPortNumbers();
     record.device = devicePathForPort(line_.port);
     recorder_.begin();
     // The report replaces its file whole: it must not be the file the run reads or the

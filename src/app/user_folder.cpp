@@ -2,7 +2,7 @@
 
 #include "app/working_files.h"
 #include "platform/data_folders.h"
-#include "platform/open_failure.h"
+#include "transport/open_failure.h"
 
 #include <algorithm>
 

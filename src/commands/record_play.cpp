@@ -7,7 +7,7 @@
 #include "platform/busy_pointer.h"
 #include "platform/message_box.h"
 #include "platform/reply_wait.h"
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "link/encodable.h"
 
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 std::optional<QString> unencodableCharacterMessage(const QString &text)
 {

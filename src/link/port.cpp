@@ -1,8 +1,9 @@
 // Choosing, opening and closing the port.
 #include "link/port_names.h"
+#include "link/port_numbers.h"
 #include "platform/message_box.h"
-#include "platform/open_failure.h"
-#include "platform/serial_control.h"
+#include "transport/open_failure.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 void Form1::Combo1_Click()
@@ -19,8 +20,11 @@ void Form1::Command5_Click()
     // opens nothing, so the settings file only ever holds a port that opened.
     const QString shown = ui.Combo1->currentText();
     const int port = portNumberOf(shown);
-    if (port != 0)
+    if (port != 0) {
+        // Devices that came since the list was last opened get their numbers first.
+        refreshPortNumbers();
         MSComm1->setCommPort(port);
+    }
     if (port == 0 || !MSComm1->setPortOpen(true)) {
         // The box keeps its one message; the cause goes to its details, for an operator
         // started from the menu, and to standard error.

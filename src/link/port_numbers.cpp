@@ -3,9 +3,9 @@
 #include "link/port_names.h"
 #include "platform/app_paths.h"
 #include "platform/append_file.h"
-#include "platform/device_path.h"
-#include "platform/open_failure.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
+#include "transport/device_path.h"
+#include "transport/open_failure.h"
 
 #include <QHash>
 #include <QSet>
@@ -146,6 +146,10 @@ PortNumbers refreshPortNumbers()
 #ifdef Q_OS_WIN
     return {};
 #else
-    return refreshPortNumbers(defaultPortPlaces());
+    // What the serial controls' own question, which device a COM number reaches, answers
+    // with from now on.
+    const PortNumbers numbers = refreshPortNumbers(defaultPortPlaces());
+    setNumberedPorts(numbers);
+    return numbers;
 #endif
 }

@@ -50,5 +50,6 @@ PortPlaces defaultPortPlaces();
 // Lines that cannot be read are reported on standard error, each once. When the file cannot
 // be written the new numbers hold for the rest of this run, and that is said once.
 PortNumbers refreshPortNumbers(const PortPlaces &places);
-// The same at the default places; nothing on Windows, which numbers its ports itself.
+// The same at the default places, and the numbers become the ones the serial controls open
+// by (setNumberedPorts); nothing on Windows, which numbers its ports itself.
 PortNumbers refreshPortNumbers();

@@ -1,7 +1,7 @@
 // The port settings file remembers the port box's text from the last successful OPEN.
 #include "app/working_files.h"
 #include "platform/app_paths.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
 #include "ui/form1.h"
 
 void Form1::Get_Com_dat()

@@ -6,9 +6,9 @@
 
 #include "link/port_names.h"
 #include "link/port_numbers.h"
-#include "platform/device_path.h"
-#include "platform/network_port.h"
-#include "platform/port_inventory.h"
+#include "transport/device_path.h"
+#include "transport/network_port.h"
+#include "transport/port_inventory.h"
 #include "ui/form1.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/port_inventory.h"
+#include "transport/port_inventory.h"
 
 #include <QMap>
 

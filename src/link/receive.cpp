@@ -4,8 +4,8 @@
 #include "link/port_names.h"
 #include "link/reply.h"
 #include "platform/message_box.h"
-#include "platform/open_failure.h"
-#include "platform/serial_control.h"
+#include "transport/open_failure.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 void Form1::MSComm1_OnComm()

@@ -2,10 +2,10 @@
 // back. The watch runs only while a device is lost: the idle console does not wake up.
 #include "link/reconnect.h"
 
-#include "platform/device_path.h"
-#include "platform/network_port.h"
-#include "platform/port_inventory.h"
-#include "platform/serial_control.h"
+#include "transport/device_path.h"
+#include "transport/network_port.h"
+#include "transport/port_inventory.h"
+#include "transport/serial_control.h"
 #include "ui/form1.h"
 
 void Form1::watchForReturn()

@@ -1,6 +1,6 @@
 #include "link/transcript.h"
 
-#include "platform/open_failure.h"
+#include "transport/open_failure.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "link/spoken_clock.h"
 #include "platform/append_file.h"
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 
 #include <QElapsedTimer>
 #include <QObject>

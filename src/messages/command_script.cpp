@@ -1,8 +1,8 @@
 #include "messages/command_script.h"
 
 #include "link/encodable.h"
-#include "platform/text_file.h"
 #include "speak/speak_request.h"
+#include "text/text_file.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // buttons that put them (or just "MSG") into the send box.
 #include "app/working_files.h"
 #include "platform/app_paths.h"
-#include "platform/open_failure.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
+#include "transport/open_failure.h"
 #include "ui/form1.h"
 
 void Form1::Get_Msg_dat()

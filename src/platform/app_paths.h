@@ -1,5 +1,8 @@
 #pragma once
 
+// The platform room: the operating system's glue (paths, folders, boxes, dialogs, pictures,
+// waiting, ending the program). It uses nothing of the console's own.
+
 #include <QString>
 
 // The program's files are found under the current working directory, asked anew at each

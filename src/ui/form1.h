@@ -4,9 +4,9 @@
 #include "link/reply_assembler.h"
 #include "link/status_polls.h"
 #include "platform/file_dialog.h"
-#include "platform/serial_control.h"
-#include "platform/text_file.h"
 #include "speak/run_outcome.h"
+#include "text/text_file.h"
+#include "transport/serial_control.h"
 #include "ui_form1.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The module commands through the simulated module: the exact bytes on the line, the answers
 // shown, and record holding the window until the module is idle.
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QApplication>
 #include <QComboBox>

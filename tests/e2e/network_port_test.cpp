@@ -1,13 +1,13 @@
 // A module behind Debian's ser2net on 127.0.0.1, reached as rfc2217:// and tcp:// port names
 // by the scripted run, the port listing and the window.
-#include "platform/cp932.h"
-#include "platform/network_link.h"
 #include "support/console_process.h"
 #include "support/pty_pair.h"
 #include "support/recorders.h"
 #include "support/ser2net_server.h"
 #include "support/sim_fixture.h"
 #include "support/transcript_reader.h"
+#include "text/cp932.h"
+#include "transport/network_link.h"
 #include "ui/form1.h"
 
 #include <QPushButton>

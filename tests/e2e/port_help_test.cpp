@@ -1,8 +1,8 @@
 // What the console tells about ports: tooltips of the port list, and why an open failed.
 #include "link/port_tooltips.h"
-#include "platform/open_failure.h"
 #include "support/pty_pair.h"
 #include "support/recorders.h"
+#include "transport/open_failure.h"
 #include "ui/form1.h"
 
 #include <QComboBox>

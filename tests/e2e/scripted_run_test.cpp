@@ -1,12 +1,12 @@
 // Scripted runs without a window, their exit statuses and their transcript, against the
 // simulated module.
-#include "platform/cp932.h"
-#include "platform/open_failure.h"
 #include "support/console_process.h"
 #include "support/junit_check.h"
 #include "support/recorders.h"
 #include "support/sim_fixture.h"
 #include "support/transcript_reader.h"
+#include "text/cp932.h"
+#include "transport/open_failure.h"
 
 #include <QDir>
 #include <QFileInfo>

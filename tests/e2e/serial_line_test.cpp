@@ -1,8 +1,8 @@
 // The serial link through a real pseudo-terminal: the bytes the console puts on the line,
 // the text it makes of what arrives, and a device that goes away.
-#include "platform/qt_serial_control.h"
 #include "support/pty_pair.h"
 #include "support/recorders.h"
+#include "transport/qt_serial_control.h"
 #include "ui/form1.h"
 
 #include <QPushButton>

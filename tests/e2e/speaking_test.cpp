@@ -1,7 +1,7 @@
 // Speaking a list of lines through the simulated module: the order and bytes of the lines,
 // the pacing by idle replies, repeat and stop, and an error reply from the module.
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -2,8 +2,8 @@
 // of a version query and of a record, and comes back: CLOSE then OPEN reconnects, and nothing
 // of the run is lost or sent twice.
 #include "fault_support.h"
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,8 +3,8 @@
 // binary or not code page 932; and an import file of 100,000 lines. Start-up always brings
 // the window up with what it could read, and the window then opens the port and answers.
 #include "fault_support.h"
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,8 +2,8 @@
 // garbage or a flood of bytes, or reports an error in the middle of a run. Every case ends
 // with the window answering a click.
 #include "fault_support.h"
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

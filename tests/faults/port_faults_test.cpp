@@ -2,8 +2,8 @@
 // settings file or typed). OPEN refuses with its message, or opens the port whose number was
 // set last.
 #include "fault_support.h"
-#include "platform/cp932.h"
-#include "platform/open_failure.h"
+#include "text/cp932.h"
+#include "transport/open_failure.h"
 
 #include <QComboBox>
 #include <QDir>

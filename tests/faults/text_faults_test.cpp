@@ -1,8 +1,8 @@
 // Text in the send box that the line cannot carry as it is: characters code page 932 lacks,
 // and more lines than a run can hold.
 #include "fault_support.h"
-#include "platform/cp932.h"
 #include "support/console_fixture.h"
+#include "text/cp932.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 // Faults the fuzz targets in fuzz/ and the sanitized test run (tools/test-sanitized) found,
 // each kept as a case that fails without its fix.
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The FILE button: the Open dialog, and the send box made of the file's lines.
-#include "platform/cp932.h"
 #include "support/form_fixture.h"
+#include "text/cp932.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Start-up, exit, the preset buttons and the slot box.
-#include "platform/cp932.h"
 #include "support/form_fixture.h"
+#include "text/cp932.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // Basic Multilingual Plane and of every one- and two-byte sequence, whole and split in two.
 // tools/windows/test compares the Windows converter's table, run under Wine, line by line
 // with the Linux one's.
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <QTextStream>
 

@@ -1,6 +1,6 @@
 // The Windows serial control against parlino-sim reached as COM1 (tools/windows/test maps it
 // through Wine's registry): open, write, drain, and the reply as text on the window's thread.
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

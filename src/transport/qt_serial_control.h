@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/cp932.h"
-#include "platform/serial_control.h"
+#include "text/cp932.h"
+#include "transport/serial_control.h"
 
 #include <QSerialPort>
 

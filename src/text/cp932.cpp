@@ -1,5 +1,5 @@
-#include "platform/cp932.h"
-#include "platform/cp932_twins.h"
+#include "text/cp932.h"
+#include "text/cp932_twins.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

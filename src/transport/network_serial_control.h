@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/cp932.h"
-#include "platform/network_link.h"
-#include "platform/serial_control.h"
+#include "text/cp932.h"
+#include "transport/network_link.h"
+#include "transport/serial_control.h"
 
 // The serial control for a module behind a serial-port server: the port's name is
 // "rfc2217://HOST:PORT" or "tcp://HOST:PORT" (see NetworkPort). The connection stands in for

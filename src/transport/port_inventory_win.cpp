@@ -1,9 +1,9 @@
 // The serial ports Windows knows: the device manager's class of ports, with description,
 // maker, USB vendor and product and serial number, then any port only the serial device map
 // names (virtual ports, Wine's mapped ones).
-#include "platform/port_inventory.h"
+#include "transport/port_inventory.h"
 
-#include "platform/device_namespace_win.h"
+#include "transport/device_namespace_win.h"
 
 #include <qt_windows.h>
 #include <setupapi.h>

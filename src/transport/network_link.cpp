@@ -1,6 +1,6 @@
-#include "platform/network_link.h"
+#include "transport/network_link.h"
 
-#include "platform/gensio_loop.h"
+#include "transport/gensio_loop.h"
 
 #include <gensio/gensio.h>
 #include <gensio/sergensio.h>

@@ -16,5 +16,5 @@ void reportToConsole(const QString &line);
 
 #ifndef Q_OS_WIN
 // Where the console runs on Qt's serial port, its open failures are explained beside it.
-#include "platform/qt_open_failure.h"
+#include "transport/qt_open_failure.h"
 #endif

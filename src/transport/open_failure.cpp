@@ -1,5 +1,5 @@
-#include "platform/open_failure.h"
-#include "platform/qt_open_failure.h"
+#include "transport/open_failure.h"
+#include "transport/qt_open_failure.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/network_port.h"
+#include "transport/network_port.h"
 
 #include <QByteArray>
 #include <QObject>

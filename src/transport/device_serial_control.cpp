@@ -1,9 +1,9 @@
-#include "platform/device_serial_control.h"
+#include "transport/device_serial_control.h"
 
-#include "platform/device_path.h"
-#include "platform/network_port.h"
-#include "platform/network_serial_control.h"
-#include "platform/qt_serial_control.h"
+#include "transport/device_path.h"
+#include "transport/network_port.h"
+#include "transport/network_serial_control.h"
+#include "transport/qt_serial_control.h"
 
 std::unique_ptr<SerialControl> makeSerialControl()
 {

@@ -1,4 +1,4 @@
-#include "platform/network_probe.h"
+#include "transport/network_probe.h"
 
 QString networkPortState(const QString &)
 {

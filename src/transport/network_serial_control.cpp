@@ -1,6 +1,6 @@
-#include "platform/network_serial_control.h"
+#include "transport/network_serial_control.h"
 
-#include "platform/device_path.h"
+#include "transport/device_path.h"
 
 NetworkSerialControl::NetworkSerialControl(QObject *parent)
     : SerialControl(parent)

@@ -1,7 +1,7 @@
 // Reading and writing the program's text files: fields, lines, code page 932.
-#include "platform/cp932.h"
-#include "platform/text_file.h"
 #include "support/recorders.h"
+#include "text/cp932.h"
+#include "text/text_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,10 @@
 #pragma once
 
+// The transports: the serial-control seam below and its implementations (Qt's serial port,
+// the Win32 API, modules on the network), locks and open failures, and the inventory of the
+// ports a machine has. It uses the text room (code page 932) and the platform room; nothing
+// above them.
+
 #include <QObject>
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "platform/text_file.h"
+#include "text/text_file.h"
 
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "platform/serial_control_win.h"
+#include "transport/serial_control_win.h"
 
-#include "platform/device_namespace_win.h"
-#include "platform/device_path.h"
-#include "platform/network_port.h"
-#include "platform/open_failure.h"
-#include "platform/open_failure_win.h"
+#include "transport/device_namespace_win.h"
+#include "transport/device_path.h"
+#include "transport/network_port.h"
+#include "transport/open_failure.h"
+#include "transport/open_failure_win.h"
 
 #include <QDeadlineTimer>
 #include <QWinEventNotifier>

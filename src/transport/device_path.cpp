@@ -1,6 +1,4 @@
-#include "platform/device_path.h"
-
-#include "link/port_numbers.h"
+#include "transport/device_path.h"
 
 #include <QDir>
 #include <QtGlobal>
@@ -14,12 +12,24 @@ QString mappedDevice(int port)
     return qEnvironmentVariable(variable.toLatin1().constData());
 }
 
+namespace {
+
+QMap<int, QString> &numberedPorts()
+{
+    static QMap<int, QString> numbered;
+    return numbered;
+}
+
+} // namespace
+
+void setNumberedPorts(const QMap<int, QString> &numbered)
+{
+    numberedPorts() = numbered;
+}
+
 QString devicePathForPort(int port)
 {
-    // The variable wins without touching the ports file.
-    if (const QString mapped = mappedDevice(port); !mapped.isEmpty())
-        return mapped;
-    return devicePathForPort(port, refreshPortNumbers());
+    return devicePathForPort(port, numberedPorts());
 }
 
 QString devicePathForPort(int port, const QMap<int, QString> &numbered)

@@ -1,5 +1,5 @@
 // Text to bytes and back in code page 932, as the module and the files expect it.
-#include "platform/cp932.h"
+#include "text/cp932.h"
 
 #include <gtest/gtest.h>
 

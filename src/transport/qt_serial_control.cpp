@@ -1,9 +1,9 @@
-#include "platform/qt_serial_control.h"
+#include "transport/qt_serial_control.h"
 
-#include "platform/cp932.h"
-#include "platform/device_path.h"
-#include "platform/open_failure.h"
-#include "platform/qt_open_failure.h"
+#include "text/cp932.h"
+#include "transport/device_path.h"
+#include "transport/open_failure.h"
+#include "transport/qt_open_failure.h"
 
 #include <QDeadlineTimer>
 

@@ -1,7 +1,7 @@
-#include "platform/network_probe.h"
+#include "transport/network_probe.h"
 
-#include "platform/network_link.h"
-#include "platform/network_port.h"
+#include "transport/network_link.h"
+#include "transport/network_port.h"
 
 QString networkPortState(const QString &name)
 {

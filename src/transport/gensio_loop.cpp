@@ -1,4 +1,4 @@
-#include "platform/gensio_loop.h"
+#include "transport/gensio_loop.h"
 
 #include <gensio/gensio.h>
 #include <gensio/gensio_unix.h>

@@ -1,4 +1,4 @@
-#include "platform/network_port.h"
+#include "transport/network_port.h"
 
 #include <QUrl>
 

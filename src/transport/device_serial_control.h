@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/serial_control.h"
+#include "transport/serial_control.h"
 
 // The serial control of the program on Linux: at each open it takes the device that the
 // port number reaches and hands the port to the serial control that can reach it, Qt's

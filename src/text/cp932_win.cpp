@@ -2,8 +2,8 @@
 // giving the same bytes and text as the Linux one: twins mapped before encoding, '?' for
 // what the code page lacks, U+001A for a byte that is no character, U+FFFD for a pair the
 // code page leaves unassigned, every ASCII byte as itself.
-#include "platform/cp932.h"
-#include "platform/cp932_twins.h"
+#include "text/cp932.h"
+#include "text/cp932_twins.h"
 
 #include <qt_windows.h>
 

@@ -5,11 +5,16 @@
 #include <QStringList>
 
 // The device that port number n (COM1 = 1) reaches, the one answer every open and every list
-// asks: the environment variable PARLINO_COM<n> when it is set; else the device the ports
-// file numbers so (Linux: USB adapters, see link/port_numbers.h); else COM<n> on Windows and
-// /dev/ttyS<n-1> elsewhere. The first form refreshes the numbers.
+// asks: the environment variable PARLINO_COM<n> when it is set; else the device numbered so
+// (Linux: USB adapters, which the link numbers before it opens or lists); else COM<n> on
+// Windows and /dev/ttyS<n-1> elsewhere. Asking changes nothing; the first form answers with
+// the numbers last given to setNumberedPorts.
 QString devicePathForPort(int port);
 QString devicePathForPort(int port, const QMap<int, QString> &numbered);
+
+// The numbers the link gave the devices present (port number -> device), kept for the rest
+// of the run.
+void setNumberedPorts(const QMap<int, QString> &numbered);
 
 // The device in PARLINO_COM<n>; empty when the variable is unset or empty.
 QString mappedDevice(int port);

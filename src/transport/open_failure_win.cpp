@@ -1,5 +1,5 @@
-#include "platform/open_failure_win.h"
-#include "platform/open_failure.h"
+#include "transport/open_failure_win.h"
+#include "transport/open_failure.h"
 
 #include <cstdio>
 #include <qt_windows.h>

@@ -1,4 +1,4 @@
-#include "platform/port_inventory.h"
+#include "transport/port_inventory.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The text room: code page 932 and the characters that stand in for it, and the text files
+// the console reads and writes. It uses the platform room only.
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
