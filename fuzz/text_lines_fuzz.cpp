@@ -1,5 +1,7 @@
 // The line reader of the presets file and of the import: any file content decoded from code
-// page 932 and cut into lines, with no limit and with the limit the first byte gives.
+// page 932 and cut into lines, with no limit and with the limit the first byte gives; and the
+// file's encoding judged from its bytes: what is read is what the chosen encoding makes of
+// them.
 #include "fuzz_check.h"
 #include "fuzz_text.h"
 #include "text/cp932.h"
@@ -36,5 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A limit takes the first lines and nothing else.
     const QStringList limited = splitTextLines(text, maxLines);
     FUZZ_CHECK(limited == lines.mid(0, maxLines));
+
+    const QByteArray bytes = fuzzBytes(data + 1, size - 1);
+    TextReading reading;
+    if (const std::optional<QString> read = decodeFileText(bytes, nullptr, &reading)) {
+        const QByteArrayView body = QByteArrayView(bytes).startsWith("\xEF\xBB\xBF")
+                                        ? QByteArrayView(bytes).sliced(3)
+                                        : QByteArrayView(bytes);
+        FUZZ_CHECK(*read
+                   == (reading.encoding == TextEncoding::Utf8 ? QString::fromUtf8(body)
+                                                              : cp932::decode(bytes)));
+    }
     return 0;
 }

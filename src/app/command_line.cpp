@@ -80,6 +80,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
             const QString text = value();
             if (line.error.isEmpty() && !readNumber(text, 1, 86400, &line.timeoutSeconds))
                 line.error = QStringLiteral("--timeout takes seconds from 1 to 86400");
+        } else if (option == QLatin1String("--encoding")) {
+            const QString text = value();
+            line.encoding = encodingNamed(text);
+            if (line.error.isEmpty() && !line.encoding)
+                line.error = QStringLiteral("--encoding takes cp932 or utf-8");
         } else {
             line.error = QStringLiteral("unknown argument: ") + option;
         }
@@ -89,7 +94,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const bool portGiven = given.contains(QLatin1String("--port"));
     const bool runOptionGiven = given.contains(QLatin1String("--repeat"))
                                 || given.contains(QLatin1String("--timeout"))
-                                || given.contains(QLatin1String("--junit"));
+                                || given.contains(QLatin1String("--junit"))
+                                || given.contains(QLatin1String("--encoding"));
     if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
         line.error = QStringLiteral("--speak and --script go alone");
     else if (line.isScripted() && !portGiven)
@@ -97,8 +103,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
                          .arg(line.speakFile.isEmpty() ? QStringLiteral("--script")
                                                        : QStringLiteral("--speak"));
     else if (!line.isScripted() && (portGiven || runOptionGiven))
-        line.error = QStringLiteral("--port, --repeat, --timeout and --junit go with --speak or "
-                                    "--script");
+        line.error = QStringLiteral("--port, --repeat, --timeout, --junit and --encoding go with "
+                                    "--speak or --script");
     else if (line.isScripted() && line.listPorts)
         line.error = QStringLiteral("--speak, --script and --list-ports go alone");
     else if (line.userFolder && (line.isScripted() || line.listPorts))
@@ -120,9 +126,9 @@ QString usageText()
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE]\n"
+        "               [--transcript FILE] [--junit FILE] [--encoding cp932|utf-8]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE]\n"
+        "               [--transcript FILE] [--junit FILE] [--encoding cp932|utf-8]\n"
         "       parlino --list-ports | --version\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
@@ -140,6 +146,9 @@ QString usageText()
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
         "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends\n"
+        "  --encoding cp932|utf-8\n"
+        "                     read FILE in this encoding; without it the encoding whose\n"
+        "                     reading is text is taken, code page 932 when both are\n"
         "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
         "                     devices of this system\n"
         "\n"

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "text/text_encoding.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What the command line asks for. Without --speak, --script or --list-ports the window comes
 // up.
@@ -19,6 +23,8 @@ struct CommandLine
     bool version = false;    // --version
     bool userFolder = false; // --user-folder: the window works in the per-user folder
     QString error;           // set when the arguments are bad
+    // --encoding cp932|utf-8: the encoding to read the run's file in; else judged from it
+    std::optional<TextEncoding> encoding;
 
     // A run without a window: --speak or --script.
     bool isScripted() const { return !speakFile.isEmpty() || !scriptFile.isEmpty(); }

@@ -19,6 +19,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// The encoding the run's file was read in goes into the report; when both readings were text,
+// standard error says which was taken (the transcript has it from the import).
+void recordEncoding(RunRecord &record, const QString &path, const TextReading &reading)
+{
+    record.encoding = encodingName(reading.encoding);
+    if (reading.bothPlausible)
+        reportToConsole(encodingNote(path, reading));
+}
+
+} // namespace
+
 ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     : form_(form)
     , line_(line)
@@ -97,7 +110,11 @@ int ScriptedRun::run()
 bool ScriptedRun::armSpeakFile()
 {
     QString error;
-    if (!form_.importFile(line_.speakFile, &error)) {
+    TextReading reading;
+    reading.forced = line_.encoding;
+    const bool imported = form_.importFile(line_.speakFile, &error, &reading);
+    recordEncoding(recorder_.record(), line_.speakFile, reading);
+    if (!imported) {
         noteCause(importFailureTitle + QStringLiteral(": ")
                   + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
         return false;
@@ -124,7 +141,12 @@ bool ScriptedRun::armScript()
 {
     // Read as an imported file is: the same encodings, the same refusals.
     QString error;
-    const std::optional<QString> text = readTextFile(line_.scriptFile, &error);
+    TextReading reading;
+    reading.forced = line_.encoding;
+    const std::optional<QString> text = readTextFile(line_.scriptFile, &error, &reading);
+    recordEncoding(recorder_.record(), line_.scriptFile, reading);
+    if (text)
+        emit form_.pumpNote(QStringLiteral("ENCODING"), encodingNote(line_.scriptFile, reading));
     if (!text) {
         noteCause(importFailureTitle + QStringLiteral(": ")
                   + importFailureMessage(line_.scriptFile, error).replace(u'\n', u' '));

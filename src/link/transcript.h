@@ -13,9 +13,10 @@
 //   <ms since the port opened> <TAB> <kind> <TAB> <text> <TAB> <bytes in hex>
 //
 // Kinds: OUT (the console wrote), IN (a receive event), OPEN, CLOSE, OPEN-FAILED, LOST,
-// POLL-TIMEOUT (a status poll went unanswered), and SPOKEN: the time from a speak line (MSG
-// or SEL) to the module's idle reply to a poll written after it, the figure engineers
-// otherwise measure by hand. Control characters in the text are made visible (CR as \r).
+// POLL-TIMEOUT (a status poll went unanswered), ENCODING (the encoding a file was read in), and
+// SPOKEN: the time from a speak line (MSG or SEL) to the module's idle reply to a poll written
+// after it, the figure engineers otherwise measure by hand. Control characters in the text are
+// made visible (CR as \r).
 class Transcript : public QObject
 {
     Q_OBJECT

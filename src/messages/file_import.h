@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/text_encoding.h"
+
 #include <QString>
 
 // The filter of the Open dialog: text files first, then all files.
@@ -11,3 +13,7 @@ QString sendTextFromLines(const QStringList &lines);
 inline const QString importFailureTitle = QStringLiteral("File Error");
 // What the operator is told when a chosen file cannot be imported.
 QString importFailureMessage(const QString &path, const QString &error);
+
+// The encoding a file was read in, in words for the transcript and standard error:
+// "cp932 PATH", with why when --encoding forced it or both readings were text.
+QString encodingNote(const QString &path, const TextReading &reading);

@@ -157,6 +157,7 @@ QByteArray junitReport(const RunRecord &record)
     property(QStringLiteral("port"), record.port);
     property(QStringLiteral("device"), record.device);
     property(QStringLiteral("module version"), record.moduleVersion);
+    property(QStringLiteral("encoding"), record.encoding);
     out.writeEndElement();
 
     for (const TestCase &test : cases) {

@@ -42,6 +42,7 @@ struct RunRecord
     QString port;           // "COM2"
     QString device;         // the device COM2 reaches
     QString moduleVersion;  // the module's reply to VER, when the script asked for it
+    QString encoding;       // the encoding the file was read in: "cp932" or "utf-8"
     QStringList lines;      // the lines of the list, as the file holds them
     QString linePrefix;     // what goes out before each line: "MSG" when the file is text
     QList<int> lineNumbers; // each line's number in the file

@@ -12,8 +12,6 @@ namespace {
 
 constexpr QByteArrayView utf8Mark("\xEF\xBB\xBF", 3);
 
-enum class Encoding { Utf8, Cp932 };
-
 std::optional<QString> strictUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -23,25 +21,25 @@ std::optional<QString> strictUtf8(QByteArrayView bytes)
     return text;
 }
 
-// Valid UTF-8 whose reading holds a character from U+0800 up (kana, kanji, full-width
-// forms): in valid UTF-8 only such characters have a lead byte from 0xE0. Short pairs of
-// half-width katakana in code page 932 are often valid UTF-8 too, but only as characters
-// below U+0800 (C3 B7 is "ﾃｷ" and also "÷").
-bool readsAsWideUtf8(QByteArrayView bytes)
+bool isAscii(QByteArrayView bytes)
 {
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0xE0; })
-           && bytes.isValidUtf8();
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-// The encoding of a file, decided once for the whole file, and its bytes without a
-// byte-order mark.
-Encoding encodingOf(QByteArrayView *bytes)
+// The UTF-8 reading of bytes that may be UTF-8: nothing when they are not.
+std::optional<QString> utf8Reading(QByteArrayView bytes)
 {
-    if (bytes->startsWith(utf8Mark)) {
-        *bytes = bytes->sliced(utf8Mark.size());
-        return Encoding::Utf8;
-    }
-    return readsAsWideUtf8(*bytes) ? Encoding::Utf8 : Encoding::Cp932;
+    return bytes.isValidUtf8() ? strictUtf8(bytes) : std::nullopt;
+}
+
+// Whether a line of a code page 932 file is UTF-8 text instead: the judgement the file as a
+// whole gets, given to the line alone. Most lines of code page 932 kana are no UTF-8 at all.
+bool isUtf8Line(QByteArrayView line)
+{
+    if (isAscii(line) || !line.isValidUtf8())
+        return false;
+    return chooseEncoding(strictUtf8(line), cp932::decodeStrict(line.toByteArray())).encoding
+           == TextEncoding::Utf8;
 }
 
 bool isUtf16Mark(QByteArrayView bytes)
@@ -49,29 +47,62 @@ bool isUtf16Mark(QByteArrayView bytes)
     return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
 }
 
-// Why one line is no text in the file's encoding; empty when it is.
-QString lineFault(Encoding encoding, QByteArrayView line)
+const QString utf8LineAmongCp932 = QStringLiteral("UTF-8の行とシフトJISの行が混在しています");
+
+// Why one line is no text in the file's encoding; empty when it is. A line of UTF-8 text in
+// a code page 932 file is one, unless the encoding was forced.
+QString lineFault(TextEncoding encoding, QByteArrayView line, bool forced = false)
 {
     // NUL is no character of a text line in either encoding: UTF-16 puts one beside every
     // ASCII character, and binary files are full of them.
     if (line.contains('\0'))
         return QStringLiteral("NULがあります（UTF-16かバイナリのファイルです。"
                               "UTF-8かシフトJISで保存してください）");
-    if (encoding == Encoding::Utf8)
+    if (encoding == TextEncoding::Utf8)
         return strictUtf8(line) ? QString() : QStringLiteral("UTF-8として読めない文字があります");
-    // Read as code page 932, a UTF-8 line of kana would be a row of other kanji.
-    if (readsAsWideUtf8(line))
-        return QStringLiteral("UTF-8の行とシフトJISの行が混在しています");
+    // Read as code page 932, a UTF-8 line of kana would be a row of other kanji, or no text.
+    if (!forced && isUtf8Line(line))
+        return utf8LineAmongCp932;
     return cp932::decodeStrict(line.toByteArray())
                ? QString()
                : QStringLiteral("シフトJISとして読めない文字があります");
 }
 
-std::optional<QString> decodeLine(Encoding encoding, QByteArrayView line)
+std::optional<QString> decodeLine(TextEncoding encoding, QByteArrayView line)
 {
     if (!lineFault(encoding, line).isEmpty())
         return std::nullopt;
-    return encoding == Encoding::Utf8 ? strictUtf8(line) : cp932::decodeStrict(line.toByteArray());
+    return encoding == TextEncoding::Utf8 ? strictUtf8(line)
+                                          : cp932::decodeStrict(line.toByteArray());
+}
+
+// The encoding of a file, decided once for the whole file, and its bytes without a
+// byte-order mark. text gets the file's text in that encoding, nothing when the bytes are no
+// text in it.
+TextReading
+readingOf(QByteArrayView *bytes, std::optional<TextEncoding> forced, std::optional<QString> *text)
+{
+    TextReading reading;
+    reading.forced = forced;
+    if (bytes->startsWith(utf8Mark) && forced != TextEncoding::Cp932) {
+        *bytes = bytes->sliced(utf8Mark.size());
+        reading.encoding = TextEncoding::Utf8;
+    } else if (forced) {
+        reading.encoding = *forced;
+    } else if (isAscii(*bytes)) {
+        // Both encodings read ASCII as itself.
+        *text = QString::fromLatin1(*bytes);
+        return reading;
+    } else {
+        std::optional<QString> asUtf8 = utf8Reading(*bytes);
+        std::optional<QString> asCp932 = cp932::decodeStrict(bytes->toByteArray());
+        TextReading chosen = chooseEncoding(asUtf8, asCp932);
+        *text = std::move(chosen.encoding == TextEncoding::Utf8 ? asUtf8 : asCp932);
+        return chosen;
+    }
+    *text = reading.encoding == TextEncoding::Utf8 ? strictUtf8(*bytes)
+                                                   : cp932::decodeStrict(bytes->toByteArray());
+    return reading;
 }
 
 // The lines of the bytes, cut as splitTextLines() cuts text: CR and LF are single bytes in
@@ -128,7 +159,7 @@ std::optional<QByteArray> readBytes(const QString &path, QString *error)
 
 } // namespace
 
-std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
+std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error, TextReading *reading)
 {
     QByteArrayView text(bytes);
     if (isUtf16Mark(text)) {
@@ -136,7 +167,11 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
             *error = QStringLiteral("UTF-16のファイルです。UTF-8かシフトJISで保存してください");
         return std::nullopt;
     }
-    const Encoding encoding = encodingOf(&text);
+    std::optional<QString> decoded;
+    const TextReading chosen = readingOf(&text, reading ? reading->forced : std::nullopt, &decoded);
+    if (reading)
+        *reading = chosen;
+    const TextEncoding encoding = chosen.encoding;
     // The whole text is decoded in one pass; the lines are looked at one by one for what that
     // cannot see (a NUL, a UTF-8 line among code page 932 lines) and to name a line that fails.
     // A NUL anywhere makes the whole file UTF-16 or binary, whatever its other lines hold.
@@ -147,13 +182,18 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
                          .arg(lineFault(encoding, QByteArrayView("\0", 1)));
         return std::nullopt;
     }
-    std::optional<QString> decoded
-        = encoding == Encoding::Utf8 ? strictUtf8(text) : cp932::decodeStrict(text.toByteArray());
-    if (decoded && encoding == Encoding::Utf8)
+    if (decoded && encoding == TextEncoding::Utf8)
         return decoded;
     const QList<QByteArrayView> lines = byteLines(text, -1);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString fault = lineFault(encoding, lines[i]);
+        // Of a text that decodes whole only a UTF-8 line among code page 932 lines is wrong;
+        // a line that is no UTF-8 at all is passed at once.
+        const bool forced = chosen.forced.has_value();
+        QString fault;
+        if (!decoded)
+            fault = lineFault(encoding, lines[i], forced);
+        else if (!forced && isUtf8Line(lines[i]))
+            fault = utf8LineAmongCp932;
         if (fault.isEmpty())
             continue;
         if (error)
@@ -165,12 +205,12 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error)
     return decoded;
 }
 
-std::optional<QString> readTextFile(const QString &path, QString *error)
+std::optional<QString> readTextFile(const QString &path, QString *error, TextReading *reading)
 {
     const std::optional<QByteArray> bytes = readBytes(path, error);
     if (!bytes)
         return std::nullopt;
-    return decodeFileText(*bytes, error);
+    return decodeFileText(*bytes, error, reading);
 }
 
 std::optional<QList<std::optional<QString>>>
@@ -181,7 +221,8 @@ readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStri
         return std::nullopt;
     QByteArrayView text(*bytes);
     const bool utf16 = isUtf16Mark(text);
-    const Encoding encoding = encodingOf(&text);
+    std::optional<QString> whole;
+    const TextEncoding encoding = readingOf(&text, std::nullopt, &whole).encoding;
     QList<std::optional<QString>> lines;
     for (QByteArrayView line : byteLines(text, maxLines)) {
         // Every line of a UTF-16 file is refused, its mark not only.
@@ -253,20 +294,33 @@ std::optional<QString> firstField(QStringView text)
     return text.mid(i, end - i).toString();
 }
 
-bool TextFileReader::open(const QString &path, QString *error)
+bool TextFileReader::open(const QString &path, QString *error, TextReading *reading)
 {
     close();
-    const std::optional<QString> text = readTextFile(path, error);
+    std::optional<QString> text = readTextFile(path, error, reading);
     if (!text)
         return false;
-    lines_ = splitTextLines(*text);
+    text_ = std::move(*text);
     open_ = true;
     return true;
 }
 
+QStringView TextFileReader::nextLine()
+{
+    const QStringView text(text_);
+    const qsizetype start = next_;
+    qsizetype end = start;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+        ++end;
+    next_ = end + 1;
+    if (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n')
+        ++next_;
+    return text.sliced(start, std::min(end, text.size()) - start);
+}
+
 void TextFileReader::close()
 {
-    lines_.clear();
+    text_.clear();
     next_ = 0;
     open_ = false;
 }

@@ -1,21 +1,25 @@
 #pragma once
 
+#include "text/text_encoding.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 // Sequential text files. They are written in code page 932. A file's encoding is decided once
-// for the whole file: UTF-8 when it starts with UTF-8's byte-order mark, or when it is valid
-// UTF-8 whose reading holds a character from U+0800 up (kana, kanji, full-width forms);
-// code page 932 otherwise, so that a code page 932 file never has its bytes changed. A line
-// holding NUL (UTF-16, binary) is no text, nor is a UTF-8 line of kana among code page 932
-// lines (the file mixes both).
+// for the whole file: UTF-8 when it starts with UTF-8's byte-order mark; else the encoding
+// whose reading of the whole file is text (chooseEncoding()), code page 932 when both
+// readings are, so that a code page 932 file never has its bytes changed. A line holding NUL
+// (UTF-16, binary) is no text, nor is a line of UTF-8 text among code page 932 lines (the
+// file mixes both).
 
 // Reads the whole file as text. Returns nothing when it cannot be opened or read, or when
 // bytes of it are no character in its encoding; error then tells why (naming the line).
-// The file is closed again in every case before this returns.
-std::optional<QString> readTextFile(const QString &path, QString *error = nullptr);
+// The file is closed again in every case before this returns. reading, when given, may
+// force the encoding and tells which one was used.
+std::optional<QString>
+readTextFile(const QString &path, QString *error = nullptr, TextReading *reading = nullptr);
 
 // Reads the file's lines, as splitTextLines() cuts them, at most maxLines of them when
 // maxLines is not negative. A line whose bytes are no text in the file's encoding is
@@ -28,7 +32,8 @@ std::optional<QList<std::optional<QString>>> readTextFileLines(const QString &pa
 
 // The text of a file's bytes, by the rules above; nothing, with the reason naming the first
 // line that does not decode, when some bytes are no character.
-std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error = nullptr);
+std::optional<QString>
+decodeFileText(const QByteArray &bytes, QString *error = nullptr, TextReading *reading = nullptr);
 
 // Creates or empties the file and writes one line ended by CR LF. False when that fails;
 // error then tells why.
@@ -44,18 +49,23 @@ QStringList splitTextLines(QStringView text, qsizetype maxLines = -1);
 // field runs up to the first comma, CR or LF, or the end. Nothing when there is no field.
 std::optional<QString> firstField(QStringView text);
 
-// A file opened for reading line by line under a file number, as the import reads it.
+// A file opened for reading line by line under a file number, as the import reads it. The
+// lines are cut as splitTextLines() cuts them, from the file's text kept whole.
 class TextFileReader
 {
 public:
-    bool open(const QString &path, QString *error = nullptr);
-    bool atEnd() const { return next_ >= lines_.size(); }
-    QString readLine() { return atEnd() ? QString() : lines_[next_++]; }
+    bool open(const QString &path, QString *error = nullptr, TextReading *reading = nullptr);
+    bool atEnd() const { return next_ >= text_.size(); }
+    // The next line, without its line end; valid until the file is closed.
+    QStringView nextLine();
+    QString readLine() { return nextLine().toString(); }
     void close();
     bool isOpen() const { return open_; }
+    // The size of the file's text, line ends included: room enough for its lines.
+    qsizetype textSize() const { return text_.size(); }
 
 private:
-    QStringList lines_;
+    QString text_;
     qsizetype next_ = 0;
     bool open_ = false;
 };

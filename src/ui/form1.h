@@ -66,7 +66,8 @@ public:
     bool isEnding() const { return ending_; }
     // Fills the send box from a text file as FILE does once a file is chosen. False, with
     // the reason in error, when the file cannot be imported; the send box is then untouched.
-    bool importFile(const QString &path, QString *error);
+    // reading, when given, may force the file's encoding and tells which one was used.
+    bool importFile(const QString &path, QString *error, TextReading *reading = nullptr);
     // Ends the program as 終了 does, with this exit status (a termination signal's).
     void endProgram(int exitStatus = 0);
 
@@ -138,7 +139,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool Open_File_dat(QString *error);
+    bool Open_File_dat(QString *error, TextReading *reading);
     void Close_File_dat();
     void showIdleIcon();
     void showSpeakingIcon();

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
 
@@ -41,17 +42,51 @@ protected:
 
 TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
 {
-    // The same kana reach the module as the same code page 932 bytes, whatever the file's
-    // encoding.
-    work.write("utf8.txt", QStringLiteral("あいう\nかきく\n").toUtf8());
-    work.write("marked.txt", "\xEF\xBB\xBF" + QStringLiteral("あいう\r\nかきく").toUtf8());
-    for (const char *file : {"two.txt", "utf8.txt", "marked.txt"}) {
-        SCOPED_TRACE(file);
+    // The same text reaches the module as the same code page 932 bytes, whatever the file's
+    // encoding; code page 932 words that are valid UTF-8 too keep their bytes (the module
+    // then refuses the kanji: status 1). The encoding used is in the transcript and report.
+    const QByteArray kana = cp932::encode(u"MSGあいう\rMSGかきく\r");
+    const QByteArray pheasant = "MSG\xE8\xB3\x8E\x71\r";
+    const struct
+    {
+        const char *file;
+        QByteArray bytes; // none: the fixture's file
+        QByteArray wire;  // the lines that went out first, without the polls
+        int status;
+        const char *encoding;
+        QStringList more = {};
+    } rows[] = {
+        {"two.txt", {}, kana, 0, "cp932"},
+        {"utf8.txt", QStringLiteral("あいう\nかきく\n").toUtf8(), kana, 0, "utf-8"},
+        {"marked.txt",
+         "\xEF\xBB\xBF" + QStringLiteral("あいう\r\nかきく").toUtf8(),
+         kana,
+         0,
+         "utf-8"},
+        {"pheasant.txt", "\xE8\xB3\x8E\x71\r\n", pheasant, 1, "cp932"},
+        {"pheasant-utf8.txt", QStringLiteral("雉子").toUtf8(), pheasant, 1, "utf-8"},
+        {"donkey.txt", "\xE9\x86\x94\x6E", "MSG\xE9\x86\x94\x6E\r", 1, "cp932"},
+        {"forced.txt", "\xE8\xB3\x8E\x71", "MSG\x91\x47q\r", 1, "utf-8", {"--encoding", "utf-8"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file);
+        if (!row.bytes.isEmpty())
+            work.write(row.file, row.bytes);
+        QFile::remove(work.file("t.txt"));
         SimModule sim({"--char-ms", "5"}, 2);
-        const ConsoleResult result = run(sim, {"--speak", file});
+        const ConsoleResult result
+            = run(sim,
+                  QStringList{"--speak", row.file, "--transcript", "t.txt", "--junit", "r.xml"}
+                      + row.more);
         ASSERT_TRUE(result.finished);
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
+        EXPECT_EQ(result.exitCode, row.status) << result.err.toStdString();
+        EXPECT_EQ(sim.received().replace("STT\r", "").left(row.wire.size()).toHex(' '),
+                  row.wire.toHex(' '));
+        EXPECT_EQ(readJUnit(work.read("r.xml")).properties.value("encoding"), row.encoding);
+        const QList<TranscriptRecord> records = readTranscript(work.read("t.txt"));
+        EXPECT_TRUE(std::any_of(records.begin(), records.end(), [&](const TranscriptRecord &r) {
+            return r.kind == QLatin1String("ENCODING") && r.text.startsWith(row.encoding);
+        }));
     }
     // A scripted run leaves the saved port of the window alone.
     EXPECT_FALSE(QFile::exists(work.file("parlino_ini.txt")));
@@ -75,6 +110,8 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("emoji.txt", QStringLiteral("あ\nい\U0001F600\n").toUtf8());
     work.write("long.txt", cp932::encode(QStringLiteral("あ").repeated(12000)));
     work.write("bad-script.txt", "STT\nSEL1\n");
+    work.write("cafe.txt", "caf\xC3\xA9\n");
+    work.write("donkey.txt", "\xE9\x86\x94\x6E\r\n");
     const struct
     {
         const char *name;
@@ -129,6 +166,19 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          64,
          u"Error: 送信データにシフトJISで送れない文字があります 2行目: \U0001F600 (U+1F600)"},
+        // Read as UTF-8, as written: the refusal names a character the file holds.
+        {"UTF-8 without a mark",
+         {},
+         {"--speak", "cafe.txt"},
+         {},
+         64,
+         u"送信データにシフトJISで送れない文字があります 1行目: é (U+00E9)"},
+        {"code page 932 forced to UTF-8",
+         {},
+         {"--speak", "donkey.txt", "--encoding", "utf-8"},
+         {},
+         64,
+         u"1行目: \u9194 (U+9194)"},
         {"a transcript that cannot be written",
          {"--char-ms", "0"},
          {"--speak", "two.txt", "--transcript", "/dev/full"},

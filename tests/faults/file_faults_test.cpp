@@ -168,6 +168,15 @@ TEST_F(StartUpFiles, APresetsFileThatCannotBeUsedGivesWhatItCan)
          {QString(), QStringLiteral("MSGい") + crlf, {}, {}, {}},
          {}},
         {"an unassigned double byte", fileWith(presetsName, "\x85\x40\x82\xA0\r\n"), none, {}},
+        // Code page 932 words whose bytes are valid UTF-8 too keep their bytes.
+        {"words that are valid UTF-8 too",
+         fileWith(presetsName, cp932::encode(u"雉子\r\n菫色\r\n關係\r\n髮型\r\n驢馬")),
+         {QStringLiteral("MSG雉子") + crlf,
+          QStringLiteral("MSG菫色") + crlf,
+          QStringLiteral("MSG關係") + crlf,
+          QStringLiteral("MSG髮型") + crlf,
+          QStringLiteral("MSG驢馬") + crlf},
+         "MSG\xE8\xB3\x8E\x71\r"},
         {"binary", fileWith(presetsName, QByteArray("\xFF\x01\x80\xFD\r\n", 6)), none, {}},
     };
     for (const auto &row : rows) {

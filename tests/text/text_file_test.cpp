@@ -3,7 +3,14 @@
 #include "text/cp932.h"
 #include "text/text_file.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -76,62 +83,155 @@ TEST(TextFiles, WriteLineIsCp932WithCrLf)
 
 TEST(TextFiles, ReadAsUtf8OrCp932)
 {
-    // The file's bytes, its text and the bytes that text goes out as; null when it is
-    // refused, with the words that must name the line and what was found.
+    // The file's bytes, its text and the encoding it is read in; null text when it is
+    // refused, with the words that must name the line and what was found. forced: what
+    // --encoding asks for. Both: its UTF-8 reading is text too, code page 932 is taken.
+    const auto cp932 = TextEncoding::Cp932;
+    const auto utf8 = TextEncoding::Utf8;
     const struct
     {
         const char *name;
         QByteArray bytes;
         QString text;
+        TextEncoding encoding = TextEncoding::Cp932;
         const char16_t *why = u"";
+        std::optional<TextEncoding> forced = std::nullopt;
+        bool both = false;
     } rows[] = {
         {"code page 932", "\x82\xA0\xB1\r\n", QStringLiteral("あｱ\r\n")},
         {"pure ASCII", "MSGa\r\n", QStringLiteral("MSGa\r\n")},
-        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n")},
+        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n"), utf8},
         {"UTF-8 with its mark",
          "\xEF\xBB\xBF"
          "abc",
-         QStringLiteral("abc")},
+         QStringLiteral("abc"),
+         utf8},
         // Half-width katakana pairs that are also valid UTF-8 below U+0800 (÷ α б ° é).
         {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n")},
         {"ﾎｱ ﾐｱ ﾂｰ, not α б °",
          "\xCE\xB1\r\n\xD0\xB1\r\n\xC2\xB0",
          QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ")},
         {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ")},
+        // Code page 932 words that are valid UTF-8, read as UTF-8 only with stray letters.
+        {"雉子, not 賎q", "\xE8\xB3\x8E\x71", QStringLiteral("雉子")},
+        {"驢馬, not 醔n", "\xE9\x86\x94\x6E\r\n", QStringLiteral("驢馬\r\n")},
+        {"菫色 關係 髮型, one a line",
+         cp932::encode(u"菫色\r\n關係\r\n髮型\r\n"),
+         QStringLiteral("菫色\r\n關係\r\n髮型\r\n")},
+        {"a UTF-8 word of letters", "caf\xC3\xA9\n", QStringLiteral("café\n"), utf8},
+        {"UTF-8 kanji that code page 932 reads as other kanji",
+         QStringLiteral("雉子\n塗抹\n").toUtf8(),
+         QStringLiteral("雉子\n塗抹\n"),
+         utf8},
+        {"both readings text",
+         "\xE4\xBA\x82\xE9\x82\xA8",
+         QStringLiteral("莠るお"),
+         cp932,
+         u"",
+         std::nullopt,
+         true},
+        {"forced to UTF-8", "\xE8\xB3\x8E\x71", QStringLiteral("賎q"), utf8, u"", utf8},
+        {"forced to code page 932, mark and all",
+         "\xEF\xBB\xBF\x82\xA0",
+         QString(),
+         cp932,
+         u"1行目にシフトJIS",
+         cp932},
         {"a UTF-8 line among code page 932 lines",
          "\x82\xA0\r\n\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF\r\n",
          QString(),
+         cp932,
          u"2行目にUTF-8の行とシフトJISの行が混在"},
         {"UTF-16 without a mark",
          QByteArray("\xB0\x30\xD0\x30\xF0\x30\r\0\n\0", 10),
          QString(),
+         cp932,
          u"2行目にNULがあります（UTF-16"},
-        {"UTF-16 with a mark", "\xFF\xFEM\0", QString(), u"UTF-16のファイル"},
-        {"binary after a text line", QByteArray("ab\ncd\0\x01", 7), QString(), u"2行目にNUL"},
-        {"invalid code page 932", "a\r\n\x82\xA0\x85\x40", QString(), u"2行目にシフトJIS"},
-        {"invalid UTF-8 after the mark", "\xEF\xBB\xBF\n\n\xE3\x81", QString(), u"3行目にUTF-8"},
+        {"UTF-16 with a mark", "\xFF\xFEM\0", QString(), cp932, u"UTF-16のファイル"},
+        {"binary after a text line",
+         QByteArray("ab\ncd\0\x01", 7),
+         QString(),
+         cp932,
+         u"2行目にNUL"},
+        {"invalid code page 932", "a\r\n\x82\xA0\x85\x40", QString(), cp932, u"2行目にシフトJIS"},
+        {"invalid UTF-8 after the mark",
+         "\xEF\xBB\xBF\n\n\xE3\x81",
+         QString(),
+         utf8,
+         u"3行目にUTF-8"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         QString error;
-        const std::optional<QString> text = decodeFileText(row.bytes, &error);
+        TextReading reading;
+        reading.forced = row.forced;
+        const std::optional<QString> text = decodeFileText(row.bytes, &error, &reading);
         EXPECT_EQ(text, row.text.isNull() ? std::nullopt : std::optional(row.text));
         EXPECT_TRUE(error.contains(QString::fromUtf16(row.why))) << error.toStdString();
+        EXPECT_EQ(reading.encoding, row.encoding);
+        EXPECT_EQ(reading.bothPlausible, row.both);
         // A code page 932 file goes out byte for byte as it stands.
-        if (text && !row.bytes.startsWith("\xEF\xBB\xBF") && !row.bytes.startsWith("\xE3")) {
+        if (text && row.encoding == TextEncoding::Cp932) {
             EXPECT_EQ(cp932::encode(*text), row.bytes);
         }
     }
     // Lines one by one, as the presets are read: a line that is no text in the file's
-    // encoding is nothing, with its reason; the others are read.
+    // encoding is nothing, with its reason; the others are read, words that are valid UTF-8
+    // too among them.
     ScopedWorkDir work;
-    work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\n\xE3\x81\x82\r\nb\r\nc"));
+    work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\n\xE3\x81\x82\r\n\xE8\xB3\x8E\x71\r\nc"));
     QStringList whyNot;
     EXPECT_EQ(readTextFileLines(work.file("p.txt"), 4, nullptr, &whyNot),
               (QList<std::optional<QString>>{
-                  QStringLiteral("あ"), std::nullopt, std::nullopt, QStringLiteral("b")}));
+                  QStringLiteral("あ"), std::nullopt, std::nullopt, QStringLiteral("雉子")}));
     ASSERT_EQ(whyNot.size(), 4);
     EXPECT_TRUE(whyNot[2].contains(u"混在")) << whyNot[2].toStdString();
+    EXPECT_TRUE(whyNot[3].isEmpty()) << whyNot[3].toStdString();
+}
+
+// Every kana and kanji word of a Debian dictionary, alone in a file, in code page 932 and in
+// UTF-8, with and without a line end, goes out as the same code page 932 bytes.
+TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
+{
+    QFile dictionary(QStringLiteral("/usr/share/skk/SKK-JISYO.L"));
+    if (!dictionary.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "the skkdic package is not installed";
+    QStringDecoder euc("EUC-JP");
+    const QStringList entries = QString(euc.decode(dictionary.readAll())).split(u'\n');
+    // An entry is "reading /word/word;note/": the reading (less a trailing okurigana letter)
+    // and the words are taken when they hold only kana and kanji.
+    const auto isJapanese = [](QChar c) {
+        return (c >= u'\u3041' && c <= u'\u30FF') || (c >= u'\u4E00' && c <= u'\u9FFF')
+               || c == u'々';
+    };
+    QSet<QString> words;
+    for (const QString &entry : entries) {
+        if (entry.startsWith(u';'))
+            continue;
+        for (QString word : entry.split(QRegularExpression(QStringLiteral("[ /]")))) {
+            word = word.section(u';', 0, 0);
+            if (!word.isEmpty() && word.back() >= u'a' && word.back() <= u'z')
+                word.chop(1);
+            if (!word.isEmpty() && std::all_of(word.begin(), word.end(), isJapanese)
+                && cp932::firstUnencodable(word) < 0)
+                words.insert(word);
+        }
+    }
+    ASSERT_GT(words.size(), 10000);
+    QStringList wrong;
+    for (const QString &word : words) {
+        const QByteArray bytes = cp932::encode(word);
+        for (const QByteArray &file : {bytes, word.toUtf8()}) {
+            for (const QByteArray &end : {QByteArray(), QByteArray("\r\n")}) {
+                const std::optional<QString> text = decodeFileText(file + end);
+                if (!text || cp932::encode(*text) != bytes + end)
+                    wrong.append(
+                        word
+                        + (file == bytes ? QStringLiteral(" cp932") : QStringLiteral(" utf-8")));
+            }
+        }
+    }
+    EXPECT_EQ(wrong.mid(0, 20), QStringList()) << wrong.size() << " of " << words.size();
 }
 
 TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)

@@ -65,6 +65,9 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--port", "2"}, "go with --speak or --script"},
         {{"--repeat", "2"}, "go with --speak or --script"},
         {{"--junit", "r.xml"}, "go with --speak or --script"},
+        {{"--encoding", "utf-8"}, "go with --speak or --script"},
+        {{"--speak", "a.txt", "--port", "2", "--encoding", "UTF-8"}, "cp932 or utf-8"},
+        {{"--speak", "a.txt", "--port", "2", "--encoding", "shift_jis"}, "cp932 or utf-8"},
         {{"--speak", "a.txt", "--script", "b.txt", "--port", "2"}, "--speak and --script go alone"},
         {{"--script", "", "--port", "2"}, "--script: FILE is empty"},
         {{"--script", "a.txt", "--port", "2", "--junit", ""}, "--junit: FILE is empty"},
@@ -96,6 +99,12 @@ TEST(CommandLine, BadArgumentsAreNamed)
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM16"}).port, 16);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "1", "--encoding", "cp932"}).encoding,
+              TextEncoding::Cp932);
+    EXPECT_EQ(
+        parseCommandLine({"--script", "a.txt", "--port", "1", "--encoding", "utf-8"}).encoding,
+        TextEncoding::Utf8);
+    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "1"}).encoding, std::nullopt);
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)

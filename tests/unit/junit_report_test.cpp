@@ -34,6 +34,7 @@ TEST(JUnitReport, EveryEndingOfARunIsAValidReportThatSaysWhatHappened)
     using V = LineVerdict;
     RunRecord version = record(RunEnd::Spoken, {line(0, 0.2)}, {"VER"});
     version.moduleVersion = QStringLiteral("ver 1.00");
+    version.encoding = QStringLiteral("utf-8");
     RunRecord markup = record(RunEnd::ModuleError,
                               {line(0, 0.1, V::Failed)},
                               {QStringLiteral("MSG<a> & \"b\"\x1B\\") + QChar(0xD800) + u'\uFFFF'});
@@ -115,6 +116,7 @@ TEST(JUnitReport, EveryEndingOfARunIsAValidReportThatSaysWhatHappened)
                                           {"timestamp", "2026-12-08T10:27:56"}}));
         EXPECT_EQ(report.properties.value("device"), QStringLiteral("/dev/pts/5"));
         EXPECT_EQ(report.properties.value("module version"), row.run.moduleVersion);
+        EXPECT_EQ(report.properties.value("encoding"), row.run.encoding);
         EXPECT_EQ(report.cases, row.cases);
         EXPECT_EQ(report.times.value(0),
                   row.run.sent.isEmpty() ? row.run.seconds : row.run.sent[0].seconds);

@@ -42,6 +42,9 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         {"half-width katakana", "\xB1\xB2\xB3\r\n", QStringLiteral("MSGｱｲｳ\r\n")},
         {"lone LF and lone CR", "a\nb\rc", QStringLiteral("MSGa\r\nMSGb\r\nMSGc\r\n")},
         {"UTF-8 from a Linux editor", "\xE3\x81\x82\n", QStringLiteral("MSGあ\r\n")},
+        {"code page 932 that is valid UTF-8 too",
+         "\xE8\xB3\x8E\x71",
+         QStringLiteral("MSG雉子\r\n")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
