@@ -32,3 +32,11 @@ bool writeCp932Lines(const QString &path, const QStringList &lines)
         = encoder.encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     return !encoder.hasError() && file.write(bytes) == bytes.size();
 }
+
+bool writeUtf8Lines(const QString &path, const QStringList &lines)
+{
+    QFile file(path);
+    const QByteArray bytes = (lines.join(u'\n') + u'\n').toUtf8();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes) == bytes.size();
+}

@@ -9,3 +9,6 @@ QStringList kanaLines(int count);
 
 // Writes the lines to a file in code page 932, each ended by CR LF. False when that fails.
 bool writeCp932Lines(const QString &path, const QStringList &lines);
+
+// Writes the lines to a file in UTF-8 without a byte-order mark, each ended by LF.
+bool writeUtf8Lines(const QString &path, const QStringList &lines);

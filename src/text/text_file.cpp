@@ -32,14 +32,36 @@ std::optional<QString> utf8Reading(QByteArrayView bytes)
     return bytes.isValidUtf8() ? strictUtf8(bytes) : std::nullopt;
 }
 
+// False when the bytes cannot be code page 932: a lead byte without a second byte that can
+// follow it. Most UTF-8 files fail this at their first line end, long before the converter
+// would; bytes that pass are decoded to know for sure.
+bool mayBeCp932(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar byte = uchar(bytes[i]);
+        if ((byte < 0x81 || byte > 0x9F) && (byte < 0xE0 || byte > 0xFC))
+            continue;
+        const uchar second = i + 1 < bytes.size() ? uchar(bytes[i + 1]) : 0;
+        if (second < 0x40 || second == 0x7F || second > 0xFC)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+// The code page 932 reading of bytes that may be code page 932: nothing when they are not.
+std::optional<QString> cp932Reading(QByteArrayView bytes)
+{
+    return mayBeCp932(bytes) ? cp932::decodeStrict(bytes.toByteArray()) : std::nullopt;
+}
+
 // Whether a line of a code page 932 file is UTF-8 text instead: the judgement the file as a
 // whole gets, given to the line alone. Most lines of code page 932 kana are no UTF-8 at all.
 bool isUtf8Line(QByteArrayView line)
 {
     if (isAscii(line) || !line.isValidUtf8())
         return false;
-    return chooseEncoding(strictUtf8(line), cp932::decodeStrict(line.toByteArray())).encoding
-           == TextEncoding::Utf8;
+    return chooseEncoding(strictUtf8(line), cp932Reading(line)).encoding == TextEncoding::Utf8;
 }
 
 bool isUtf16Mark(QByteArrayView bytes)
@@ -95,7 +117,7 @@ readingOf(QByteArrayView *bytes, std::optional<TextEncoding> forced, std::option
         return reading;
     } else {
         std::optional<QString> asUtf8 = utf8Reading(*bytes);
-        std::optional<QString> asCp932 = cp932::decodeStrict(bytes->toByteArray());
+        std::optional<QString> asCp932 = cp932Reading(*bytes);
         TextReading chosen = chooseEncoding(asUtf8, asCp932);
         *text = std::move(chosen.encoding == TextEncoding::Utf8 ? asUtf8 : asCp932);
         return chosen;
