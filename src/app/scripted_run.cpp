@@ -24,7 +24,7 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
     , line_(line)
 {
     installMessageBoxHandler(
-        [this](const QString &prompt, int, const QString &title, const QString &) {
+        [this](const QString &prompt, int, const QString &title, const QString &, const QString &) {
             const QString said
                 = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
             reportToConsole(said);
