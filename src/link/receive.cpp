@@ -54,10 +54,12 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
     // The window opens the device again by itself when it returns.
     watchForReturn();
     reportToConsole(QStringLiteral("COMが切断されました: ") + reason);
+    // The port that was open, whichever the port box shows by now.
+    const int port = openPort_ != 0 ? openPort_ : MSComm1->CommPort();
     MsgBox(this,
            QStringLiteral("COMが切断されました"),
            vbCritical,
            QStringLiteral("Com Port Error"),
-           portCause(MSComm1->CommPort(), reason),
-           visibleDeviceLoss(MSComm1->CommPort(), devicePathForPort(MSComm1->CommPort())));
+           portCause(port, reason),
+           visibleDeviceLoss(port, devicePathForPort(port)));
 }

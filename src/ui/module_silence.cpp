@@ -10,7 +10,8 @@ void Form1::showModuleSilent()
     if (!moduleSilent_)
         designTitle_ = windowTitle();
     moduleSilent_ = true;
-    const int port = MSComm1->CommPort();
+    // The port box may show another port by now; the sign names the one that is open.
+    const int port = MSComm1->PortOpen() && openPort_ != 0 ? openPort_ : MSComm1->CommPort();
     setWindowTitle(designTitle_ + QStringLiteral(" — ")
                    + moduleSilentSign(port, devicePathForPort(port)));
 }

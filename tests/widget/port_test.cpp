@@ -249,6 +249,26 @@ TEST_F(Port, PickingAPortWhileOpenLeavesTheOpenPortAlone)
     EXPECT_EQ(serial->opened, (QList<int>{1, 4}));
 }
 
+TEST_F(Port, WordsAboutTheOpenPortNameItWhateverTheBoxShows)
+{
+    qputenv("PARLINO_COM1", "/dev/ttyUSB7");
+    openPort();
+    pick(QStringLiteral("COM4"));
+    form->showModuleSilent();
+    EXPECT_TRUE(form->windowTitle().endsWith(u"COM1 の /dev/ttyUSB7 のモジュールが応答しません"));
+    serial->setPortOpen(false);
+    emit serial->deviceLost(QStringLiteral("gone"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: gone"));
+    EXPECT_TRUE(boxes.boxes[0].cause.startsWith(u"COM1 の /dev/ttyUSB7 との接続が切れました。"));
+    // A new connection starts without the sign of the old one.
+    form->Command5_Click();
+    EXPECT_FALSE(form->moduleSilentShown());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("PARLINO Ver1.05"));
+    qunsetenv("PARLINO_COM1");
+}
+
 TEST_F(Port, WritesWhileClosedGoNowhere)
 {
     form->writeCommandLine(QStringLiteral("STT"));
