@@ -107,20 +107,12 @@ TEST(CommandLine, BadArgumentsAreNamed)
 TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
 {
     const QString help = usageText();
-    for (const char *option : {"-h, --help",
-                               "--version",
-                               "--list-ports",
-                               "--user-folder",
-                               "--transcript FILE",
-                               "--speak FILE",
-                               "--script FILE",
-                               "--port N",
-                               "--repeat COUNT",
-                               "--timeout SECONDS",
-                               "--junit FILE",
-                               "rfc2217://HOST:PORT",
-                               "tcp://HOST:PORT"})
-        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+    for (const QString &option :
+         QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
+                        "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
+                        "--junit FILE|rfc2217://HOST:PORT|tcp://HOST:PORT")
+             .split(u'|'))
+        EXPECT_TRUE(help.contains(option)) << option.toStdString();
     EXPECT_TRUE(parseCommandLine({"-h"}).help);
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
 }
@@ -133,11 +125,8 @@ TEST(CommandLine, OnlyTheRuntimeFolderWarningIsQuietened)
         bool dropped;
     } rows[] = {
         {"QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'", true},
-        {"QStandardPaths: wrong permissions on runtime directory /run/user/0, 0755 instead of "
-         "0700",
-         false},
+        {"QStandardPaths: wrong permissions on runtime directory /run/user/0", false},
         {"qt.qpa.xcb: could not connect to display", false},
-        {"", false},
     };
     for (const auto &row : rows)
         EXPECT_EQ(isRuntimeFolderWarning(QString::fromLatin1(row.message)), row.dropped)
