@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -153,6 +154,12 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          64,
          u"--junit ./two.txt would overwrite two.txt"},
+        {"a transcript that cannot be opened",
+         {},
+         {"--speak", "two.txt", "--transcript", "none/t.txt"},
+         {},
+         64,
+         u"cannot write the transcript none/t.txt"},
         {"file with nothing to speak",
          {},
          {"--speak", "empty.txt"},
@@ -166,7 +173,13 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         const ConsoleResult result = run(sim, c.arguments, c.environment);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, c.status);
-        EXPECT_TRUE(QString::fromUtf8(result.err).contains(QString::fromUtf16(c.stderrSays)))
+        // Each message once, and every run, refusals included, ends with its summary.
+        const QString err = QString::fromUtf8(result.err);
+        if (*c.stderrSays) {
+            EXPECT_EQ(err.count(QString::fromUtf16(c.stderrSays)), 1) << result.err.toStdString();
+        }
+        EXPECT_TRUE(
+            err.contains(QRegularExpression("parlino: \\d+ lines? spoken, \\d+ errors?[^\n]*\n$")))
             << result.err.toStdString();
     }
 }
@@ -239,10 +252,16 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
         // The line being spoken is cut short, the next one never sent.
+        const JUnitReport report = readJUnit(work.read("r.xml"));
         EXPECT_EQ(
-            readJUnit(work.read("r.xml")).cases,
+            report.cases,
             QStringList({QStringLiteral("line 1: あいう | error: ") + row.cause,
                          QStringLiteral("line 2: かきく | skipped: not sent: ") + row.cause}));
+        // The line cut short holds its exchange from the moment it went out.
+        EXPECT_TRUE(report.texts.value(0).startsWith(
+            QStringLiteral("0.000\tOUT\tMSGあいう\\r\t4D 53 47 82 A0 82 A2 82 A4 0D\n")))
+            << report.texts.value(0).toStdString();
+        EXPECT_EQ(report.outputs.value(0), report.texts.value(0));
         for (const QString &folder : portLockFolders())
             EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/LCK..")
                                        + QFileInfo(sim.ptyPath()).fileName()));
@@ -281,7 +300,7 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
          1,
          u"MSGあ\rSEL05\rCLR0\r",
          {"line 1: MSGあ",
-          "line 2: SEL05 | failure: the module answered stt-1",
+          "line 2: SEL05 | failure: the module answered \"?\" to the line, then reported stt-1",
           "line 3: MSGい | skipped: not sent: Error: 送信データに誤りがあります"},
          "\nparlino: 1 line spoken, 1 error; speaking time min [0-9.]+ s, median"},
     };
@@ -301,7 +320,137 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
         EXPECT_GT(report.times.value(0), 0);
         EXPECT_EQ(report.properties.value("device"), sim.ptyPath());
         EXPECT_EQ(report.properties.value("module version"), row.status ? "" : "ver 1.00");
+        EXPECT_EQ(report.suite.value("name"), QStringLiteral("%1 on COM2").arg(row.script));
+        EXPECT_FALSE(report.suite.value("hostname").isEmpty());
+        EXPECT_EQ(report.classnames.value(0), report.suite.value("name"));
+        // The failing line's exchange: the line, the module's "?", the error it reported.
+        const QString exchange = report.texts.value(1);
+        EXPECT_EQ(report.outputs.value(1), exchange);
+        if (row.status) {
+            EXPECT_TRUE(exchange.startsWith("0.000\tOUT\tSEL05\\r\t53 45 4C 30 35 0D\n"));
+            EXPECT_TRUE(exchange.contains(QRegularExpression("\n[0-9.]+\tIN\t\\?\\\\r\t3F 0D\n")));
+            EXPECT_TRUE(exchange.contains(QRegularExpression("\tIN\tstt-1\\\\r\t")));
+        }
+        const JUnitReport other = readJUnitWithJunitparser(xml);
+        EXPECT_EQ(other.readError, QString());
+        EXPECT_EQ(other.cases, report.cases);
+        EXPECT_EQ(other.texts, report.texts);
     }
+}
+
+TEST_F(ScriptedRun, EveryEndingListsEveryLineAndTwoPortsReportApart)
+{
+    work.write("three.txt", "MSG\x82\xA0\r\nSPD150\r\nCLR0\r\n");
+    work.write("refused.txt", "MSG\x82\xA0\r\nSEL1\r\nCLR0\r\n");
+    const struct
+    {
+        const char *name;
+        QStringList simArguments;
+        QStringList arguments;
+        QString device; // for COM2, when not the simulator
+        QStringList cases;
+    } rows[] = {
+        {"spoken", {"--char-ms", "5"}, {"--script", "three.txt"}, {}, {"", "", ""}},
+        {"time-out",
+         {"--char-ms", "3000"},
+         {"--script", "three.txt", "--timeout", "1"},
+         {},
+         {"error: no idle report", "skipped: not sent: no idle", "skipped: not sent: no idle"}},
+        {"port missing",
+         {},
+         {"--script", "three.txt"},
+         "/dev/parlino-none",
+         {"error: not sent: COM", "skipped: not sent: COM", "skipped: not sent: COM"}},
+        {"refused file",
+         {},
+         {"--script", "refused.txt"},
+         {},
+         {"skipped: not sent: refused.txt line 2",
+          "error: refused.txt line 2",
+          "skipped: not sent"}},
+        {"transcript refused",
+         {},
+         {"--script", "three.txt", "--transcript", "none/t.txt"},
+         {},
+         {"error: not sent: cannot write the transcript",
+          "skipped: not sent",
+          "skipped: not sent"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(work.file("r.xml"));
+        SimModule sim(row.simArguments, 2);
+        const ConsoleResult result
+            = runConsole(row.arguments + QStringList{"--port", "2", "--junit", "r.xml"},
+                         work.path(),
+                         {QStringLiteral("PARLINO_COM2=")
+                          + (row.device.isEmpty() ? sim.ptyPath() : row.device)});
+        ASSERT_TRUE(result.finished);
+        const JUnitReport report = readJUnit(work.read("r.xml"));
+        ASSERT_EQ(report.cases.size(), row.cases.size()) << report.cases.join(u'\n').toStdString();
+        for (qsizetype i = 0; i < row.cases.size(); ++i) {
+            const QString result = report.cases[i].section(QStringLiteral(" | "), 1);
+            EXPECT_TRUE(row.cases[i].isEmpty() ? result.isEmpty() : result.startsWith(row.cases[i]))
+                << report.cases[i].toStdString();
+        }
+    }
+
+    // One script against two modules at once: two suites, their cases apart; a suite can be
+    // named outright.
+    SimModule second({"--char-ms", "5"}, 3);
+    SimModule third({"--char-ms", "5"}, 4);
+    const QStringList ports[] = {{"--port", "3", "--junit", "a.xml"},
+                                 {"--port", "4", "--junit", "b.xml", "--junit-suite", "bench B"}};
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PARLINO_COM3", second.ptyPath());
+        environment.insert("PARLINO_COM4", third.ptyPath());
+        runs[i].setProcessEnvironment(environment);
+        runs[i].setWorkingDirectory(work.path());
+        runs[i].start(PARLINO_APP_PATH, QStringList{"--script", "three.txt"} + ports[i]);
+    }
+    for (QProcess &run : runs) {
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    }
+    const JUnitReport a = readJUnitWithJunitparser(work.read("a.xml"));
+    const JUnitReport b = readJUnitWithJunitparser(work.read("b.xml"));
+    EXPECT_EQ(a.suite.value("name"), QStringLiteral("three.txt on COM3"));
+    EXPECT_EQ(b.suite.value("name"), QStringLiteral("bench B"));
+    EXPECT_EQ(a.classnames, QStringList(3, "three.txt on COM3"));
+    EXPECT_EQ(b.classnames, QStringList(3, "bench B"));
+    EXPECT_EQ(readJUnit(work.read("a.xml")).properties.value("device"), second.ptyPath());
+}
+
+TEST_F(ScriptedRun, AKilledRunLeavesAReportRightUpToTheLastLineSent)
+{
+    work.write("three.txt", cp932::encode(u"あいう\r\nかきく\r\nさしす\r\n"));
+    SimModule sim({"--char-ms", "300"}, 2);
+    const ConsoleResult result = runConsole(
+        {"--speak", "three.txt", "--port", "2", "--junit", "r.xml"},
+        work.path(),
+        {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
+        20000,
+        [&](qint64 pid) {
+            // Killed while the second line is spoken, once the report has it.
+            sim.waitForReceived(cp932::encode(u"MSGかきく\r"), 10000);
+            sim.waitUntil(
+                [&] { return readJUnit(work.read("r.xml")).cases.value(1).contains("error"); },
+                5000);
+            ::kill(pid_t(pid), SIGKILL);
+        });
+    ASSERT_TRUE(result.finished);
+    const QByteArray xml = work.read("r.xml");
+    EXPECT_EQ(junitSchemaErrors(xml), QString());
+    const JUnitReport report = readJUnit(xml);
+    EXPECT_EQ(report.cases,
+              QStringList({"line 1: あいう",
+                           "line 2: かきく | error: the run has not finished",
+                           "line 3: さしす | skipped: not sent: the run has not finished"}))
+        << xml.toStdString();
+    EXPECT_EQ(report.suite.value("errors"), "1");
+    EXPECT_TRUE(report.texts.value(1).startsWith(QStringLiteral("0.000\tOUT\tMSGかきく\\r\t")));
 }
 
 TEST_F(ScriptedRun, BadArgumentsExitWithUsage)

@@ -6,13 +6,17 @@
 #include <QStringList>
 
 // A JUnit report read back: the suite's attributes and properties, each testcase as "name"
-// or "name | result: message" (result: failure, error or skipped) and its time.
+// or "name | result: message" (result: failure, error or skipped), its classname, its time,
+// its result's text and its system-out. Several suites read back as one.
 struct JUnitReport
 {
     QMap<QString, QString> suite;
     QMap<QString, QString> properties;
     QStringList cases;
+    QStringList classnames;
     QList<double> times;
+    QStringList texts;
+    QStringList outputs;
     QString readError; // set when the XML is not well formed
 
     // How many testcases hold this result, as the suite's attributes write it.
@@ -20,6 +24,11 @@ struct JUnitReport
 };
 
 JUnitReport readJUnit(const QByteArray &xml);
+
+// The same report as Debian's python3-junitparser reads it: the suite's name and counts
+// (name, tests, failures, errors, skipped, hostname), the cases, classnames, result texts and
+// outputs. readError is set when it cannot read it.
+JUnitReport readJUnitWithJunitparser(const QByteArray &xml);
 
 // Validates the report with xmllint against the JUnit schema in tests/schema; the empty
 // string when it is valid, else what xmllint said.
