@@ -47,48 +47,31 @@ JUnitReport readJUnitWithJunitparser(const QByteArray &xml)
     static const char script[] = R"(
 import json, sys
 from junitparser import JUnitXml
-report = JUnitXml.fromfile(sys.argv[1])
-for suite in [report] if report._tag == "testsuite" else list(report):
-    print(json.dumps({"suite": {"name": suite.name, "tests": str(suite.tests),
-        "failures": str(suite.failures), "errors": str(suite.errors),
-        "skipped": str(suite.skipped), "hostname": suite.hostname or ""}}))
+report = JUnitXml.fromstring(sys.stdin.buffer.read())
+for suite in [report] if report._tag == "testsuite" else report:
+    print(json.dumps({k: str(getattr(suite, k)) for k in
+                      ("name", "tests", "failures", "errors", "skipped", "hostname")}))
     for case in suite:
-        name = case.name
-        text = ""
-        for result in case.result:
-            name += " | %s: %s" % (result._tag, result.message)
-            text = result.text or ""
-        print(json.dumps({"case": name, "classname": case.classname, "text": text,
-                          "output": case.system_out or ""}))
+        print(json.dumps([case.name + "".join(" | %s: %s" % (r._tag, r.message) for r in case.result),
+                          case.classname, "".join(r.text or "" for r in case.result),
+                          case.system_out or ""]))
 )";
-    JUnitReport report;
-    QTemporaryFile file;
-    if (!file.open() || file.write(xml) != xml.size() || !file.flush()) {
-        report.readError = QStringLiteral("cannot write the report to read it");
-        return report;
-    }
     // Debian's interpreter, where the package is installed, whatever python3 comes first.
     QProcess python;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
-    python.setProcessEnvironment(environment);
-    python.start(QStringLiteral("/usr/bin/python3"), {"-c", script, file.fileName()});
-    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
-        report.readError = QString::fromUtf8(python.readAllStandardError());
-        return report;
-    }
+    python.start(QStringLiteral("/usr/bin/python3"), {"-c", script});
+    python.write(xml);
+    python.closeWriteChannel();
+    JUnitReport report;
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        report.readError = QStringLiteral("junitparser: ") + python.readAllStandardError();
     for (const QByteArray &line : python.readAllStandardOutput().split('\n')) {
-        const QJsonObject object = QJsonDocument::fromJson(line).object();
-        if (object.contains(QLatin1String("suite"))) {
-            const QJsonObject suite = object.value(QLatin1String("suite")).toObject();
-            for (auto it = suite.begin(); it != suite.end(); ++it)
-                report.suite.insert(it.key(), it.value().toString());
-        } else if (object.contains(QLatin1String("case"))) {
-            report.cases.append(object.value(QLatin1String("case")).toString());
-            report.classnames.append(object.value(QLatin1String("classname")).toString());
-            report.texts.append(object.value(QLatin1String("text")).toString());
-            report.outputs.append(object.value(QLatin1String("output")).toString());
-        }
+        const QJsonDocument json = QJsonDocument::fromJson(line);
+        for (const QString &key : json.object().keys())
+            report.suite.insert(key, json[key].toString());
+        for (int i = 0; QStringList * list :
+                        {&report.cases, &report.classnames, &report.texts, &report.outputs})
+            if (json.isArray())
+                list->append(json[i++].toString());
     }
     return report;
 }

@@ -25,9 +25,8 @@ struct JUnitReport
 
 JUnitReport readJUnit(const QByteArray &xml);
 
-// The same report as Debian's python3-junitparser reads it: the suite's name and counts
-// (name, tests, failures, errors, skipped, hostname), the cases, classnames, result texts and
-// outputs. readError is set when it cannot read it.
+// The same report as Debian's python3-junitparser reads it: the suite's name, counts and
+// hostname, and the cases with their classnames, texts and outputs.
 JUnitReport readJUnitWithJunitparser(const QByteArray &xml);
 
 // Validates the report with xmllint against the JUnit schema in tests/schema; the empty
