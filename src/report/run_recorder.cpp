@@ -86,10 +86,11 @@ void RunRecorder::received(const QString &reply)
             record_.moduleVersion = one.toString();
             awaitsVersion_ = false;
         }
-        // Status replies answer polls; the first other reply answers the line itself.
-        if (exchangeLine_ >= 0 && !one.startsWith(QLatin1String("stt"))
-            && record_.sent[exchangeLine_].answer.isEmpty())
-            record_.sent[exchangeLine_].answer = one.toString();
+        // Status replies answer polls; the first other reply before the line's verdict
+        // answers the line itself (a later one answers what the console sent after it).
+        if (pending_ && !one.startsWith(QLatin1String("stt"))
+            && record_.sent.last().answer.isEmpty())
+            record_.sent.last().answer = one.toString();
     });
     const std::optional<qint64> spoken = clock_.reply(reply, sinceBegin_.nsecsElapsed());
     if (spoken && pending_)
