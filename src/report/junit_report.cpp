@@ -97,10 +97,10 @@ QList<TestCase> testCases(const RunRecord &record)
     QList<TestCase> cases;
     for (const SentLine &line : record.sent)
         cases.append(sentCase(record, line));
-    bool endShown = record.end == RunEnd::Spoken
-                    || std::any_of(cases.cbegin(), cases.cend(), [](const TestCase &test) {
-                           return test.kind != TestCase::Passed;
-                       });
+    const bool endShown = record.end == RunEnd::Spoken
+                          || std::any_of(cases.cbegin(), cases.cend(), [](const TestCase &test) {
+                                 return test.kind != TestCase::Passed;
+                             });
     const qsizetype firstUnsent = cases.size();
 
     const qsizetype count = record.lines.size();
@@ -153,10 +153,6 @@ QList<TestCase> testCases(const RunRecord &record)
     test.type = errorType(record.end);
     return cases;
 }
-
-} // namespace
-
-namespace {
 
 // Characters XML 1.0 cannot hold at all become U+FFFD.
 QString xmlSafe(QString shown)
