@@ -6,8 +6,7 @@
 #include <QStringList>
 
 // A JUnit report read back: the suite's attributes and properties, each testcase as "name"
-// or "name | result: message" (result: failure, error or skipped), its classname, its time,
-// its result's text and its system-out. Several suites read back as one.
+// or "name | result: message" (failure, error or skipped), with its class, time, text, output.
 struct JUnitReport
 {
     QMap<QString, QString> suite;
