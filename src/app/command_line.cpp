@@ -64,6 +64,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.junitFile = value();
             if (line.error.isEmpty() && line.junitFile.isEmpty())
                 line.error = QStringLiteral("--junit: FILE is empty");
+        } else if (option == QLatin1String("--junit-suite")) {
+            line.junitSuite = value();
+            if (line.error.isEmpty() && line.junitSuite.isEmpty())
+                line.error = QStringLiteral("--junit-suite: NAME is empty");
         } else if (option == QLatin1String("--port")) {
             const QString text = value();
             // The names of the port list stand for their numbers, exactly as listed.
@@ -90,7 +94,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const bool runOptionGiven = given.contains(QLatin1String("--repeat"))
                                 || given.contains(QLatin1String("--timeout"))
                                 || given.contains(QLatin1String("--junit"));
-    if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
+    if (!line.junitSuite.isEmpty() && line.junitFile.isEmpty())
+        line.error = QStringLiteral("--junit-suite goes with --junit");
+    else if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
         line.error = QStringLiteral("--speak and --script go alone");
     else if (line.isScripted() && !portGiven)
         line.error = QStringLiteral("%1 needs --port")
@@ -120,9 +126,9 @@ QString usageText()
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE]\n"
+        "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE]\n"
+        "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
         "       parlino --list-ports | --version | --help\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
@@ -139,7 +145,9 @@ QString usageText()
         "  --repeat COUNT     run the whole list COUNT times (default 1)\n"
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
-        "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends\n"
+        "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends,\n"
+        "                     rewritten after each line\n"
+        "  --junit-suite NAME name the report's suite NAME (default: \"FILE on COM<n>\")\n"
         "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
         "                     devices of this system\n"
         "\n"

@@ -67,22 +67,20 @@ int main(int argc, char *argv[])
     Transcript transcript;
     if (!line.transcript.isEmpty()) {
         if (!transcript.open(line.transcript)) {
-            reportToConsole(QStringLiteral("cannot write the transcript %1: %2")
-                                .arg(line.transcript, transcript.errorText()));
+            const QString refusal = QStringLiteral("cannot write the transcript %1: %2")
+                                        .arg(line.transcript, transcript.errorText());
+            // A scripted run refused here still ends with its summary and its report.
+            if (line.isScripted())
+                return ScriptedRun(window, line).exec(refusal);
+            reportToConsole(refusal);
             return RunBadArguments;
         }
         transcript.follow(window.MSComm1);
         QObject::connect(&window, &Form1::replyTaken, &transcript, &Transcript::noteReply);
         QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
-    if (line.isScripted()) {
-        ScriptedRun run(window, line);
-        const int status = run.exec();
-        if (!transcript.isComplete())
-            reportToConsole(QStringLiteral("the transcript %1 is incomplete: %2")
-                                .arg(transcript.path(), transcript.errorText()));
-        return status;
-    }
+    if (line.isScripted())
+        return ScriptedRun(window, line, &transcript).exec();
     window.show();
     return app.exec();
 }

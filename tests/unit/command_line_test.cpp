@@ -35,11 +35,12 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
     EXPECT_TRUE(parseCommandLine({"--version"}).version);
     EXPECT_FALSE(plain.version);
-    const CommandLine script
-        = parseCommandLine({"--script", "m.txt", "--port", "1", "--junit", "r.xml"});
+    const CommandLine script = parseCommandLine(
+        {"--script", "m.txt", "--port", "1", "--junit", "r.xml", "--junit-suite", "m on B"});
     EXPECT_TRUE(script.error.isEmpty()) << script.error.toStdString();
     EXPECT_EQ(script.scriptFile, QStringLiteral("m.txt"));
     EXPECT_EQ(script.junitFile, QStringLiteral("r.xml"));
+    EXPECT_EQ(script.junitSuite, QStringLiteral("m on B"));
     EXPECT_TRUE(script.isScripted());
     EXPECT_FALSE(plain.isScripted());
     EXPECT_FALSE(plain.userFolder);
@@ -69,6 +70,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--speak", "a.txt", "--script", "b.txt", "--port", "2"}, "--speak and --script go alone"},
         {{"--script", "", "--port", "2"}, "--script: FILE is empty"},
         {{"--script", "a.txt", "--port", "2", "--junit", ""}, "--junit: FILE is empty"},
+        {{"--script", "a.txt", "--port", "2", "--junit-suite", "A"}, "goes with --junit"},
+        {{"--script", "a", "--port", "2", "--junit", "r", "--junit-suite", ""}, "NAME is empty"},
         {{"--script", "a.txt", "--port", "2", "--list-ports"}, "go alone"},
         {{"--speak", "a.txt", "--port", "0"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "17"}, "from 1 to 16"},
@@ -110,7 +113,7 @@ TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
     for (const QString &option :
          QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
                         "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
-                        "--junit FILE|rfc2217://HOST:PORT|tcp://HOST:PORT")
+                        "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|tcp://HOST:PORT")
              .split(u'|'))
         EXPECT_TRUE(help.contains(option)) << option.toStdString();
     EXPECT_TRUE(parseCommandLine({"-h"}).help);
