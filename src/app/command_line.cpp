@@ -64,6 +64,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.junitFile = value();
             if (line.error.isEmpty() && line.junitFile.isEmpty())
                 line.error = QStringLiteral("--junit: FILE is empty");
+        } else if (option == QLatin1String("--junit-suite")) {
+            line.junitSuite = value();
+            if (line.error.isEmpty() && line.junitSuite.isEmpty())
+                line.error = QStringLiteral("--junit-suite: NAME is empty");
         } else if (option == QLatin1String("--port")) {
             const QString text = value();
             // The names of the port list stand for their numbers, exactly as listed.
@@ -96,7 +100,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                 || given.contains(QLatin1String("--timeout"))
                                 || given.contains(QLatin1String("--junit"))
                                 || given.contains(QLatin1String("--encoding"));
-    if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
+    if (!line.junitSuite.isEmpty() && line.junitFile.isEmpty())
+        line.error = QStringLiteral("--junit-suite goes with --junit");
+    else if (!line.speakFile.isEmpty() && !line.scriptFile.isEmpty())
         line.error = QStringLiteral("--speak and --script go alone");
     else if (line.isScripted() && !portGiven)
         line.error = QStringLiteral("%1 needs --port")
@@ -126,10 +132,12 @@ QString usageText()
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE] [--encoding cp932|utf-8]\n"
+        "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
+        "               [--encoding cp932|utf-8]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE] [--encoding cp932|utf-8]\n"
-        "       parlino --list-ports | --version\n"
+        "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
+        "               [--encoding cp932|utf-8]\n"
+        "       parlino --list-ports | --version | --help\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
@@ -145,7 +153,9 @@ QString usageText()
         "  --repeat COUNT     run the whole list COUNT times (default 1)\n"
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
-        "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends\n"
+        "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends,\n"
+        "                     rewritten after each line\n"
+        "  --junit-suite NAME name the report's suite NAME (default: \"FILE on COM<n>\")\n"
         "  --encoding cp932|utf-8\n"
         "                     read FILE in this encoding; without it the encoding whose\n"
         "                     reading is text is taken, code page 932 when both are\n"
@@ -153,9 +163,17 @@ QString usageText()
         "                     devices of this system\n"
         "\n"
         "  --version          print the version\n"
+        "  -h, --help         print this help\n"
         "\n"
         "A scripted run ends with a summary line on standard error.\n"
-        "COM<n> is the device in the variable PARLINO_COM<n>, else %2.\n");
+        "COM<n> is the device in the variable PARLINO_COM<n> (a device path, or a module\n"
+        "on the network: rfc2217://HOST:PORT or tcp://HOST:PORT), else %2.\n");
     // Both in one pass, so that the % of the Windows folder is not taken for a place marker.
     return usage.arg(userFolder, defaultDevice);
+}
+
+QString usageErrorText(const QString &error)
+{
+    // The cause stays on the screen: the options are one command away.
+    return QStringLiteral("parlino: %1\nTry \"parlino --help\" for the options.\n").arg(error);
 }

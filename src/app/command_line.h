@@ -15,6 +15,7 @@ struct CommandLine
     QString speakFile;       // --speak FILE: a scripted run without a window
     QString scriptFile;      // --script FILE: a scripted run of module commands
     QString junitFile;       // --junit FILE: the run's JUnit report
+    QString junitSuite;      // --junit-suite NAME: the report's suite, else "FILE on COMn"
     int port = 0;            // --port N, or the port's name: --port COM3
     int repeat = 1;          // --repeat COUNT
     int timeoutSeconds = 60; // --timeout SECONDS
@@ -34,3 +35,6 @@ struct CommandLine
 CommandLine parseCommandLine(const QStringList &arguments);
 
 QString usageText();
+
+// What a usage error prints: its cause, and where the options are told.
+QString usageErrorText(const QString &error);

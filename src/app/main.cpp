@@ -3,6 +3,9 @@
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
 #include "link/transcript.h"
+#include "platform/console_icon.h"
+#include "platform/qt_translation.h"
+#include "platform/runtime_folder_warning.h"
 #include "platform/termination_request.h"
 #include "transport/open_failure.h"
 #include "ui/form1.h"
@@ -19,17 +22,9 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine line = parseCommandLine(arguments);
-    const bool showsWindow = line.error.isEmpty() && !line.help && !line.version && !line.listPorts
-                             && !line.isScripted();
-    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
+    // A usage error, the help and the version need no Qt at all.
     if (!line.error.isEmpty()) {
-        std::fprintf(stderr,
-                     "parlino: %s\n%s",
-                     line.error.toLocal8Bit().constData(),
-                     usageText().toLocal8Bit().constData());
+        std::fputs(usageErrorText(line.error).toLocal8Bit().constData(), stderr);
         return RunBadArguments;
     }
     if (line.help) {
@@ -40,6 +35,19 @@ int main(int argc, char *argv[])
         std::puts("parlino " PARLINO_VERSION);
         return 0;
     }
+    const bool showsWindow = !line.listPorts && !line.isScripted();
+    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    quietRuntimeFolderWarning();
+    QApplication app(argc, argv);
+    if (showsWindow) {
+        // Standard buttons and dialogs in the language of the captions, and the console's own
+        // icon in the task bar; a scripted run shows neither and loads neither.
+        installQtJapanese();
+        if (const QIcon icon = consoleIcon(); !icon.isNull())
+            QApplication::setWindowIcon(icon);
+    }
+
     if (line.listPorts) {
         std::fputs(portListing().toLocal8Bit().constData(), stdout);
         return 0;
@@ -59,22 +67,20 @@ int main(int argc, char *argv[])
     Transcript transcript;
     if (!line.transcript.isEmpty()) {
         if (!transcript.open(line.transcript)) {
-            reportToConsole(QStringLiteral("cannot write the transcript %1: %2")
-                                .arg(line.transcript, transcript.errorText()));
+            const QString refusal = QStringLiteral("cannot write the transcript %1: %2")
+                                        .arg(line.transcript, transcript.errorText());
+            // A scripted run refused here still ends with its summary and its report.
+            if (line.isScripted())
+                return ScriptedRun(window, line).exec(refusal);
+            reportToConsole(refusal);
             return RunBadArguments;
         }
         transcript.follow(window.MSComm1);
         QObject::connect(&window, &Form1::replyTaken, &transcript, &Transcript::noteReply);
         QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
-    if (line.isScripted()) {
-        ScriptedRun run(window, line);
-        const int status = run.exec();
-        if (!transcript.isComplete())
-            reportToConsole(QStringLiteral("the transcript %1 is incomplete: %2")
-                                .arg(transcript.path(), transcript.errorText()));
-        return status;
-    }
+    if (line.isScripted())
+        return ScriptedRun(window, line, &transcript).exec();
     window.show();
     return app.exec();
 }

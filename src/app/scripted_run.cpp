@@ -1,12 +1,15 @@
 #include "app/scripted_run.h"
 
+#include "link/encodable.h"
 #include "link/port_numbers.h"
+#include "link/transcript.h"
 #include "messages/command_script.h"
 #include "messages/file_import.h"
 #include "platform/message_box.h"
 #include "platform/whole_file.h"
 #include "report/junit_report.h"
 #include "report/run_summary.h"
+#include "speak/speak_request.h"
 #include "text/text_file.h"
 #include "transport/device_path.h"
 #include "transport/open_failure.h"
@@ -16,13 +19,15 @@
 #include <QCheckBox>
 
 #include <QComboBox>
+#include <QSysInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 // The encoding the run's file was read in goes into the report; when both readings were text,
-// standard error says which was taken (the transcript has it from the import).
+// standard error says which was taken.
 void recordEncoding(RunRecord &record, const QString &path, const TextReading &reading)
 {
     record.encoding = encodingName(reading.encoding);
@@ -32,12 +37,13 @@ void recordEncoding(RunRecord &record, const QString &path, const TextReading &r
 
 } // namespace
 
-ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line)
+ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line, const Transcript *transcript)
     : form_(form)
     , line_(line)
+    , transcript_(transcript)
 {
     installMessageBoxHandler(
-        [this](const QString &prompt, int, const QString &title, const QString &) {
+        [this](const QString &prompt, int, const QString &title, const QString &, const QString &) {
             const QString said
                 = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
             reportToConsole(said);
@@ -51,26 +57,34 @@ ScriptedRun::~ScriptedRun()
     installMessageBoxHandler({});
 }
 
-int ScriptedRun::exec()
+int ScriptedRun::exec(const QString &refusal)
 {
     RunRecord &record = recorder_.record();
     record.name = line_.scriptFile.isEmpty() ? line_.speakFile : line_.scriptFile;
     record.passes = line_.repeat;
     record.port = QStringLiteral("COM%1").arg(line_.port);
+    record.suite = line_.junitSuite.isEmpty()
+                       ? QStringLiteral("%1 on %2").arg(record.name, record.port)
+                       : line_.junitSuite;
+    record.hostname = QSysInfo::machineHostName();
     refreshPortNumbers();
     record.device = devicePathForPort(line_.port);
     recorder_.begin();
     // The report replaces its file whole: it must not be the file the run reads or the
-    // transcript it appends to.
+    // transcript it appends to. Such a run is refused, and no report is written.
     for (const QString &other : {record.name, line_.transcript}) {
         if (!line_.junitFile.isEmpty() && !other.isEmpty()
             && namesSameFile(line_.junitFile, other)) {
-            reportToConsole(
-                QStringLiteral("--junit %1 would overwrite %2").arg(line_.junitFile, other));
+            noteCause(QStringLiteral("--junit %1 would overwrite %2").arg(line_.junitFile, other));
+            reportAllowed_ = false;
+            report(RunBadArguments);
             return RunBadArguments;
         }
     }
-    const int status = run();
+    readInput();
+    if (!refusal.isEmpty())
+        noteCause(refusal);
+    const int status = refusal.isEmpty() ? run() : int(RunBadArguments);
     report(status);
     return status;
 }
@@ -107,53 +121,93 @@ int ScriptedRun::run()
     return status;
 }
 
+void ScriptedRun::readInput()
+{
+    if (line_.scriptFile.isEmpty())
+        readSpeakFile();
+    else
+        readScript();
+}
+
+void ScriptedRun::readSpeakFile()
+{
+    // Loaded as the FILE button loads it; what goes out is the send box cut into lines.
+    reading_.forced = line_.encoding;
+    const bool imported = form_.importFile(line_.speakFile, &inputError_, &reading_);
+    recordEncoding(recorder_.record(), line_.speakFile, reading_);
+    if (!imported)
+        return;
+    const QString text = form_.Text1_Text();
+    if (text.isEmpty())
+        return;
+    RunRecord &record = recorder_.record();
+    record.linePrefix = QStringLiteral("MSG");
+    QStringList lines = splitAtLineFeeds(completeWithCrLf(text));
+    lines.removeLast();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (refusableIndex_ < 0 && lines.size() <= maxSpeakLines
+            && unencodableCharacterMessage(lines[i]))
+            refusableIndex_ = int(i);
+        QString line = lines[i].mid(record.linePrefix.size());
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        record.lines.append(line);
+        record.lineNumbers.append(int(i + 1));
+    }
+}
+
+void ScriptedRun::readScript()
+{
+    // Read as an imported file is: the same encodings, the same refusals.
+    reading_.forced = line_.encoding;
+    scriptText_ = readTextFile(line_.scriptFile, &inputError_, &reading_);
+    recordEncoding(recorder_.record(), line_.scriptFile, reading_);
+    if (!scriptText_)
+        return;
+    // Every command line is listed, also past a line that refuses the script.
+    RunRecord &record = recorder_.record();
+    const int refusedLine = readCommandScript(*scriptText_).refusedLine;
+    const QStringList lines = splitTextLines(*scriptText_);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty() || lines[i].startsWith(u'#'))
+            continue;
+        if (int(i + 1) == refusedLine)
+            refusableIndex_ = int(record.lines.size());
+        record.lines.append(lines[i]);
+        record.lineNumbers.append(int(i + 1));
+    }
+}
+
 bool ScriptedRun::armSpeakFile()
 {
-    QString error;
-    TextReading reading;
-    reading.forced = line_.encoding;
-    const bool imported = form_.importFile(line_.speakFile, &error, &reading);
-    recordEncoding(recorder_.record(), line_.speakFile, reading);
-    if (!imported) {
+    if (!inputError_.isEmpty()) {
         noteCause(importFailureTitle + QStringLiteral(": ")
-                  + importFailureMessage(line_.speakFile, error).replace(u'\n', u' '));
+                  + importFailureMessage(line_.speakFile, inputError_).replace(u'\n', u' '));
         return false;
     }
+    emit form_.pumpNote(QStringLiteral("ENCODING"), encodingNote(line_.speakFile, reading_));
     if (form_.Text1_Text().isEmpty()) {
         noteCause(
             QStringLiteral("%1: nothing to speak: the file has no lines").arg(line_.speakFile));
         return false;
     }
     form_.Command10_Click();
-    RunRecord &record = recorder_.record();
-    record.linePrefix = QStringLiteral("MSG");
-    for (qsizetype i = 0; i < form_.Snd_max; ++i) {
-        QString line = form_.Snd_dat[i].mid(record.linePrefix.size());
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        record.lines.append(line);
-        record.lineNumbers.append(int(i + 1));
-    }
+    if (form_.Snd_flg != 1)
+        recorder_.record().refusedIndex = refusableIndex_;
     return true;
 }
 
 bool ScriptedRun::armScript()
 {
-    // Read as an imported file is: the same encodings, the same refusals.
-    QString error;
-    TextReading reading;
-    reading.forced = line_.encoding;
-    const std::optional<QString> text = readTextFile(line_.scriptFile, &error, &reading);
-    recordEncoding(recorder_.record(), line_.scriptFile, reading);
-    if (text)
-        emit form_.pumpNote(QStringLiteral("ENCODING"), encodingNote(line_.scriptFile, reading));
-    if (!text) {
+    if (!scriptText_) {
         noteCause(importFailureTitle + QStringLiteral(": ")
-                  + importFailureMessage(line_.scriptFile, error).replace(u'\n', u' '));
+                  + importFailureMessage(line_.scriptFile, inputError_).replace(u'\n', u' '));
         return false;
     }
-    const CommandScript script = readCommandScript(*text);
+    emit form_.pumpNote(QStringLiteral("ENCODING"), encodingNote(line_.scriptFile, reading_));
+    const CommandScript script = readCommandScript(*scriptText_);
     if (script.isRefused()) {
+        recorder_.record().refusedIndex = refusableIndex_;
         // One pass over the pattern: a file name or a line may hold "%1" itself.
         noteCause(
             script.refusedLine > 0
@@ -162,13 +216,9 @@ bool ScriptedRun::armScript()
                 : QStringLiteral("%1: %2").arg(line_.scriptFile, script.refusal));
         return false;
     }
-    RunRecord &record = recorder_.record();
     QString completed;
-    for (const ScriptLine &line : script.lines) {
+    for (const ScriptLine &line : script.lines)
         completed += line.command + QLatin1String("\r\n");
-        record.lines.append(line.command);
-        record.lineNumbers.append(line.number);
-    }
     return form_.armRun(completed);
 }
 
@@ -189,9 +239,21 @@ void ScriptedRun::follow()
         });
     // The pump's own tick handler runs first: it was connected when the window was made.
     connect(form_.Timer1, &QTimer::timeout, this, &ScriptedRun::afterTick);
-    connect(&form_, &Form1::lineWritten, this, [this](int index) { recorder_.lineWritten(index); });
+    // Each line's exchange, as the transcript writes it, goes with the line into the report.
+    connect(
+        form_.MSComm1,
+        &SerialControl::traffic,
+        this,
+        [this](SerialControl::Direction direction, const QByteArray &bytes, const QString &text) {
+            recorder_.traffic(direction == SerialControl::Direction::Out, bytes, text);
+        });
+    connect(&form_, &Form1::lineWritten, this, [this](int index) {
+        recorder_.lineWritten(index);
+        rewriteReport();
+    });
     connect(&form_, &Form1::errorReplyReported, this, [this](const QString &reply) {
         recorder_.errorReply(reply);
+        rewriteReport();
     });
     // The report times lines as the transcript does: from the polls and the whole replies.
     connect(form_.MSComm1,
@@ -204,11 +266,13 @@ void ScriptedRun::follow()
     connect(&form_, &Form1::replyTaken, this, [this](const QString &reply) {
         recorder_.received(reply);
     });
-    connect(&form_, &Form1::pumpNote, this, [this](const QString &kind, const QString &) {
+    connect(&form_, &Form1::pumpNote, this, [this](const QString &kind, const QString &detail) {
+        recorder_.event(kind, detail);
         if (kind == QLatin1String("POLL-TIMEOUT"))
             recorder_.pollsLost();
     });
     connect(form_.MSComm1, &SerialControl::deviceLost, this, [this](const QString &reason) {
+        recorder_.event(QStringLiteral("LOST"), reason);
         cause_ = QStringLiteral("COMが切断されました: ") + reason;
     });
 }
@@ -320,17 +384,35 @@ void ScriptedRun::report(int status)
     if (cause.isEmpty() && end != RunEnd::Spoken)
         cause = QStringLiteral("exit status %1").arg(status);
     recorder_.finish(end, cause);
-    if (!line_.junitFile.isEmpty())
+    if (!line_.junitFile.isEmpty() && reportAllowed_)
         writeReport();
+    if (transcript_ && !transcript_->isComplete())
+        reportToConsole(QStringLiteral("the transcript %1 is incomplete: %2")
+                            .arg(transcript_->path(), transcript_->errorText()));
     reportToConsole(runSummary(recorder_.record()));
 }
 
 bool ScriptedRun::writeReport()
 {
     QString error;
-    if (writeWholeFile(line_.junitFile, junitReport(recorder_.record()), &error))
-        return true;
+    sinceReportWrite_.start();
+    const bool written = writeWholeFile(line_.junitFile, junitReport(recorder_.snapshot()), &error);
+    reportWriteNsecs_ = sinceReportWrite_.nsecsElapsed();
+    if (written || std::exchange(reportFailed_, true))
+        return written;
     reportToConsole(
         QStringLiteral("cannot write the JUnit report %1: %2").arg(line_.junitFile, error));
     return false;
+}
+
+void ScriptedRun::rewriteReport()
+{
+    if (line_.junitFile.isEmpty())
+        return;
+    // A report is rewritten whole; once it is so long that writing it takes a noticeable
+    // share of the run (many thousands of lines), it is rewritten less often, never
+    // spending more than a fifth of the run's time on it.
+    if (sinceReportWrite_.isValid() && sinceReportWrite_.nsecsElapsed() < 5 * reportWriteNsecs_)
+        return;
+    writeReport();
 }

@@ -8,7 +8,10 @@
 #include <QEventLoop>
 #include <QObject>
 
+#include <optional>
+
 class Form1;
+class Transcript;
 
 // Exit statuses of a scripted run.
 enum RunStatus {
@@ -23,21 +26,27 @@ enum RunStatus {
 // FILE button loads it and 発話 is pressed; a script of commands is armed as a run of its
 // lines, each sent as written. The line pump sends the lines on its ticks. Messages the window
 // would show in a box go to standard error, and the run goes on as after OK. The exit status
-// follows from how the speaking engine says the run ended. However it ends, a summary line
-// goes to standard error and, when asked for, a JUnit report is written.
+// follows from how the speaking engine says the run ended. However it ends, refusals
+// included, a summary line goes to standard error and, when asked for, a JUnit report is
+// written; the report is also rewritten as the run goes, after each line.
 class ScriptedRun : public QObject
 {
     Q_OBJECT
 
 public:
-    ScriptedRun(Form1 &form, const CommandLine &line);
+    // The transcript, when given, is said to be incomplete before the summary when it is.
+    ScriptedRun(Form1 &form, const CommandLine &line, const Transcript *transcript = nullptr);
     ~ScriptedRun() override;
 
-    // Runs until the run ends or fails; returns the exit status.
-    int exec();
+    // Runs until the run ends or fails; returns the exit status. A refusal given here (a
+    // transcript that cannot be written) ends the run before the port is opened.
+    int exec(const QString &refusal = QString());
 
 private:
     int run();
+    void readInput();
+    void readSpeakFile();
+    void readScript();
     bool armSpeakFile();
     bool armScript();
     void follow();
@@ -47,9 +56,11 @@ private:
     void noteCause(const QString &cause);
     void report(int status);
     bool writeReport();
+    void rewriteReport();
 
     Form1 &form_;
     const CommandLine &line_;
+    const Transcript *transcript_;
     QEventLoop loop_;
     QElapsedTimer sinceProgress_;
     // The line carries 3,840 bytes a second at 38400 bit/s, 8N1.
@@ -60,4 +71,14 @@ private:
     int rounds_ = 1;
     RunRecorder recorder_;
     QString cause_; // what went wrong first, in the words told on standard error
+    // The input as read before the port opens, so that the report lists its lines however
+    // the run ends; its refusal is told when the run is armed, as the window tells it.
+    QString inputError_;
+    std::optional<QString> scriptText_;
+    TextReading reading_;       // how the run's file was read: --encoding in, the encoding used out
+    int refusableIndex_ = -1;   // the line of the list that refuses it, if the list is refused
+    bool reportAllowed_ = true; // false when the report's path names the run's own files
+    bool reportFailed_ = false; // a write of the report failed; it was said once
+    QElapsedTimer sinceReportWrite_;
+    qint64 reportWriteNsecs_ = 0; // how long the last write of the report took
 };

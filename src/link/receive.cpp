@@ -3,7 +3,9 @@
 // replaces Rcv_dat; readers look at its first characters only.
 #include "link/port_names.h"
 #include "link/reply.h"
+#include "link/visible_causes.h"
 #include "platform/message_box.h"
+#include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
@@ -36,6 +38,7 @@ void Form1::takeReply(const QString &reply)
             lastStatus_ = status;
     });
     emit replyTaken(reply);
+    moduleAnswered();
 }
 
 void Form1::MSComm1_DeviceLost(const QString &reason)
@@ -51,9 +54,12 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
     // The window opens the device again by itself when it returns.
     watchForReturn();
     reportToConsole(QStringLiteral("COMが切断されました: ") + reason);
+    // The port that was open, whichever the port box shows by now.
+    const int port = openPort_ != 0 ? openPort_ : MSComm1->CommPort();
     MsgBox(this,
            QStringLiteral("COMが切断されました"),
            vbCritical,
            QStringLiteral("Com Port Error"),
-           portCause(MSComm1->CommPort(), reason));
+           portCause(port, reason),
+           visibleDeviceLoss(port, devicePathForPort(port)));
 }

@@ -39,6 +39,14 @@ QString visibleText(const QString &text)
     return visible;
 }
 
+QString
+transcriptRecord(double ms, const QString &kind, const QString &text, const QByteArray &bytes)
+{
+    return QStringLiteral("%1\t%2\t%3\t%4")
+        .arg(ms, 0, 'f', 3)
+        .arg(kind, visibleText(text), QString::fromLatin1(bytes.toHex(' ').toUpper()));
+}
+
 Transcript::Transcript(QObject *parent)
     : QObject(parent)
 {
@@ -105,10 +113,7 @@ void Transcript::write(const QString &kind, const QString &text, const QByteArra
     if (!file_.isOpen())
         return;
     const double ms = double(sinceOpen_.nsecsElapsed()) / 1e6;
-    const QString record
-        = QStringLiteral("%1\t%2\t%3\t%4\n")
-              .arg(ms, 0, 'f', 3)
-              .arg(kind, visibleText(text), QString::fromLatin1(bytes.toHex(' ').toUpper()));
+    const QString record = transcriptRecord(ms, kind, text, bytes) + u'\n';
     if (!file_.append(record.toUtf8(), &errorText_))
         reportToConsole(QStringLiteral("the transcript %1 cannot be written: %2; "
                                        "the records from here on are lost")

@@ -56,3 +56,8 @@ private:
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and
 // \xNN for the others.
 QString visibleText(const QString &text);
+
+// One record as the transcript writes it, without its line end: the time in ms, the kind,
+// the text made visible and the bytes in hex, separated by TABs.
+QString
+transcriptRecord(double ms, const QString &kind, const QString &text, const QByteArray &bytes);

@@ -67,7 +67,6 @@ bool Form1::importFile(const QString &path, QString *error, TextReading *reading
         *reading = used;
     if (!opened)
         return false;
-    emit pumpNote(QStringLiteral("ENCODING"), encodingNote(path, used));
     // The box is set once from the whole text: the same result as adding line by line,
     // without the cost growing with the square of the file's size. Its lines are ended by LF
     // as the box keeps them, so the text goes in as it is.

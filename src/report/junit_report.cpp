@@ -4,6 +4,8 @@
 
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+
 namespace {
 
 QString seconds(double value)
@@ -47,43 +49,64 @@ struct TestCase
     enum { Passed, Failure, Error, Skipped } kind = Passed;
     QString type;
     QString message;
+    QString exchange; // the line's traffic, for the result's text and the case's output
 };
 
+QString failureMessage(const SentLine &line)
+{
+    if (line.answer.isEmpty())
+        return QStringLiteral("the module reported ") + line.detail;
+    return QStringLiteral("the module answered \"%1\" to the line, then reported %2")
+        .arg(line.answer, line.detail);
+}
+
+TestCase sentCase(const RunRecord &record, const SentLine &line)
+{
+    TestCase test;
+    test.name = caseName(record, line.pass, line.index);
+    test.seconds = line.seconds;
+    switch (line.verdict) {
+    case LineVerdict::Spoken:
+        return test;
+    case LineVerdict::Failed:
+        test.kind = TestCase::Failure;
+        test.type = QStringLiteral("module error");
+        test.message = failureMessage(line);
+        break;
+    case LineVerdict::CutShort:
+        test.kind = TestCase::Error;
+        test.type = errorType(record.end);
+        test.message = line.detail;
+        break;
+    case LineVerdict::Running:
+        test.kind = TestCase::Error;
+        test.type = errorType(RunEnd::Unfinished);
+        test.message = record.cause;
+        break;
+    }
+    test.exchange = line.exchange;
+    return test;
+}
+
+// One case for every line of the list in every pass, however the run ended: the lines sent
+// pass or fail, the rest are skipped. A run that failed where no line shows it (the port did
+// not open, the file was refused, it has not finished) has the error on the line it stopped
+// at: the refused line, the next line to go out, or the last one sent.
 QList<TestCase> testCases(const RunRecord &record)
 {
     QList<TestCase> cases;
-    bool endShown = record.end == RunEnd::Spoken;
-    for (const SentLine &line : record.sent) {
-        TestCase test;
-        test.name = caseName(record, line.pass, line.index);
-        test.seconds = line.seconds;
-        if (line.verdict == LineVerdict::Failed) {
-            test.kind = TestCase::Failure;
-            test.type = QStringLiteral("module error");
-            test.message = QStringLiteral("the module answered ") + line.detail;
-        } else if (line.verdict == LineVerdict::CutShort) {
-            test.kind = TestCase::Error;
-            test.type = errorType(record.end);
-            test.message = line.detail;
-        }
-        endShown = endShown || test.kind != TestCase::Passed;
-        cases.append(test);
-    }
-    // A run that failed where no line shows it (the port, the file, the last bytes): CI
-    // still sees why.
-    if (!endShown)
-        cases.append({QStringLiteral("run"),
-                      record.seconds,
-                      TestCase::Error,
-                      errorType(record.end),
-                      record.cause});
+    for (const SentLine &line : record.sent)
+        cases.append(sentCase(record, line));
+    const bool endShown = record.end == RunEnd::Spoken
+                          || std::any_of(cases.cbegin(), cases.cend(), [](const TestCase &test) {
+                                 return test.kind != TestCase::Passed;
+                             });
+    const qsizetype firstUnsent = cases.size();
 
     const qsizetype count = record.lines.size();
-    if (count == 0)
-        return cases;
     int pass = record.sent.isEmpty() ? 1 : record.sent.last().pass;
     qsizetype index = record.sent.isEmpty() ? 0 : record.sent.last().index + 1;
-    const qsizetype unsent = count * (record.passes - pass) + (count - index);
+    const qsizetype unsent = count == 0 ? 0 : count * (record.passes - pass) + (count - index);
     const QString why = record.end == RunEnd::Spoken ? QStringLiteral("not sent")
                                                      : QStringLiteral("not sent: ") + record.cause;
     for (qsizetype listed = 0; listed < unsent; ++listed, ++index) {
@@ -99,19 +122,41 @@ QList<TestCase> testCases(const RunRecord &record)
                           0,
                           TestCase::Skipped,
                           QString(),
-                          why});
+                          why,
+                          QString()});
             break;
         }
-        cases.append({caseName(record, pass, index), 0, TestCase::Skipped, QString(), why});
+        cases.append(
+            {caseName(record, pass, index), 0, TestCase::Skipped, QString(), why, QString()});
     }
+
+    if (endShown)
+        return cases;
+    if (cases.isEmpty()) {
+        // Nothing is known of the lines (a file that could not be read): CI still sees why.
+        cases.append({QStringLiteral("run"),
+                      record.seconds,
+                      TestCase::Error,
+                      errorType(record.end),
+                      record.cause,
+                      QString()});
+        return cases;
+    }
+    const bool refused = record.end == RunEnd::Refused && record.refusedIndex >= 0
+                         && record.refusedIndex < cases.size();
+    const qsizetype blamed = refused                      ? record.refusedIndex
+                             : firstUnsent < cases.size() ? firstUnsent
+                                                          : cases.size() - 1;
+    TestCase &test = cases[blamed];
+    test.message = refused || test.kind == TestCase::Passed ? record.cause : test.message;
+    test.kind = TestCase::Error;
+    test.type = errorType(record.end);
     return cases;
 }
 
-} // namespace
-
-QString reportText(const QString &text)
+// Characters XML 1.0 cannot hold at all become U+FFFD.
+QString xmlSafe(QString shown)
 {
-    QString shown = visibleText(text);
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const QChar c = shown[i];
         const bool pair
@@ -122,6 +167,13 @@ QString reportText(const QString &text)
             shown[i] = QChar::ReplacementCharacter;
     }
     return shown;
+}
+
+} // namespace
+
+QString reportText(const QString &text)
+{
+    return xmlSafe(visibleText(text));
 }
 
 QByteArray junitReport(const RunRecord &record)
@@ -137,7 +189,8 @@ QByteArray junitReport(const RunRecord &record)
     out.setAutoFormatting(true);
     out.writeStartDocument();
     out.writeStartElement(QStringLiteral("testsuite"));
-    out.writeAttribute(QStringLiteral("name"), reportText(record.name));
+    const QString suite = reportText(record.suite.isEmpty() ? record.name : record.suite);
+    out.writeAttribute(QStringLiteral("name"), suite);
     out.writeAttribute(QStringLiteral("tests"), QString::number(cases.size()));
     out.writeAttribute(QStringLiteral("failures"), count(TestCase::Failure));
     out.writeAttribute(QStringLiteral("errors"), count(TestCase::Error));
@@ -145,6 +198,8 @@ QByteArray junitReport(const RunRecord &record)
     out.writeAttribute(QStringLiteral("time"), seconds(record.seconds));
     out.writeAttribute(QStringLiteral("timestamp"),
                        record.started.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    if (!record.hostname.isEmpty())
+        out.writeAttribute(QStringLiteral("hostname"), reportText(record.hostname));
 
     out.writeStartElement(QStringLiteral("properties"));
     const auto property = [&out](const QString &name, const QString &value) {
@@ -154,6 +209,7 @@ QByteArray junitReport(const RunRecord &record)
         out.writeAttribute(QStringLiteral("name"), name);
         out.writeAttribute(QStringLiteral("value"), reportText(value));
     };
+    property(QStringLiteral("script"), record.name);
     property(QStringLiteral("port"), record.port);
     property(QStringLiteral("device"), record.device);
     property(QStringLiteral("module version"), record.moduleVersion);
@@ -163,7 +219,8 @@ QByteArray junitReport(const RunRecord &record)
     for (const TestCase &test : cases) {
         out.writeStartElement(QStringLiteral("testcase"));
         out.writeAttribute(QStringLiteral("name"), reportText(test.name));
-        out.writeAttribute(QStringLiteral("classname"), reportText(record.name));
+        // Viewers that group by class keep the runs of two ports, or two runs, apart.
+        out.writeAttribute(QStringLiteral("classname"), suite);
         out.writeAttribute(QStringLiteral("time"), seconds(test.seconds));
         if (test.kind != TestCase::Passed) {
             const QString element = test.kind == TestCase::Failure ? QStringLiteral("failure")
@@ -173,8 +230,12 @@ QByteArray junitReport(const RunRecord &record)
             out.writeAttribute(QStringLiteral("message"), reportText(test.message));
             if (!test.type.isEmpty())
                 out.writeAttribute(QStringLiteral("type"), test.type);
+            if (!test.exchange.isEmpty())
+                out.writeCharacters(xmlSafe(test.exchange));
             out.writeEndElement();
         }
+        if (!test.exchange.isEmpty())
+            out.writeTextElement(QStringLiteral("system-out"), xmlSafe(test.exchange));
         out.writeEndElement();
     }
     out.writeEndElement();

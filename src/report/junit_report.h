@@ -6,9 +6,13 @@
 #include <QString>
 
 // A JUnit XML report of a scripted run, as CI systems read it: one testsuite named after the
-// script file, one testcase per line sent (its time the line's speaking time), a failure for
-// a line the module answered with an error, an error for a line cut short and for a run that
-// failed before or after its lines, and a skipped testcase per line never sent.
+// script and the port ("module.txt on COM3", or the name asked for), its cases in a class of
+// the same name, and one testcase for every line of the list in every pass, however the run
+// ended: a line spoken passes, a line the module answered with an error is a failure quoting
+// the answer, a line cut short (or still running) is an error naming the cause, and a line
+// never sent is skipped. A line that did not pass holds its exchange with the module, as the
+// transcript writes it, in its result's text and its output. A run that failed before a line
+// went out has the error on the line it stopped at.
 QByteArray junitReport(const RunRecord &record);
 
 // More lines never sent than this are not listed one by one: a single skipped testcase stands

@@ -9,6 +9,7 @@
 
 // How a line that went out ended.
 enum class LineVerdict {
+    Running,  // out, and no verdict yet: the run was still going when the record was taken
     Spoken,   // the module reported idle after it
     Failed,   // the module answered it with an error
     CutShort, // a time-out, a lost device or an interrupt ended the run before it was done
@@ -19,8 +20,11 @@ struct SentLine
     int pass = 1;       // the round of the list it belongs to, from 1
     int index = 0;      // its place in the list, from 0
     double seconds = 0; // speaking time: from the line leaving the port to the idle report
-    LineVerdict verdict = LineVerdict::CutShort;
-    QString detail; // the module's error reply, or the cause that cut the line short
+    LineVerdict verdict = LineVerdict::Running;
+    QString detail;   // the module's error reply, or the cause that cut the line short
+    QString answer;   // what the module answered to the line itself ("?", ">"), if anything
+    QString exchange; // the line's traffic, as transcript records timed from the line; kept
+                      // for a line that did not end spoken
 };
 
 // How the run as a whole ended.
@@ -37,6 +41,8 @@ enum class RunEnd {
 struct RunRecord
 {
     QString name;           // the script file, as given
+    QString suite;          // what the report's suite is called: "module.txt on COM3"
+    QString hostname;       // the machine the run ran on
     QDateTime started;      // local time the run began
     double seconds = 0;     // how long the run took
     QString port;           // "COM2"
@@ -48,6 +54,7 @@ struct RunRecord
     QList<int> lineNumbers; // each line's number in the file
     int passes = 1;         // how many rounds of the list the run was to make
     QList<SentLine> sent;   // every line that went out, in order
+    int refusedIndex = -1;  // the line that refused the file before anything went out
     RunEnd end = RunEnd::Unfinished;
     QString cause; // in words, when the run did not end spoken
 };

@@ -2,10 +2,59 @@
 
 #include "link/reply.h"
 
+#include <algorithm>
+#include <utility>
+
 void RunRecorder::begin()
 {
     record_.started = QDateTime::currentDateTime();
     sinceBegin_.start();
+}
+
+const RunRecord &RunRecorder::snapshot()
+{
+    flushWrite();
+    if (exchangeLine_ >= 0)
+        record_.sent[exchangeLine_].exchange = exchange_.text();
+    if (record_.end == RunEnd::Unfinished)
+        record_.seconds = double(sinceBegin_.nsecsElapsed()) / 1e9;
+    return record_;
+}
+
+void RunRecorder::traffic(bool out, const QByteArray &bytes, const QString &text)
+{
+    flushWrite();
+    const qint64 now = sinceBegin_.nsecsElapsed();
+    if (out)
+        lastWrite_ = Write{now, bytes, text};
+    else if (exchangeLine_ >= 0)
+        exchange_.add(now, QStringLiteral("IN"), text, bytes);
+}
+
+void RunRecorder::event(const QString &kind, const QString &detail)
+{
+    flushWrite();
+    if (exchangeLine_ >= 0)
+        exchange_.add(sinceBegin_.nsecsElapsed(), kind, detail);
+}
+
+void RunRecorder::flushWrite()
+{
+    if (lastWrite_ && exchangeLine_ >= 0)
+        exchange_.add(
+            lastWrite_->nsecs, QStringLiteral("OUT"), lastWrite_->text, lastWrite_->bytes);
+    lastWrite_.reset();
+}
+
+void RunRecorder::closeExchange()
+{
+    flushWrite();
+    if (exchangeLine_ < 0)
+        return;
+    // A spoken line's exchange says nothing a reader needs; the others say why.
+    SentLine &line = record_.sent[exchangeLine_];
+    line.exchange = line.verdict == LineVerdict::Spoken ? QString() : exchange_.text();
+    exchangeLine_ = -1;
 }
 
 void RunRecorder::lineWritten(int index)
@@ -13,12 +62,18 @@ void RunRecorder::lineWritten(int index)
     // The pump sends a line only on a fresh idle report: the one before it is spoken.
     if (pending_)
         settle(LineVerdict::Spoken, QString());
+    const std::optional<Write> line = std::exchange(lastWrite_, std::nullopt);
+    closeExchange();
     int pass = 1;
     if (!record_.sent.isEmpty())
         pass = record_.sent.last().pass + (index <= record_.sent.last().index ? 1 : 0);
-    record_.sent.append({pass, index, 0, LineVerdict::CutShort, QString()});
+    record_.sent.append({pass, index, 0, LineVerdict::Running, {}, {}, {}});
     pending_ = true;
-    pendingSince_ = sinceBegin_.nsecsElapsed();
+    pendingSince_ = line ? line->nsecs : sinceBegin_.nsecsElapsed();
+    exchangeLine_ = record_.sent.size() - 1;
+    exchange_.start(pendingSince_);
+    if (line)
+        exchange_.add(line->nsecs, QStringLiteral("OUT"), line->text, line->bytes);
     spokenNsecs_.reset();
     clock_.start(pendingSince_);
     awaitsVersion_ = record_.linePrefix + record_.lines.value(index) == QLatin1String("VER");
@@ -31,6 +86,11 @@ void RunRecorder::received(const QString &reply)
             record_.moduleVersion = one.toString();
             awaitsVersion_ = false;
         }
+        // Status replies answer polls; the first other reply before the line's verdict
+        // answers the line itself (a later one answers what the console sent after it).
+        if (pending_ && !one.startsWith(QLatin1String("stt"))
+            && record_.sent.last().answer.isEmpty())
+            record_.sent.last().answer = one.toString();
     });
     const std::optional<qint64> spoken = clock_.reply(reply, sinceBegin_.nsecsElapsed());
     if (spoken && pending_)
@@ -60,6 +120,19 @@ void RunRecorder::finish(RunEnd end, const QString &cause)
 {
     if (pending_)
         settle(end == RunEnd::Spoken ? LineVerdict::Spoken : LineVerdict::CutShort, cause);
+    // A run that failed after its last line was spoken (the last bytes never left the port)
+    // failed on that line: it carries the cause, and no line counts as spoken twice.
+    const bool shown
+        = std::any_of(record_.sent.cbegin(), record_.sent.cend(), [](const SentLine &l) {
+              return l.verdict != LineVerdict::Spoken;
+          });
+    const qsizetype listed = record_.lines.size() * record_.passes;
+    if (end != RunEnd::Spoken && !shown && !record_.sent.isEmpty()
+        && record_.sent.size() >= listed) {
+        record_.sent.last().verdict = LineVerdict::CutShort;
+        record_.sent.last().detail = cause;
+    }
+    closeExchange();
     record_.end = end;
     record_.cause = cause;
     record_.seconds = double(sinceBegin_.nsecsElapsed()) / 1e9;

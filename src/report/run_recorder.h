@@ -1,21 +1,31 @@
 #pragma once
 
 #include "link/spoken_clock.h"
+#include "report/line_exchange.h"
 #include "report/run_record.h"
 
 #include <QElapsedTimer>
 
 // Fills a run's record from what the line pump does and what the module answers: each line
-// written, the replies that follow it, an error reply the pump acted on, and how the run
-// ended. A line's verdict waits for the pump: it is spoken when the pump moves on to the next
-// line (or ends the run spoken), its time the speaking time the transcript also gives.
+// written, the traffic and replies that follow it, an error reply the pump acted on, and how
+// the run ended. A line's verdict waits for the pump: it is spoken when the pump moves on to
+// the next line (or ends the run spoken), its time the speaking time the transcript also
+// gives. Until then the line is running, and its exchange is collected.
 class RunRecorder
 {
 public:
     // Starts the run's clock and its timestamp.
     void begin();
     RunRecord &record() { return record_; }
+    // The record as it stands now, the running line's exchange and the run's time included.
+    const RunRecord &snapshot();
 
+    // The console wrote (out) or received these bytes; the line the pump writes comes
+    // through here just before lineWritten names it.
+    void traffic(bool out, const QByteArray &bytes, const QString &text);
+    // Something that happened on the line that the transcript also records (LOST,
+    // POLL-TIMEOUT).
+    void event(const QString &kind, const QString &detail);
     // The pump wrote line index of the list.
     void lineWritten(int index);
     // The console wrote a status poll.
@@ -33,6 +43,8 @@ public:
 
 private:
     void settle(LineVerdict verdict, const QString &detail);
+    void flushWrite();
+    void closeExchange();
 
     RunRecord record_;
     QElapsedTimer sinceBegin_;
@@ -41,4 +53,15 @@ private:
     qint64 pendingSince_ = 0;           // when it went out
     std::optional<qint64> spokenNsecs_; // its speaking time, once the module reported idle
     bool awaitsVersion_ = false;        // the last line asked for the module's version
+    LineExchange exchange_;
+    qsizetype exchangeLine_ = -1; // the sent line whose exchange is being collected
+    // The last write, until it is known whether it was a line (its exchange begins with it)
+    // or belongs to the exchange of the line before.
+    struct Write
+    {
+        qint64 nsecs = 0;
+        QByteArray bytes;
+        QString text;
+    };
+    std::optional<Write> lastWrite_;
 };

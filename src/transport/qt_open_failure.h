@@ -1,19 +1,23 @@
 #pragma once
 
+#include "transport/open_failure_cause.h"
+
 #include <QSerialPort>
 #include <QString>
 
 // Why Qt's serial port could not open a port, in words an operator can act on: no such
 // device, no access (and the group to join), or in use (and by which lock file and process).
+// cause, when given, gets the kind of failure found.
 QString explainOpenFailure(const QString &path,
                            QSerialPort::SerialPortError error,
-                           const QString &errorString);
+                           const QString &errorString,
+                           OpenFailureCause *cause = nullptr);
 
 // The cause when a running process holds the device by a lock file ("in use by another
 // program (process ...)"); empty when no lock names a live process. Such a lock is never
 // touched; one whose process has ended is removed, so that the port can be taken over.
-QString portHolder(const QString &path);
+QString portHolder(const QString &path, OpenFailureCause *cause = nullptr);
 
 // Why the user may not open the device, and what to do about it: join its group, or, when
 // only root may open it, a udev rule or its owner.
-QString explainNoAccess(const QString &path);
+QString explainNoAccess(const QString &path, OpenFailureCause *cause = nullptr);

@@ -43,13 +43,14 @@ bool QtSerialControl::setPortOpen(bool open)
     received_.clear();
     // Qt takes a lock it cannot read for a stale one and removes it; another program's lock
     // in its own form must keep the port theirs.
-    if (const QString holder = portHolder(path_); !holder.isEmpty()) {
+    errorCause_ = {};
+    if (const QString holder = portHolder(path_, &errorCause_); !holder.isEmpty()) {
         errorText_ = holder;
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
         return false;
     }
     if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString());
+        errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString(), &errorCause_);
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
         return false;
     }

@@ -19,6 +19,7 @@ public:
     bool PortOpen() const override { return port_.isOpen(); }
     bool setPortOpen(bool open) override;
     QString errorText() const override { return errorText_; }
+    OpenFailureCause errorCause() const override { return errorCause_; }
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
@@ -33,6 +34,7 @@ private:
     cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
+    OpenFailureCause errorCause_;
     QString path_; // the device of the last open
     int commPort_ = 1;
     int commEvent_ = 0;

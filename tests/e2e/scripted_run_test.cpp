@@ -216,7 +216,13 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         const ConsoleResult result = run(sim, c.arguments, c.environment);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, c.status);
-        EXPECT_TRUE(QString::fromUtf8(result.err).contains(QString::fromUtf16(c.stderrSays)))
+        // Each message once, and every run, refusals included, ends with its summary.
+        const QString err = QString::fromUtf8(result.err);
+        if (*c.stderrSays) {
+            EXPECT_EQ(err.count(QString::fromUtf16(c.stderrSays)), 1) << result.err.toStdString();
+        }
+        EXPECT_TRUE(
+            err.contains(QRegularExpression("parlino: \\d+ lines? spoken, \\d+ errors?[^\n]*\n$")))
             << result.err.toStdString();
     }
 }
@@ -289,10 +295,15 @@ TEST_F(ScriptedRun, ASignalClosesThePortAndEndsWithTheShellsStatus)
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.last().kind, QStringLiteral("CLOSE"));
         // The line being spoken is cut short, the next one never sent.
+        const JUnitReport report = readJUnit(work.read("r.xml"));
         EXPECT_EQ(
-            readJUnit(work.read("r.xml")).cases,
+            report.cases,
             QStringList({QStringLiteral("line 1: あいう | error: ") + row.cause,
                          QStringLiteral("line 2: かきく | skipped: not sent: ") + row.cause}));
+        // The line cut short holds its exchange from the moment it went out.
+        EXPECT_TRUE(report.texts.value(0).startsWith(
+            QStringLiteral("0.000\tOUT\tMSGあいう\\r\t4D 53 47 82 A0 82 A2 82 A4 0D\n")))
+            << report.texts.value(0).toStdString();
         for (const QString &folder : portLockFolders())
             EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/LCK..")
                                        + QFileInfo(sim.ptyPath()).fileName()));
@@ -325,15 +336,16 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
           "line 7: SEL01",
           "line 8: MSGかきく",
           "line 9: CLR0"},
-         "\nparlino: 7 lines spoken, 0 errors; speaking time min [0-9.]+ s, median [0-9.]+ s, max "
+         "(^|\n)parlino: 7 lines spoken, 0 errors; speaking time min [0-9.]+ s, median [0-9.]+ s, "
+         "max "
          "[0-9.]+ s; module ver 1.00\n$"},
         {"faulty.txt",
          1,
          u"MSGあ\rSEL05\rCLR0\r",
          {"line 1: MSGあ",
-          "line 2: SEL05 | failure: the module answered stt-1",
+          "line 2: SEL05 | failure: the module answered \"?\" to the line, then reported stt-1",
           "line 3: MSGい | skipped: not sent: Error: 送信データに誤りがあります"},
-         "\nparlino: 1 line spoken, 1 error; speaking time min [0-9.]+ s, median"},
+         "(^|\n)parlino: 1 line spoken, 1 error; speaking time min [0-9.]+ s, median"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.script);
@@ -351,7 +363,99 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
         EXPECT_GT(report.times.value(0), 0);
         EXPECT_EQ(report.properties.value("device"), sim.ptyPath());
         EXPECT_EQ(report.properties.value("module version"), row.status ? "" : "ver 1.00");
+        EXPECT_FALSE(report.suite.value("hostname").isEmpty());
+        // The failing line's exchange: the line, the module's "?", the error it reported.
+        const QString exchange = report.texts.value(1);
+        EXPECT_EQ(report.outputs.value(1), exchange);
+        EXPECT_TRUE(
+            !row.status
+            || exchange.contains(QRegularExpression(
+                "^0\\.000\tOUT\tSEL05\\\\r\t53 45 4C 30 35 0D\n[0-9.]+\tIN\t\\?\\\\r\t3F 0D\n"
+                "[\\s\\S]*\tIN\tstt-1\\\\r\t")))
+            << exchange.toStdString();
     }
+}
+
+TEST_F(ScriptedRun, EveryEndingListsEveryLineAndEachPortHasItsSuite)
+{
+    work.write("three.txt", "MSG\x82\xA0\r\nSPD150\r\nCLR0\r\n");
+    work.write("refused.txt", "MSG\x82\xA0\r\nSEL1\r\nCLR0\r\n");
+    const struct
+    {
+        QStringList sim;
+        QStringList arguments;
+        const char *suite;
+        const char *results; // each case's result, as "result: message" begins; "" passed
+    } rows[] = {
+        {{"--char-ms", "5"}, {"three.txt", "--port", "2"}, "three.txt on COM2", "||"},
+        {{"--char-ms", "5"}, {"three.txt", "--port", "3", "--junit-suite", "B"}, "B", "||"},
+        {{"--char-ms", "3000"},
+         {"three.txt", "--port", "2", "--timeout", "1"},
+         "three.txt on COM2",
+         "error: no idle report|skipped: not sent: no idle|skipped: not sent: no idle"},
+        {{},
+         {"three.txt", "--port", "9"},
+         "three.txt on COM9",
+         "error: not sent: COMがOPENできません|skipped: not sent: COM|skipped: not sent: COM"},
+        {{},
+         {"refused.txt", "--port", "2"},
+         "refused.txt on COM2",
+         "skipped: not sent: refused.txt line 2|error: refused.txt line 2|skipped: not sent"},
+        {{},
+         {"three.txt", "--port", "2", "--transcript", "none/t.txt"},
+         "three.txt on COM2",
+         "error: not sent: cannot write the transcript|skipped: not sent|skipped: not sent"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString());
+        QFile::remove(work.file("r.xml"));
+        SimModule sim(row.sim, 2);
+        const ConsoleResult result
+            = runConsole(QStringList{"--script"} + row.arguments + QStringList{"--junit", "r.xml"},
+                         work.path(),
+                         {"PARLINO_COM2=" + sim.ptyPath(),
+                          "PARLINO_COM3=" + sim.ptyPath(),
+                          "PARLINO_COM9=/dev/parlino-none"});
+        ASSERT_TRUE(result.finished);
+        const JUnitReport report = readJUnitWithJunitparser(work.read("r.xml"));
+        EXPECT_EQ(report.suite.value("name"), QString::fromUtf8(row.suite));
+        EXPECT_EQ(report.classnames, QStringList(3, QString::fromUtf8(row.suite)));
+        const QStringList results = QString::fromUtf8(row.results).split(u'|');
+        ASSERT_EQ(report.cases.size(), results.size()) << report.cases.join(u'\n').toStdString();
+        for (qsizetype i = 0; i < results.size(); ++i) {
+            const QString said = report.cases[i].section(QStringLiteral(" | "), 1);
+            EXPECT_TRUE(results[i].isEmpty() ? said.isEmpty() : said.startsWith(results[i]))
+                << report.cases[i].toStdString();
+        }
+    }
+}
+
+TEST_F(ScriptedRun, AKilledRunLeavesAReportRightUpToTheLastLineSent)
+{
+    work.write("three.txt", cp932::encode(u"あいう\r\nかきく\r\nさしす\r\n"));
+    SimModule sim({"--char-ms", "300"}, 2);
+    const ConsoleResult result = runConsole(
+        {"--speak", "three.txt", "--port", "2", "--junit", "r.xml"},
+        work.path(),
+        {QStringLiteral("PARLINO_COM2=") + sim.ptyPath()},
+        20000,
+        [&](qint64 pid) {
+            // Killed while the second line is spoken, once the report has it.
+            sim.waitForReceived(cp932::encode(u"MSGかきく\r"), 10000);
+            sim.waitUntil(
+                [&] { return readJUnit(work.read("r.xml")).cases.value(1).contains("error"); },
+                5000);
+            ::kill(pid_t(pid), SIGKILL);
+        });
+    ASSERT_TRUE(result.finished);
+    const QByteArray xml = work.read("r.xml");
+    EXPECT_EQ(junitSchemaErrors(xml), QString());
+    const JUnitReport report = readJUnit(xml);
+    EXPECT_EQ(report.cases,
+              QStringList({"line 1: あいう",
+                           "line 2: かきく | error: the run has not finished",
+                           "line 3: さしす | skipped: not sent: the run has not finished"}));
+    EXPECT_TRUE(report.texts.value(1).startsWith(QStringLiteral("0.000\tOUT\tMSGかきく\\r\t")));
 }
 
 TEST_F(ScriptedRun, BadArgumentsExitWithUsage)
@@ -364,11 +468,19 @@ TEST_F(ScriptedRun, BadArgumentsExitWithUsage)
           QStringList{"--bogus"},
           QStringList{"--speak"}}) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
-        const ConsoleResult result = runConsole(arguments, work.path());
+        const ConsoleResult result = runConsole(arguments, work.path(), {"XDG_RUNTIME_DIR="});
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 64);
-        EXPECT_TRUE(result.err.contains("usage: parlino"));
+        // The cause and a pointer to the help, not the whole help scrolling it away.
+        EXPECT_LE(result.err.count('\n'), 3) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith("parlino: ")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("--help")) << result.err.toStdString();
     }
+    // A run that starts Qt says nothing of the runtime folder either.
+    const ConsoleResult refused
+        = runConsole({"--speak", "none.txt", "--port", "1"}, work.path(), {"XDG_RUNTIME_DIR="});
+    ASSERT_TRUE(refused.finished);
+    EXPECT_FALSE(refused.err.contains("XDG_RUNTIME_DIR")) << refused.err.toStdString();
 }
 
 TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)

@@ -1,6 +1,7 @@
 // The console's command line, and the transcript's visible text.
 #include "app/command_line.h"
 #include "link/transcript.h"
+#include "platform/runtime_folder_warning.h"
 
 #include <gtest/gtest.h>
 
@@ -34,11 +35,12 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_TRUE(parseCommandLine({"--list-ports"}).listPorts);
     EXPECT_TRUE(parseCommandLine({"--version"}).version);
     EXPECT_FALSE(plain.version);
-    const CommandLine script
-        = parseCommandLine({"--script", "m.txt", "--port", "1", "--junit", "r.xml"});
+    const CommandLine script = parseCommandLine(
+        {"--script", "m.txt", "--port", "1", "--junit", "r.xml", "--junit-suite", "m on B"});
     EXPECT_TRUE(script.error.isEmpty()) << script.error.toStdString();
     EXPECT_EQ(script.scriptFile, QStringLiteral("m.txt"));
     EXPECT_EQ(script.junitFile, QStringLiteral("r.xml"));
+    EXPECT_EQ(script.junitSuite, QStringLiteral("m on B"));
     EXPECT_TRUE(script.isScripted());
     EXPECT_FALSE(plain.isScripted());
     EXPECT_FALSE(plain.userFolder);
@@ -71,6 +73,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--speak", "a.txt", "--script", "b.txt", "--port", "2"}, "--speak and --script go alone"},
         {{"--script", "", "--port", "2"}, "--script: FILE is empty"},
         {{"--script", "a.txt", "--port", "2", "--junit", ""}, "--junit: FILE is empty"},
+        {{"--script", "a.txt", "--port", "2", "--junit-suite", "A"}, "goes with --junit"},
+        {{"--script", "a", "--port", "2", "--junit", "r", "--junit-suite", ""}, "NAME is empty"},
         {{"--script", "a.txt", "--port", "2", "--list-ports"}, "go alone"},
         {{"--speak", "a.txt", "--port", "0"}, "from 1 to 16"},
         {{"--speak", "a.txt", "--port", "17"}, "from 1 to 16"},
@@ -93,8 +97,13 @@ TEST(CommandLine, BadArgumentsAreNamed)
     };
     for (const auto &row : bad) {
         SCOPED_TRACE(row.arguments.join(u' ').toStdString());
-        EXPECT_TRUE(parseCommandLine(row.arguments).error.contains(QLatin1String(row.says)))
-            << parseCommandLine(row.arguments).error.toStdString();
+        const QString error = parseCommandLine(row.arguments).error;
+        EXPECT_TRUE(error.contains(QLatin1String(row.says))) << error.toStdString();
+        // What is printed: the cause, and one line pointing to the help.
+        const QStringList printed = usageErrorText(error).split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_LE(printed.size(), 3);
+        EXPECT_EQ(printed.value(0), QStringLiteral("parlino: ") + error);
+        EXPECT_EQ(printed.value(1), QStringLiteral("Try \"parlino --help\" for the options."));
     }
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
@@ -105,6 +114,35 @@ TEST(CommandLine, BadArgumentsAreNamed)
         parseCommandLine({"--script", "a.txt", "--port", "1", "--encoding", "utf-8"}).encoding,
         TextEncoding::Utf8);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "1"}).encoding, std::nullopt);
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
+{
+    const QString help = usageText();
+    for (const QString &option :
+         QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
+                        "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
+                        "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|tcp://HOST:PORT")
+             .split(u'|'))
+        EXPECT_TRUE(help.contains(option)) << option.toStdString();
+    EXPECT_TRUE(parseCommandLine({"-h"}).help);
+    EXPECT_TRUE(parseCommandLine({"--help"}).help);
+}
+
+TEST(CommandLine, OnlyTheRuntimeFolderWarningIsQuietened)
+{
+    const struct
+    {
+        const char *message;
+        bool dropped;
+    } rows[] = {
+        {"QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'", true},
+        {"QStandardPaths: wrong permissions on runtime directory /run/user/0", false},
+        {"qt.qpa.xcb: could not connect to display", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(isRuntimeFolderWarning(QString::fromLatin1(row.message)), row.dropped)
+            << row.message;
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)
