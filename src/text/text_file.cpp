@@ -206,11 +206,11 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error, T
     }
     if (decoded && encoding == TextEncoding::Utf8)
         return decoded;
+    const bool forced = chosen.forced.has_value();
     const QList<QByteArrayView> lines = byteLines(text, -1);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         // Of a text that decodes whole only a UTF-8 line among code page 932 lines is wrong;
         // a line that is no UTF-8 at all is passed at once.
-        const bool forced = chosen.forced.has_value();
         QString fault;
         if (!decoded)
             fault = lineFault(encoding, lines[i], forced);

@@ -108,12 +108,6 @@ TEST(CommandLine, BadArgumentsAreNamed)
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM16"}).port, 16);
-    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "1", "--encoding", "cp932"}).encoding,
-              TextEncoding::Cp932);
-    EXPECT_EQ(
-        parseCommandLine({"--script", "a.txt", "--port", "1", "--encoding", "utf-8"}).encoding,
-        TextEncoding::Utf8);
-    EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "1"}).encoding, std::nullopt);
 }
 
 TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)

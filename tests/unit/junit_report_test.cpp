@@ -36,7 +36,6 @@ TEST(JUnitReport, EveryEndingOfARunIsAValidReportThatSaysWhatHappened)
     using V = LineVerdict;
     RunRecord version = record(RunEnd::Spoken, {line(0, 0.2)}, {"VER"});
     version.moduleVersion = QStringLiteral("ver 1.00");
-    version.encoding = QStringLiteral("utf-8");
     RunRecord markup = record(RunEnd::ModuleError,
                               {line(0, 0.1, V::Failed)},
                               {QStringLiteral("MSG<a> & \"b\"\x1B\\") + QChar(0xD800) + u'\uFFFF'});
@@ -148,7 +147,6 @@ TEST(JUnitReport, EveryEndingOfARunIsAValidReportThatSaysWhatHappened)
         EXPECT_EQ(report.properties.value("script"), QStringLiteral("module.txt"));
         EXPECT_EQ(report.properties.value("device"), QStringLiteral("/dev/pts/5"));
         EXPECT_EQ(report.properties.value("module version"), row.run.moduleVersion);
-        EXPECT_EQ(report.properties.value("encoding"), row.run.encoding);
         EXPECT_EQ(report.cases, row.cases);
         EXPECT_EQ(report.classnames, QStringList(report.cases.size(), "module.txt on COM3"));
         // The line that did not pass holds its exchange, in its result and in its output.
