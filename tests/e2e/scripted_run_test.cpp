@@ -111,6 +111,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("long.txt", cp932::encode(QStringLiteral("あ").repeated(12000)));
     work.write("bad-script.txt", "STT\nSEL1\n");
     work.write("cafe.txt", "caf\xC3\xA9\n");
+    work.write("both.txt", "\xE4\xBA\x82\xE9\x82\xA8");
     work.write("donkey.txt", "\xE9\x86\x94\x6E\r\n");
     const struct
     {
@@ -160,6 +161,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {},
          64,
          u"File Error: ファイルを読み込めません garbled.txt 2行目"},
+        {"both readings text", {}, {"--speak", "both.txt"}, {}, 1, u"code page 932 was taken"},
         {"a character code page 932 lacks",
          {},
          {"--speak", "emoji.txt"},
