@@ -14,7 +14,7 @@ constexpr int comeUpMs = 500;
 
 BenchConsole::BenchConsole()
     : previous_(installMessageBoxHandler(
-        [](const QString &prompt, int, const QString &title, const QString &) {
+        [](const QString &prompt, int, const QString &title, const QString &, const QString &) {
             ++boxCount;
             std::fprintf(stderr, "message box \"%s\": %s\n", qPrintable(title), qPrintable(prompt));
         }))
