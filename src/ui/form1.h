@@ -100,6 +100,7 @@ public slots:
     // Serial link and port.
     void MSComm1_OnComm();
     void MSComm1_DeviceLost(const QString &reason);
+    void MSComm1_OpenFinished(bool opened);
     void Combo1_Click();
     void Command5_Click();
     void Command6_Click();
@@ -149,6 +150,8 @@ private:
     void takeReply(const QString &reply);
     void showPortClosed();
     void showPortOpened();
+    void portOpenedByOperator();
+    void showOpenFailure(const QString &cause, int port);
     void watchForReturn();
     void stopWatchingForReturn();
     void reconnectTick();
@@ -167,6 +170,9 @@ private:
     QTimer *reconnectWatch_ = nullptr;
     QString lostDevice_;
     int reopenTries_ = 0;
+    // Who waits for an open of a network port that is under way.
+    enum class OpenWaiter { None, Operator, Reconnect };
+    OpenWaiter openWaiter_ = OpenWaiter::None;
 
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;
