@@ -3,6 +3,7 @@
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
 #include "link/transcript.h"
+#include "platform/program_arguments.h"
 #include "platform/termination_request.h"
 #include "transport/open_failure.h"
 #include "ui/form1.h"
@@ -15,10 +16,7 @@ int main(int argc, char *argv[])
 {
     // The arguments are read before Qt starts: a scripted run, the port list and a usage
     // message need no display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(programArguments(argc, argv));
     const bool showsWindow = line.error.isEmpty() && !line.help && !line.version && !line.listPorts
                              && !line.isScripted();
     if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

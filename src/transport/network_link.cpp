@@ -14,6 +14,8 @@ NetworkLink::NetworkLink(QObject *parent)
     : QObject(parent)
 {
     deadline_.setSingleShot(true);
+    // A coarse timer may end the open up to 5 % early.
+    deadline_.setTimerType(Qt::PreciseTimer);
     settle_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, &NetworkLink::onTimeout);
     connect(&settle_, &QTimer::timeout, this, &NetworkLink::becomeOpen);
