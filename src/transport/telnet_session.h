@@ -30,7 +30,7 @@ public:
 
     // A subnegotiation longer than this is the server's mistake: it is read to its end and
     // dropped.
-    static constexpr int maxSubnegotiation = 64;
+    static constexpr int maxSubnegotiation = 32;
 
     // What a piece of the server's bytes came to.
     struct Input
