@@ -3,44 +3,31 @@
 #include "support/local_port.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const QString python = QStringLiteral("/usr/bin/python3");
-const QString wrapper = QStringLiteral(PARLINO_TEST_DIR "/support/rfc2217_example_server.py");
-
-} // namespace
-
 bool ExampleRfc2217Server::available()
 {
-    return QFile::exists(python)
-           && QFile::exists(QStringLiteral("/usr/share/doc/python3-serial/examples/"
-                                           "rfc2217_server.py"))
-           && QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import serial")})
+    return QFile::exists(QStringLiteral("/usr/share/doc/python3-serial/examples/rfc2217_server.py"))
+           && QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                {QStringLiteral("-c"), QStringLiteral("import serial")})
                   == 0;
 }
 
 ExampleRfc2217Server::ExampleRfc2217Server(const QString &device)
-    : process_(std::make_unique<QProcess>())
-    , port_(freeLocalPort())
+    : port_(freeLocalPort())
 {
     // It logs each client on standard error: no news to a test.
-    process_->setStandardOutputFile(QProcess::nullDevice());
-    process_->setStandardErrorFile(QProcess::nullDevice());
-    process_->start(python, {wrapper, QStringLiteral("-p"), QString::number(port_), device});
-    listening_ = process_->waitForStarted(5000)
-                 && QTest::qWaitFor([this] { return listensOnLocalPort(port_); }, 10000);
-    if (!listening_)
-        ADD_FAILURE() << "the python3-serial example server does not listen on 127.0.0.1:" << port_;
-}
-
-ExampleRfc2217Server::~ExampleRfc2217Server()
-{
-    stop();
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(QProcess::nullDevice());
+    process_.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral(PARLINO_TEST_DIR "/support/rfc2217_example_server.py"),
+                    QStringLiteral("-p"),
+                    QString::number(port_),
+                    device});
+    if (!QTest::qWaitFor([this] { return listensOnLocalPort(port_); }, 10000))
+        ADD_FAILURE() << "the python3-serial example server does not listen on " << port_;
 }
 
 QString ExampleRfc2217Server::rfc2217Name() const
@@ -50,8 +37,6 @@ QString ExampleRfc2217Server::rfc2217Name() const
 
 void ExampleRfc2217Server::stop()
 {
-    if (process_->state() == QProcess::NotRunning)
-        return;
-    process_->kill();
-    process_->waitForFinished(3000);
+    process_.kill();
+    process_.waitForFinished(3000);
 }

@@ -1,14 +1,10 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 
-#include <memory>
-
-class QProcess;
-
-// The RFC 2217 example server of Debian's python3-serial, started for one test through
-// rfc2217_example_server.py (127.0.0.1 only, modem lines stubbed for a pseudo-terminal),
-// serving one device at a free port. The destructor stops it.
+// The RFC 2217 example server of Debian's python3-serial, run by rfc2217_example_server.py
+// (127.0.0.1 only, modem lines stubbed) for one device at a free port, until destroyed.
 class ExampleRfc2217Server
 {
 public:
@@ -16,16 +12,12 @@ public:
     static bool available();
 
     explicit ExampleRfc2217Server(const QString &device);
-    ~ExampleRfc2217Server();
-    ExampleRfc2217Server(const ExampleRfc2217Server &) = delete;
-    ExampleRfc2217Server &operator=(const ExampleRfc2217Server &) = delete;
+    ~ExampleRfc2217Server() { stop(); }
 
-    bool isListening() const { return listening_; }
     QString rfc2217Name() const;
     void stop();
 
 private:
-    std::unique_ptr<QProcess> process_;
+    QProcess process_;
     int port_ = 0;
-    bool listening_ = false;
 };

@@ -119,18 +119,6 @@ TEST(TelnetSession, ServerBytesGiveExactDataAndBoundedAnswers)
     }
 }
 
-TEST(TelnetSession, TheConsolesDataGoesOutWithOnly0xFFDoubled)
-{
-    EXPECT_EQ(TelnetSession::escape(hex("0d00ff0d0affff")), hex("0d00ffff0d0affffffff"));
-    for (const auto &[first, telnet] : {std::pair{"fffb03", true},
-                                        {"fffd00", true},
-                                        {"fffa2c", true},
-                                        {"ffff", false},
-                                        {"ff", false},
-                                        {"73747420300d", false}})
-        EXPECT_EQ(looksLikeTelnet(hex(first)), telnet) << first;
-}
-
 TEST(Rfc2217Line, EachSettingConfirmedOrTheOpenFailsWithTheValueAnswered)
 {
     EXPECT_EQ(Rfc2217Line::requests(),
