@@ -2,6 +2,8 @@
 
 #include "event_wait.h"
 
+#include <QEventLoop>
+
 #include <cstdio>
 
 namespace {
@@ -34,6 +36,12 @@ bool BenchConsole::open()
 {
     const int before = boxCount;
     form_->Command5_Click();
+    // A port on the network opens on the event loop.
+    if (form_->MSComm1->isOpening()) {
+        QEventLoop wait;
+        QObject::connect(form_->MSComm1, &SerialControl::openFinished, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     return boxCount == before && form_->MSComm1->PortOpen();
 }
 

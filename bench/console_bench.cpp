@@ -22,6 +22,7 @@ const std::pair<const char *, Figure> figures[] = {
     {"pump", benchPump},
     {"flood", benchFlood},
     {"stt-round-trip", benchSttRoundTrip},
+    {"network-stall", benchNetworkStall},
 };
 
 } // namespace

@@ -19,6 +19,9 @@ int benchSplit(const QStringList &arguments);
 int benchPump(const QStringList &arguments);
 // flood SECONDS [--no-flood]: memory and STT poll regularity while the simulator floods.
 int benchFlood(const QStringList &arguments);
-// stt-round-trip RUNS: STT round trip on the simulator's terminal, and through ser2net over
-// RFC 2217 on 127.0.0.1.
+// stt-round-trip RUNS: STT round trip on the simulator's terminal, and over RFC 2217 on
+// 127.0.0.1 through ser2net and through the python3-serial example server.
 int benchSttRoundTrip(const QStringList &arguments);
+// network-stall: the longest stall of the window's event loop while OPEN waits for a server
+// that never answers, and while a lost network port is retried against one.
+int benchNetworkStall(const QStringList &arguments);

@@ -1,6 +1,6 @@
 // STT round trip, from the write of "STT" CR to the whole reply, through the console's serial
-// control: on the simulator's pseudo-terminal directly, and through Debian's ser2net on
-// 127.0.0.1 speaking RFC 2217 to the same terminal.
+// control: on the simulator's pseudo-terminal directly, and over RFC 2217 on 127.0.0.1 through
+// Debian's ser2net and through the python3-serial example server to the same terminal.
 #include "figures.h"
 #include "report.h"
 #include "sim_process.h"
@@ -128,5 +128,34 @@ int benchSttRoundTrip(const QStringList &arguments)
     }
     server.terminate();
     server.waitForFinished(3000);
+
+    // The example server, as the tests run it (127.0.0.1, modem lines stubbed), when
+    // python3-serial is installed.
+    const int examplePort = freeLocalPort();
+    QProcess example;
+    example.setStandardOutputFile(QProcess::nullDevice());
+    example.setStandardErrorFile(QProcess::nullDevice());
+    example.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral(PARLINO_EXAMPLE_SERVER),
+                   QStringLiteral("-p"),
+                   QString::number(examplePort),
+                   sim.ptyPath()});
+    QElapsedTimer waited;
+    waited.start();
+    while (example.waitForStarted(5000) && !listensOnLocalPort(examplePort)
+           && waited.elapsed() < 10000)
+        QThread::msleep(50);
+    if (!listensOnLocalPort(examplePort)) {
+        std::fprintf(stderr, "stt-round-trip: the python3-serial example server does not run\n");
+        return 1;
+    }
+    qputenv("PARLINO_COM1", QStringLiteral("rfc2217://127.0.0.1:%1").arg(examplePort).toLatin1());
+    if (!openPort(*serial))
+        return 1;
+    for (int run = 0; run < runs; ++run)
+        report("stt_rfc2217_python_ms", medianRoundTripMs(*serial));
+    serial->setPortOpen(false);
+    example.kill();
+    example.waitForFinished(3000);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "app/user_folder.h"
 #include "link/transcript.h"
 #include "platform/console_icon.h"
+#include "platform/program_arguments.h"
 #include "platform/qt_translation.h"
 #include "platform/runtime_folder_warning.h"
 #include "platform/termination_request.h"
@@ -18,10 +19,7 @@ int main(int argc, char *argv[])
 {
     // The arguments are read before Qt starts: a scripted run, the port list and a usage
     // message need no display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(programArguments(argc, argv));
     // A usage error, the help and the version need no Qt at all.
     if (!line.error.isEmpty()) {
         std::fputs(usageErrorText(line.error).toLocal8Bit().constData(), stderr);

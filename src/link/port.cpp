@@ -8,6 +8,10 @@
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 
+#include <QGuiApplication>
+
+#include <utility>
+
 void Form1::Combo1_Click()
 {
     // Only the number is stored; an open port is not touched, the new number applies at
@@ -22,28 +26,72 @@ void Form1::Command5_Click()
     // opens nothing, so the settings file only ever holds a port that opened.
     const QString shown = ui.Combo1->currentText();
     const int port = portNumberOf(shown);
-    if (port != 0) {
-        // Devices that came since the list was last opened get their numbers first.
-        refreshPortNumbers();
-        MSComm1->setCommPort(port);
-    }
-    if (port == 0 || !MSComm1->setPortOpen(true)) {
-        // The box keeps its one message; beneath it the cause and what to do, in its details
-        // the technical trail, for an operator started from the menu, and the same on
-        // standard error.
-        const QString cause
-            = port == 0 ? QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(shown)
-                        : MSComm1->errorText();
-        reportToConsole(QStringLiteral("COMがOPENできません: ") + cause);
-        MsgBox(this,
-               QStringLiteral("COMがOPENできません"),
-               vbCritical,
-               QStringLiteral("Com Port Error"),
-               port == 0 ? cause : portCause(port, cause),
-               port == 0 ? visibleNoPortName(shown)
-                         : visibleOpenCause(port, devicePathForPort(port), MSComm1->errorCause()));
+    if (port == 0) {
+        showOpenFailure(
+            QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(shown), 0, shown);
         return;
     }
+    // The operator's open replaces a retry of a lost port that may be under way.
+    if (openWaiter_ == OpenWaiter::Reconnect) {
+        openWaiter_ = OpenWaiter::None;
+        MSComm1->setPortOpen(false);
+    }
+    // Devices that came since the list was last opened get their numbers first.
+    refreshPortNumbers();
+    MSComm1->setCommPort(port);
+    switch (MSComm1->startOpen()) {
+    case SerialControl::OpenStart::Opened:
+        portOpenedByOperator();
+        break;
+    case SerialControl::OpenStart::Failed:
+        showOpenFailure(MSComm1->errorText(), port);
+        break;
+    case SerialControl::OpenStart::Pending:
+        // A server is being reached: the window goes on painting and answering, CLOSE gives
+        // the open up, and the pointer says that something is under way.
+        if (openWaiter_ != OpenWaiter::Operator)
+            QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        openWaiter_ = OpenWaiter::Operator;
+        ui.Command5->setEnabled(false);
+        ui.Command6->setEnabled(true);
+        break;
+    }
+}
+
+void Form1::MSComm1_OpenFinished(bool opened)
+{
+    const OpenWaiter waiter = std::exchange(openWaiter_, OpenWaiter::None);
+    if (waiter == OpenWaiter::None)
+        return;
+    if (waiter == OpenWaiter::Operator)
+        QGuiApplication::restoreOverrideCursor();
+    if (opened && waiter == OpenWaiter::Operator)
+        portOpenedByOperator();
+    else if (opened)
+        // As after OPEN, without writing anything: nothing goes to the module until asked.
+        showPortOpened();
+    else if (waiter == OpenWaiter::Operator) {
+        showPortClosed();
+        showOpenFailure(MSComm1->errorText(), MSComm1->CommPort());
+    }
+}
+
+void Form1::showOpenFailure(const QString &cause, int port, const QString &shown)
+{
+    // The box keeps its one message; beneath it the cause and what to do, in its details the
+    // technical trail, for an operator started from the menu, and the same on standard error.
+    reportToConsole(QStringLiteral("COMがOPENできません: ") + cause);
+    MsgBox(this,
+           QStringLiteral("COMがOPENできません"),
+           vbCritical,
+           QStringLiteral("Com Port Error"),
+           port == 0 ? cause : portCause(port, cause),
+           port == 0 ? visibleNoPortName(shown)
+                     : visibleOpenCause(port, devicePathForPort(port), MSComm1->errorCause()));
+}
+
+void Form1::portOpenedByOperator()
+{
     // A settings file that cannot be written does not undo the open, but the operator
     // learns that the port will not be remembered.
     QString error;
@@ -59,6 +107,9 @@ void Form1::Command5_Click()
 void Form1::Command6_Click()
 {
     stopWatchingForReturn();
+    // An open under way is given up: it reports nothing more.
+    if (std::exchange(openWaiter_, OpenWaiter::None) == OpenWaiter::Operator)
+        QGuiApplication::restoreOverrideCursor();
     MSComm1->setPortOpen(false);
     showPortClosed();
 }

@@ -23,6 +23,11 @@ void Form1::watchForReturn()
 void Form1::stopWatchingForReturn()
 {
     reconnectWatch_->stop();
+    // A retry under way belongs to the watch: it goes with it.
+    if (openWaiter_ == OpenWaiter::Reconnect) {
+        openWaiter_ = OpenWaiter::None;
+        MSComm1->setPortOpen(false);
+    }
 }
 
 void Form1::reconnectTick()
@@ -33,11 +38,15 @@ void Form1::reconnectTick()
         return;
     }
     // A port on the network cannot be seen coming back: its server is asked again every few
-    // seconds, for as long as the watch runs.
+    // seconds, for as long as the watch runs, each time without waiting for the answer.
     if (isNetworkPortName(lostDevice_)) {
-        if (++reopenTries_ % networkRetryTicks != 0 || !MSComm1->setPortOpen(true))
+        if (MSComm1->isOpening() || ++reopenTries_ % networkRetryTicks != 0)
             return;
-        showPortOpened();
+        const SerialControl::OpenStart start = MSComm1->startOpen();
+        if (start == SerialControl::OpenStart::Pending)
+            openWaiter_ = OpenWaiter::Reconnect;
+        else if (start == SerialControl::OpenStart::Opened)
+            showPortOpened();
         return;
     }
     if (deviceState(lostDevice_) == DeviceState::Missing) {

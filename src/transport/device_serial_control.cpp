@@ -3,7 +3,13 @@
 #include "transport/device_path.h"
 #include "transport/network_port.h"
 #include "transport/network_serial_control.h"
+#ifdef Q_OS_WIN
+#include "transport/serial_control_win.h"
+using SystemSerialControl = WinSerialControl;
+#else
 #include "transport/qt_serial_control.h"
+using SystemSerialControl = QtSerialControl;
+#endif
 
 std::unique_ptr<SerialControl> makeSerialControl()
 {
@@ -12,7 +18,7 @@ std::unique_ptr<SerialControl> makeSerialControl()
 
 DeviceSerialControl::DeviceSerialControl(QObject *parent)
     : SerialControl(parent)
-    , serial_(*new QtSerialControl(this))
+    , serial_(*new SystemSerialControl(this))
     , network_(*new NetworkSerialControl(this))
     , active_(&serial_)
 {
@@ -23,16 +29,27 @@ DeviceSerialControl::DeviceSerialControl(QObject *parent)
 void DeviceSerialControl::relay(SerialControl &control)
 {
     connect(&control, &SerialControl::OnComm, this, &SerialControl::OnComm);
+    connect(&control, &SerialControl::openFinished, this, &SerialControl::openFinished);
     connect(&control, &SerialControl::deviceLost, this, &SerialControl::deviceLost);
     connect(&control, &SerialControl::traffic, this, &SerialControl::traffic);
     connect(&control, &SerialControl::portEvent, this, &SerialControl::portEvent);
 }
 
+SerialControl &DeviceSerialControl::choose()
+{
+    if (!active_->PortOpen() && !active_->isOpening()) {
+        active_ = isNetworkPortName(devicePathForPort(commPort_)) ? &network_ : &serial_;
+        active_->setCommPort(commPort_);
+    }
+    return *active_;
+}
+
 bool DeviceSerialControl::setPortOpen(bool open)
 {
-    if (!open || active_->PortOpen())
-        return active_->setPortOpen(open);
-    active_ = isNetworkPortName(devicePathForPort(commPort_)) ? &network_ : &serial_;
-    active_->setCommPort(commPort_);
-    return active_->setPortOpen(true);
+    return open ? choose().setPortOpen(true) : active_->setPortOpen(false);
+}
+
+SerialControl::OpenStart DeviceSerialControl::startOpen()
+{
+    return choose().startOpen();
 }

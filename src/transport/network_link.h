@@ -1,74 +1,89 @@
 #pragma once
 
 #include "transport/network_port.h"
+#include "transport/open_failure_cause.h"
+#include "transport/rfc2217_line.h"
+#include "transport/telnet_session.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
-#include <memory>
-#include <vector>
+#include <optional>
 
-class GensioLoop;
+class QTcpSocket;
 
-// One connection at a time to a port of a serial-port server, through the gensio library.
-// The library runs on a thread of its own (GensioLoop); this object lives on the Qt thread
-// and hands what arrives, and the loss of the connection, over as queued signals, so the
-// Qt side never waits on the network except in open(), close() and waitUntilAccepted().
+// One connection at a time to a port of a serial-port server, on the event loop of the
+// thread that owns it: the name look-up, the connection and the line settings run while the
+// window goes on painting and answering; nothing here waits but waitUntilAccepted().
 class NetworkLink : public QObject
 {
     Q_OBJECT
 
 public:
-    // How long a server may take to accept the connection and, over RFC 2217, the line
-    // settings, before the open counts as failed.
+    // How long a server may take, look-up, connection and line settings together.
     static constexpr int openTimeoutMs = 5000;
+    // A raw connection counts as open once the server has kept it this long: a server that
+    // turns a client away (ser2net to a second client) closes it at once.
+    static constexpr int rawSettleMs = 200;
 
     explicit NetworkLink(QObject *parent = nullptr);
     ~NetworkLink() override;
 
-    // Connects, and over RFC 2217 sets the remote line to 38400 bit/s, 8 data bits, no
-    // parity, one stop bit and no flow control, each as the server confirms it. Waits for at
-    // most timeoutMs. Returns an empty string when the link is open, else the cause, in
-    // words (connection refused, unknown host, no answer, the setting the server refused).
+    // Starts connecting, and over RFC 2217 setting the remote line to 38400 bit/s, 8 data
+    // bits, no parity, one stop bit and no flow control once the server agrees to the COM
+    // port option; each setting must come back confirmed. Ends in opened() or openFailed().
     // lineSettings false only connects: enough to learn whether a server answers.
-    QString open(const NetworkPort &port, int timeoutMs = openTimeoutMs, bool lineSettings = true);
-    // Closes the connection, if any, and waits briefly until it is closed, so that a server
-    // that takes one client at a time accepts the next open at once.
+    void open(const NetworkPort &port, int timeoutMs = openTimeoutMs, bool lineSettings = true);
+    // Closes the connection, or gives up an open under way without a signal.
     void close();
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return stage_ == Stage::Open; }
+    bool isOpening() const { return stage_ == Stage::Connecting || stage_ == Stage::Settling; }
 
-    // Queues the bytes for the connection; the library escapes 0xFF over telnet. Nothing
-    // while closed.
+    // Sends the bytes, exact: over telnet a 0xFF goes out doubled. Nothing unless open.
     void write(const QByteArray &bytes);
-    // Bytes written that the connection has not accepted yet.
+    // Bytes written that the connection has not taken yet.
     qint64 pendingBytes() const;
-    // Waits, for at most the given time, until the connection has accepted every byte
-    // written. False when the time ran out or the connection is closed or failed.
+    // Waits, for at most the given time, until the connection has taken every byte written.
+    // False when the time ran out or the connection is closed or failed.
     bool waitUntilAccepted(int milliseconds);
 
 signals:
+    void opened();
+    // The open failed; the cause in words ("connection refused (no server on that port)").
+    void openFailed(const QString &cause, const OpenFailureCause &kind);
     // Bytes from the module, exact.
     void received(const QByteArray &bytes);
-    // The connection went away while open (the server stopped, the network failed); the
-    // link is closed.
+    // The connection went away while open; the link is closed.
     void lost(const QString &reason);
 
 private:
-    struct Connection;
+    enum class Stage { Closed, Connecting, Settling, Open };
 
-    void deliver(quint64 generation, const QByteArray &bytes);
-    void connectionFailed(quint64 generation, const QString &reason);
+    void onConnected();
+    void onReadyRead();
+    void onSocketError();
+    void onTimeout();
+    void takeTelnet(const QByteArray &bytes);
+    void takeRaw(const QByteArray &bytes);
+    void becomeOpen();
+    void fail(const QString &cause,
+              const OpenFailureCause &kind = {OpenFailureKind::ServerUnreached, {}});
+    QString closedCause() const;
+    QString address() const;
+    void drop();
 
-    GensioLoop *loop_ = nullptr; // the program's one loop, from the first open on
-    std::shared_ptr<Connection> connection_;
-    // Every connection the library may still hold, the open one included; the loop must
-    // outlive them.
-    std::vector<std::shared_ptr<Connection>> unreleased_;
-    quint64 generation_ = 0;
-    bool open_ = false;
+    QTcpSocket *socket_ = nullptr;
+    QTimer deadline_;
+    QTimer settle_;
+    NetworkPort port_;
+    int timeoutMs_ = openTimeoutMs;
+    bool lineSettings_ = true;
+    Stage stage_ = Stage::Closed;
+    std::optional<TelnetSession> telnet_;
+    Rfc2217Line line_;
+    bool settingsSent_ = false;
+    bool anyReceived_ = false;
+    QByteArray saidWhileOpening_;
 };
-
-// Whether a network port answers: a connection that opens and closes again, without touching
-// the line settings. Empty when it answers, else why not. Waits at most timeoutMs.
-QString probeNetworkPort(const NetworkPort &port, int timeoutMs);

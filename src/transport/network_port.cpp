@@ -2,13 +2,14 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const QString rfc2217Scheme = QStringLiteral("rfc2217");
 const QString tcpScheme = QStringLiteral("tcp");
 
-// Host names, IPv4 and IPv6 addresses are made of these alone. The check also keeps the
-// host from adding options to the gensio stack, whose separators are ',' and '('.
+// Host names, IPv4 and IPv6 addresses are made of these alone.
 bool isPlainHost(const QString &host)
 {
     if (host.isEmpty())
@@ -27,13 +28,32 @@ bool isPlainHost(const QString &host)
 
 bool isNetworkPortName(const QString &name)
 {
-    return name.startsWith(rfc2217Scheme + QStringLiteral("://"), Qt::CaseInsensitive)
-           || name.startsWith(tcpScheme + QStringLiteral("://"), Qt::CaseInsensitive);
+    // No device path holds "://"; a scheme before it, known or not, names a network port.
+    const qsizetype mark = name.indexOf(QStringLiteral("://"));
+    if (mark <= 0)
+        return false;
+    return std::all_of(name.cbegin(), name.cbegin() + mark, [](QChar c) {
+        return c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.';
+    });
+}
+
+QString networkPortProblem(const QString &name)
+{
+    if (parseNetworkPort(name))
+        return QString();
+    const QString usage = QStringLiteral("rfc2217://HOST:PORT or tcp://HOST:PORT, an IPv6 "
+                                         "address in brackets");
+    if (!name.startsWith(rfc2217Scheme + QStringLiteral("://"), Qt::CaseInsensitive)
+        && !name.startsWith(tcpScheme + QStringLiteral("://"), Qt::CaseInsensitive))
+        return QStringLiteral("unknown scheme %1:// (%2)")
+            .arg(name.left(name.indexOf(QStringLiteral("://"))), usage);
+    return QStringLiteral("not a network port (%1)").arg(usage);
 }
 
 std::optional<NetworkPort> parseNetworkPort(const QString &name)
 {
-    if (!isNetworkPortName(name))
+    if (!name.startsWith(rfc2217Scheme + QStringLiteral("://"), Qt::CaseInsensitive)
+        && !name.startsWith(tcpScheme + QStringLiteral("://"), Qt::CaseInsensitive))
         return std::nullopt;
     const QUrl url(name, QUrl::StrictMode);
     if (!url.isValid() || !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery()
@@ -49,12 +69,4 @@ std::optional<NetworkPort> parseNetworkPort(const QString &name)
     port.host = host;
     port.port = url.port();
     return port;
-}
-
-QString gensioStackOf(const NetworkPort &port)
-{
-    const QString tcp = QStringLiteral("tcp,%1,%2").arg(port.host).arg(port.port);
-    return port.protocol == NetworkPort::Protocol::Rfc2217
-               ? QStringLiteral("telnet(rfc2217),") + tcp
-               : tcp;
 }

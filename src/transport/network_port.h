@@ -19,14 +19,16 @@ struct NetworkPort
     bool operator==(const NetworkPort &) const = default;
 };
 
-// Whether a device name asks for a network port: it starts with "rfc2217://" or "tcp://".
-// Such a name never reaches the serial port, also when the rest of it is malformed.
+// Whether a device name asks for a network port: it starts with a scheme and "://"
+// ("rfc2217://", "tcp://", or one the console does not know, such as "udp://"). Such a name
+// never reaches the serial port, also when the rest of it is malformed.
 bool isNetworkPortName(const QString &name);
+
+// Why a network port name reaches no port ("unknown scheme udp:// ...", "not a network port
+// ..."); empty when it is a good one.
+QString networkPortProblem(const QString &name);
 
 // The network port a name gives; nothing when it is no network port name or is malformed
 // (no port, a port beyond 1 to 65535, a path, user or query part, or a host with characters
 // that no host name or address has).
 std::optional<NetworkPort> parseNetworkPort(const QString &name);
-
-// The gensio stack that reaches the port: "telnet(rfc2217),tcp,HOST,PORT" or "tcp,HOST,PORT".
-QString gensioStackOf(const NetworkPort &port);

@@ -1,13 +1,32 @@
 #include "transport/network_serial_control.h"
 
-#include "transport/device_path.h"
+#include <QEventLoop>
 
 NetworkSerialControl::NetworkSerialControl(QObject *parent)
-    : SerialControl(parent)
+    : StreamSerialControl(parent)
     , link_(*new NetworkLink(this))
 {
-    connect(&link_, &NetworkLink::received, this, &NetworkSerialControl::onReceived);
+    connect(&link_, &NetworkLink::opened, this, &NetworkSerialControl::onOpened);
+    connect(&link_, &NetworkLink::openFailed, this, &NetworkSerialControl::onOpenFailed);
+    connect(&link_, &NetworkLink::received, this, &NetworkSerialControl::receive);
     connect(&link_, &NetworkLink::lost, this, &NetworkSerialControl::onLost);
+}
+
+SerialControl::OpenStart NetworkSerialControl::startOpen()
+{
+    if (link_.isOpen())
+        return OpenStart::Opened;
+    if (link_.isOpening())
+        return OpenStart::Pending;
+    const QString &path = beginOpen();
+    const std::optional<NetworkPort> port = parseNetworkPort(path);
+    if (!port) {
+        refuseOpen(path + QStringLiteral(": ") + networkPortProblem(path),
+                   {OpenFailureKind::NotNetworkPort, {}});
+        return OpenStart::Failed;
+    }
+    link_.open(*port);
+    return OpenStart::Pending;
 }
 
 bool NetworkSerialControl::setPortOpen(bool open)
@@ -15,60 +34,53 @@ bool NetworkSerialControl::setPortOpen(bool open)
     if (!open) {
         if (link_.isOpen()) {
             link_.close();
-            emit portEvent(QStringLiteral("CLOSE"), path_);
+            reportClosed();
+        } else if (link_.isOpening()) {
+            link_.close();
+            refuseOpen(path()
+                       + QStringLiteral(": the open was given up before the server "
+                                        "answered"));
+            if (waiting_)
+                waiting_->exit(0);
         }
         return true;
     }
-    if (link_.isOpen())
-        return true;
-    path_ = devicePathForPort(commPort_);
-    decoder_ = cp932::Decoder();
-    received_.clear();
-    const std::optional<NetworkPort> port = parseNetworkPort(path_);
-    const QString cause = port ? link_.open(*port)
-                               : QStringLiteral("not a network port (rfc2217://HOST:PORT or "
-                                                "tcp://HOST:PORT, an IPv6 address in brackets)");
-    if (!cause.isEmpty()) {
-        errorCause_ = {port ? OpenFailureKind::ServerUnreached : OpenFailureKind::NotNetworkPort,
-                       QString()};
-        errorText_ = path_ + QStringLiteral(": ") + cause;
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
-        return false;
-    }
-    errorText_.clear();
-    emit portEvent(QStringLiteral("OPEN"), path_);
-    return true;
+    const OpenStart start = startOpen();
+    if (start != OpenStart::Pending)
+        return start == OpenStart::Opened;
+    // Whoever asks this way has nothing to show meanwhile (a scripted run); the event loop
+    // still runs, so a termination request can give the open up.
+    QEventLoop wait;
+    waiting_ = &wait;
+    const QMetaObject::Connection done
+        = connect(this, &SerialControl::openFinished, &wait, [&wait](bool opened) {
+              wait.exit(opened ? 1 : 0);
+          });
+    const int opened = wait.exec();
+    disconnect(done);
+    waiting_ = nullptr;
+    return opened == 1 && link_.isOpen();
+}
+
+void NetworkSerialControl::onOpened()
+{
+    reportOpened();
+    emit openFinished(true);
+}
+
+void NetworkSerialControl::onOpenFailed(const QString &cause, const OpenFailureCause &kind)
+{
+    refuseOpen(path() + QStringLiteral(": ") + cause, kind);
+    emit openFinished(false);
 }
 
 void NetworkSerialControl::Output(const QString &text)
 {
-    if (!link_.isOpen())
-        return;
-    const QByteArray bytes = cp932::encode(text);
-    emit traffic(Direction::Out, bytes, text);
-    link_.write(bytes);
-}
-
-QString NetworkSerialControl::Input()
-{
-    QString text;
-    text.swap(received_);
-    return text;
-}
-
-void NetworkSerialControl::onReceived(const QByteArray &bytes)
-{
-    const QString text = decoder_.decode(bytes);
-    emit traffic(Direction::In, bytes, text);
-    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
-    if (text.isEmpty())
-        return;
-    received_ += text;
-    commEvent_ = comEvReceive;
-    emit OnComm();
+    if (link_.isOpen())
+        link_.write(outgoing(text));
 }
 
 void NetworkSerialControl::onLost(const QString &reason)
 {
-    emit deviceLost(path_ + QStringLiteral(": ") + reason);
+    emit deviceLost(path() + QStringLiteral(": ") + reason);
 }

@@ -1,42 +1,36 @@
 #pragma once
 
-#include "text/cp932.h"
 #include "transport/network_link.h"
-#include "transport/serial_control.h"
+#include "transport/stream_serial_control.h"
+
+class QEventLoop;
 
 // The serial control for a module behind a serial-port server: the port's name is
 // "rfc2217://HOST:PORT" or "tcp://HOST:PORT" (see NetworkPort). The connection stands in for
 // the device: a server that cannot be reached fails the open, a connection that drops is a
-// device lost. Bytes count as gone out once the connection has accepted them.
-class NetworkSerialControl final : public SerialControl
+// device lost. The open runs on the event loop (startOpen); bytes count as gone out once the
+// connection has taken them.
+class NetworkSerialControl final : public StreamSerialControl
 {
     Q_OBJECT
 
 public:
     explicit NetworkSerialControl(QObject *parent = nullptr);
 
-    int CommPort() const override { return commPort_; }
-    void setCommPort(int port) override { commPort_ = port; }
     bool PortOpen() const override { return link_.isOpen(); }
     bool setPortOpen(bool open) override;
-    QString errorText() const override { return errorText_; }
-    OpenFailureCause errorCause() const override { return errorCause_; }
+    OpenStart startOpen() override;
+    bool isOpening() const override { return link_.isOpening(); }
     void Output(const QString &text) override;
-    QString Input() override;
-    int CommEvent() const override { return commEvent_; }
     qint64 bytesToWrite() const override { return link_.pendingBytes(); }
     bool drainOutput(int milliseconds) override { return link_.waitUntilAccepted(milliseconds); }
 
 private:
-    void onReceived(const QByteArray &bytes);
+    void onOpened();
+    void onOpenFailed(const QString &cause, const OpenFailureCause &kind);
     void onLost(const QString &reason);
 
     NetworkLink &link_;
-    cp932::Decoder decoder_;
-    QString received_;
-    QString errorText_;
-    OpenFailureCause errorCause_;
-    QString path_; // the name of the last open
-    int commPort_ = 1;
-    int commEvent_ = 0;
+    // The loop setPortOpen(true) runs while the open it started is pending.
+    QEventLoop *waiting_ = nullptr;
 };

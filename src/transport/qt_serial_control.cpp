@@ -1,7 +1,5 @@
 #include "transport/qt_serial_control.h"
 
-#include "text/cp932.h"
-#include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/qt_open_failure.h"
 
@@ -11,7 +9,7 @@
 #include <termios.h>
 
 QtSerialControl::QtSerialControl(QObject *parent)
-    : SerialControl(parent)
+    : StreamSerialControl(parent)
     , port_(*new QSerialPort(this))
 {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
@@ -25,40 +23,31 @@ bool QtSerialControl::setPortOpen(bool open)
             closing_ = true;
             port_.close();
             closing_ = false;
-            emit portEvent(QStringLiteral("CLOSE"), path_);
+            reportClosed();
         }
         return true;
     }
     if (port_.isOpen())
         return true;
-    path_ = devicePathForPort(commPort_);
-    port_.setPortName(path_);
+    const QString &path = beginOpen();
+    port_.setPortName(path);
     port_.setBaudRate(QSerialPort::Baud38400);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    // A fresh decoder per open: a half character left from before must not join new text.
-    decoder_ = cp932::Decoder();
-    received_.clear();
     // Qt takes a lock it cannot read for a stale one and removes it; another program's lock
     // in its own form must keep the port theirs.
-    errorCause_ = {};
-    if (const QString holder = portHolder(path_, &errorCause_); !holder.isEmpty()) {
-        errorText_ = holder;
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
-        return false;
-    }
-    if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString(), &errorCause_);
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
-        return false;
-    }
+    OpenFailureCause kind;
+    if (const QString holder = portHolder(path, &kind); !holder.isEmpty())
+        return refuseOpen(holder, kind);
+    if (!port_.open(QIODevice::ReadWrite))
+        return refuseOpen(explainOpenFailure(path, port_.error(), port_.errorString(), &kind),
+                          kind);
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
         port_.clearError();
-    errorText_.clear();
-    emit portEvent(QStringLiteral("OPEN"), path_);
+    reportOpened();
     return true;
 }
 
@@ -66,9 +55,7 @@ void QtSerialControl::Output(const QString &text)
 {
     if (!port_.isOpen())
         return;
-    const QByteArray bytes = cp932::encode(text);
-    emit traffic(Direction::Out, bytes, text);
-    port_.write(bytes);
+    port_.write(outgoing(text));
     // Hand the bytes to the device now rather than on the next event-loop pass.
     port_.flush();
 }
@@ -99,24 +86,9 @@ qint64 QtSerialControl::bytesToWrite() const
     return port_.bytesToWrite() + queued;
 }
 
-QString QtSerialControl::Input()
-{
-    QString text;
-    text.swap(received_);
-    return text;
-}
-
 void QtSerialControl::onReadyRead()
 {
-    const QByteArray bytes = port_.readAll();
-    const QString text = decoder_.decode(bytes);
-    emit traffic(Direction::In, bytes, text);
-    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
-    if (text.isEmpty())
-        return;
-    received_ += text;
-    commEvent_ = comEvReceive;
-    emit OnComm();
+    receive(port_.readAll());
 }
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error)
@@ -129,7 +101,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
     case QSerialPort::WriteError: {
         // The device is gone. Qt keeps reporting it as long as the port stays open, up to
         // a storm of signals, so close it here, once; CLOSE then OPEN reconnects.
-        const QString reason = explainDeviceLoss(path_);
+        const QString reason = explainDeviceLoss(path());
         closing_ = true;
         port_.close();
         closing_ = false;

@@ -31,8 +31,21 @@ public:
 
     virtual bool PortOpen() const = 0;
     // Opens (true) or closes (false) the selected port. Returns false when the port cannot
-    // be opened; errorText() then tells why.
+    // be opened; errorText() then tells why. An open that must wait for a server runs the
+    // event loop until it is settled; closing gives up an open under way.
     virtual bool setPortOpen(bool open) = 0;
+
+    // How an open stands once started.
+    enum class OpenStart { Opened, Failed, Pending };
+    // Starts opening the selected port without waiting: a device answers Opened or Failed at
+    // once, as setPortOpen(true) does; a port on the network answers Pending and reports the
+    // outcome by openFinished. setPortOpen(false) gives up a pending open without it.
+    virtual OpenStart startOpen()
+    {
+        return setPortOpen(true) ? OpenStart::Opened : OpenStart::Failed;
+    }
+    // True while a started open waits for its outcome.
+    virtual bool isOpening() const { return false; }
     virtual QString errorText() const = 0;
     // The kind of the last open failure, for the words the window shows beside errorText().
     virtual OpenFailureCause errorCause() const { return {}; }
@@ -56,6 +69,8 @@ public:
 
 signals:
     void OnComm();
+    // An open that startOpen left pending has opened (true) or failed (false; errorText()).
+    void openFinished(bool opened);
     // The device went away while open (a USB adapter pulled out); the port is closed.
     void deviceLost(const QString &reason);
     // What crossed the line: the exact bytes and the text the console makes of them.
@@ -64,6 +79,6 @@ signals:
     void portEvent(const QString &kind, const QString &detail);
 };
 
-// The serial control of the system the program runs on: on Linux Qt's serial port, or for a
-// network port name the gensio library; the Win32 communications API on Windows.
+// The serial control of the system the program runs on: Qt's serial port on Linux, the Win32
+// communications API on Windows, and for a network port name the network control on both.
 std::unique_ptr<SerialControl> makeSerialControl();

@@ -2,7 +2,6 @@
 
 #include "transport/device_namespace_win.h"
 #include "transport/device_path.h"
-#include "transport/network_port.h"
 #include "transport/open_failure.h"
 #include "transport/open_failure_win.h"
 
@@ -10,11 +9,6 @@
 #include <QWinEventNotifier>
 
 #include <utility>
-
-std::unique_ptr<SerialControl> makeSerialControl()
-{
-    return std::make_unique<WinSerialControl>();
-}
 
 namespace {
 
@@ -76,11 +70,7 @@ bool WinSerialControl::setPortOpen(bool open)
     decoder_ = cp932::Decoder();
     received_.clear();
     errorCause_ = {};
-    // The Windows build has no network library: a server's port name gets a plain answer.
-    const QString failure
-        = isNetworkPortName(path_)
-              ? path_ + QStringLiteral(": network ports are not reached from Windows")
-              : openDevice();
+    const QString failure = openDevice();
     if (!failure.isEmpty()) {
         errorText_ = failure;
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);

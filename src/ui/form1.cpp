@@ -34,6 +34,7 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     connect(reconnectWatch_, &QTimer::timeout, this, &Form1::reconnectTick);
 
     connect(MSComm1, &SerialControl::OnComm, this, &Form1::MSComm1_OnComm);
+    connect(MSComm1, &SerialControl::openFinished, this, &Form1::MSComm1_OpenFinished);
     // Queued: the box must not open inside the serial control's own error handler.
     connect(MSComm1,
             &SerialControl::deviceLost,

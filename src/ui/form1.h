@@ -112,6 +112,7 @@ public slots:
     // Serial link and port.
     void MSComm1_OnComm();
     void MSComm1_DeviceLost(const QString &reason);
+    void MSComm1_OpenFinished(bool opened);
     void Combo1_Click();
     void Command5_Click();
     void Command6_Click();
@@ -161,6 +162,9 @@ private:
     void takeReply(const QString &reply);
     void showPortClosed();
     void showPortOpened();
+    void portOpenedByOperator();
+    // The open-failure box for the port (0: the shown text names none).
+    void showOpenFailure(const QString &cause, int port, const QString &shown = QString());
     void watchForReturn();
     void stopWatchingForReturn();
     void reconnectTick();
@@ -179,6 +183,9 @@ private:
     QTimer *reconnectWatch_ = nullptr;
     QString lostDevice_;
     int reopenTries_ = 0;
+    // Who waits for an open of a network port that is under way.
+    enum class OpenWaiter { None, Operator, Reconnect };
+    OpenWaiter openWaiter_ = OpenWaiter::None;
 
     // Replies are handed to Rcv_dat whole: up to their CR, or after a quiet gap.
     ReplyAssembler replies_;

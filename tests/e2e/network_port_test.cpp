@@ -1,6 +1,8 @@
-// A module behind Debian's ser2net on 127.0.0.1, reached as rfc2217:// and tcp:// port names
-// by the scripted run, the port listing and the window.
+// A module behind a serial-port server on 127.0.0.1 (Debian's ser2net, the python3-serial
+// example server), reached as rfc2217:// and tcp:// port names by the scripted run, the port
+// listing and the window.
 #include "support/console_process.h"
+#include "support/example_rfc2217_server.h"
 #include "support/pty_pair.h"
 #include "support/recorders.h"
 #include "support/ser2net_server.h"
@@ -10,12 +12,56 @@
 #include "transport/network_link.h"
 #include "ui/form1.h"
 
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Opens the link and waits for the outcome: empty when it opened, else the cause.
+QString openLink(NetworkLink &link, const QString &name, int timeoutMs = NetworkLink::openTimeoutMs)
+{
+    QString cause = QStringLiteral("no outcome");
+    QEventLoop wait;
+    QObject::connect(&link, &NetworkLink::opened, &wait, [&] {
+        cause.clear();
+        wait.quit();
+    });
+    QObject::connect(&link, &NetworkLink::openFailed, &wait, [&](const QString &why) {
+        cause = why;
+        wait.quit();
+    });
+    link.open(*parseNetworkPort(name), timeoutMs);
+    wait.exec();
+    return cause;
+}
+
+// One server bridging a device: ser2net over RFC 2217 or raw, or the python3-serial example
+// server, which the machine may lack (then it has no name).
+struct Bridge
+{
+    enum Server { Ser2NetRfc2217, Ser2NetRaw, Example };
+    Bridge(Server server, const QString &device)
+    {
+        if (server != Example)
+            ser2net = std::make_unique<Ser2NetServer>(device);
+        else if (ExampleRfc2217Server::available())
+            example = std::make_unique<ExampleRfc2217Server>(device);
+        name = ser2net   ? (server == Ser2NetRaw ? ser2net->tcpName() : ser2net->rfc2217Name())
+               : example ? example->rfc2217Name()
+                         : QString();
+    }
+    void stop() { ser2net ? ser2net->stop() : example->stop(); }
+
+    std::unique_ptr<Ser2NetServer> ser2net;
+    std::unique_ptr<ExampleRfc2217Server> example;
+    QString name;
+};
 
 class NetworkModule : public ::testing::Test
 {
@@ -43,16 +89,17 @@ protected:
     ScopedWorkDir work;
 };
 
-TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysOverEitherProtocol)
+TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysThroughEachServer)
 {
-    for (const bool telnet : {true, false}) {
-        SCOPED_TRACE(telnet ? "rfc2217" : "tcp");
+    for (const Bridge::Server server :
+         {Bridge::Ser2NetRfc2217, Bridge::Ser2NetRaw, Bridge::Example}) {
         QFile::remove(work.file("t.txt"));
         SimModule sim({"--char-ms", "5"}, 2);
-        Ser2NetServer server(sim.ptyPath());
-        ASSERT_TRUE(server.isListening());
-        const QString name = telnet ? server.rfc2217Name() : server.tcpName();
-        const ConsoleResult result = speak(name);
+        const Bridge bridge(server, sim.ptyPath());
+        if (bridge.name.isEmpty())
+            continue;
+        SCOPED_TRACE(bridge.name.toStdString());
+        const ConsoleResult result = speak(bridge.name);
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
@@ -61,7 +108,7 @@ TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysOverEitherProtocol)
         const QList<TranscriptRecord> records = transcript();
         ASSERT_FALSE(records.isEmpty());
         EXPECT_EQ(records.first().kind, QStringLiteral("OPEN"));
-        EXPECT_EQ(records.first().text, name);
+        EXPECT_EQ(records.first().text, bridge.name);
         QByteArray out;
         QByteArray in;
         for (const TranscriptRecord &record : records) {
@@ -77,21 +124,26 @@ TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysOverEitherProtocol)
 
 TEST_F(NetworkModule, AServerThatStopsMidRunIsALostDevice)
 {
-    SimModule sim({"--char-ms", "100"}, 2);
-    Ser2NetServer server(sim.ptyPath());
-    ASSERT_TRUE(server.isListening());
-    const ConsoleResult result = speak(server.rfc2217Name(), 15000, [&](qint64) {
-        sim.waitForReceived("MSG", 10000);
-        server.stop();
-    });
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.exitCode, 2) << result.err.toStdString();
-    const QList<TranscriptRecord> records = transcript();
-    const bool lost = std::any_of(records.cbegin(), records.cend(), [&](const auto &record) {
-        return record.kind == QLatin1String("LOST")
-               && record.text.startsWith(server.rfc2217Name() + QStringLiteral(": "));
-    });
-    EXPECT_TRUE(lost) << work.read("t.txt").toStdString();
+    for (const Bridge::Server server : {Bridge::Ser2NetRfc2217, Bridge::Example}) {
+        QFile::remove(work.file("t.txt"));
+        SimModule sim({"--char-ms", "100"}, 2);
+        Bridge bridge(server, sim.ptyPath());
+        if (bridge.name.isEmpty())
+            continue;
+        SCOPED_TRACE(bridge.name.toStdString());
+        const ConsoleResult result = speak(bridge.name, 15000, [&](qint64) {
+            sim.waitForReceived("MSG", 10000);
+            bridge.stop();
+        });
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 2) << result.err.toStdString();
+        const QList<TranscriptRecord> records = transcript();
+        const bool lost = std::any_of(records.cbegin(), records.cend(), [&](const auto &record) {
+            return record.kind == QLatin1String("LOST")
+                   && record.text.startsWith(bridge.name + QStringLiteral(": "));
+        });
+        EXPECT_TRUE(lost) << work.read("t.txt").toStdString();
+    }
 }
 
 TEST_F(NetworkModule, APortNobodyServesFailsTheOpenWithItsCause)
@@ -106,6 +158,9 @@ TEST_F(NetworkModule, APortNobodyServesFailsTheOpenWithItsCause)
         {QStringLiteral("rfc2217://127.0.0.1:%1").arg(port), QStringLiteral("connection refused")},
         {QStringLiteral("tcp://[::1]:%1").arg(port), QStringLiteral("connection refused")},
         {QStringLiteral("rfc2217://127.0.0.1"), QStringLiteral("not a network port")},
+        {QStringLiteral("udp://127.0.0.1:%1").arg(port), QStringLiteral("unknown scheme udp://")},
+        {QStringLiteral("rfc2217://no-such-host.invalid:%1").arg(port),
+         QStringLiteral("unknown host")},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name.toStdString());
@@ -154,7 +209,8 @@ TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerLosesTheModuleWithItAndConn
     qputenv("PARLINO_COM1", server.rfc2217Name().toLatin1());
     Form1 form;
     form.Command5_Click();
-    ASSERT_TRUE(form.MSComm1->PortOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.MSComm1->PortOpen(); }, 5000));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     form.setText1_Text(QStringLiteral("MSGあいう"));
     form.Command10_Click();
     EXPECT_TRUE(sim.waitUntil([&] { return form.Snd_flg == 0; }, 10000));
@@ -173,27 +229,81 @@ TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerLosesTheModuleWithItAndConn
     EXPECT_EQ(sim.received().size(), heard);
 }
 
-TEST(NetworkLinkOnSer2Net, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
+TEST_F(NetworkModule, AHostThatNeverAnswersLeavesTheWindowAnsweringAndCloseGivesTheOpenUp)
+{
+    MessageBoxRecorder boxes;
+    // It accepts the connection and then says nothing, also to the telnet requests.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString name = QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.serverPort());
+    qputenv("PARLINO_COM1", name.toLatin1());
+    Form1 form;
+    form.show();
+    auto *open = form.findChild<QPushButton *>(QStringLiteral("Command5"));
+    auto *close = form.findChild<QPushButton *>(QStringLiteral("Command6"));
+    // While an open waits: the busy pointer, OPEN off and CLOSE on; else the other way round.
+    const struct
+    {
+        const char *step;
+        std::function<void()> act;
+        bool opening;
+        int boxes;
+    } steps[] = {
+        {"OPEN waits for the server", [&] { QTest::mouseClick(open, Qt::LeftButton); }, true, 0},
+        {"the window answers a click on CLOSE, which gives the open up",
+         [&] { QTest::qWait(300), QTest::mouseClick(close, Qt::LeftButton); },
+         false,
+         0},
+        {"OPEN again, left to run out: the cause names the server and the limit",
+         [&] {
+             QTest::mouseClick(open, Qt::LeftButton);
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.isEmpty(); }, 8000));
+         },
+         false,
+         1},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_EQ(form.MSComm1->isOpening(), step.opening);
+        EXPECT_FALSE(form.MSComm1->PortOpen());
+        EXPECT_EQ(QGuiApplication::overrideCursor() != nullptr, step.opening);
+        EXPECT_EQ(open->isEnabled(), !step.opening);
+        EXPECT_EQ(close->isEnabled(), step.opening);
+        EXPECT_EQ(boxes.boxes.size(), step.boxes);
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
+    EXPECT_TRUE(boxes.boxes[0].details.contains(
+        QStringLiteral("no answer from 127.0.0.1:%1 within 5 s").arg(silent.serverPort())))
+        << boxes.boxes[0].details.toStdString();
+}
+
+TEST(NetworkLinkOnServers, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
 {
     if (Ser2NetServer::program().isEmpty())
         GTEST_SKIP() << "ser2net is not installed (./test installs it: apt-get install ser2net)";
-    PtyPair module;
-    Ser2NetServer server(module.terminalPath());
-    ASSERT_TRUE(server.isListening());
-    NetworkLink link;
-    QByteArray received;
-    QObject::connect(
-        &link, &NetworkLink::received, [&](const QByteArray &bytes) { received += bytes; });
-    ASSERT_EQ(link.open(*parseNetworkPort(server.rfc2217Name())), QString());
-    const QByteArray bytes("\xFF\r\x00\xFF\xFF\r\n", 7);
-    link.write(bytes);
-    EXPECT_TRUE(link.waitUntilAccepted(2000));
-    EXPECT_EQ(link.pendingBytes(), 0);
-    EXPECT_EQ(module.read(bytes.size()), bytes);
-    module.write(bytes);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= bytes.size(); }, 2000));
-    QTest::qWait(50);
-    EXPECT_EQ(received, bytes);
+    for (const Bridge::Server server : {Bridge::Ser2NetRfc2217, Bridge::Example}) {
+        PtyPair module;
+        const Bridge bridge(server, module.terminalPath());
+        if (bridge.name.isEmpty())
+            continue;
+        SCOPED_TRACE(bridge.name.toStdString());
+        NetworkLink link;
+        QByteArray received;
+        QObject::connect(
+            &link, &NetworkLink::received, [&](const QByteArray &bytes) { received += bytes; });
+        ASSERT_EQ(openLink(link, bridge.name), QString());
+        const QByteArray bytes("\xFF\r\x00\xFF\xFF\r\n", 7);
+        link.write(bytes);
+        EXPECT_TRUE(link.waitUntilAccepted(2000));
+        EXPECT_EQ(link.pendingBytes(), 0);
+        EXPECT_EQ(module.read(bytes.size()), bytes);
+        module.write(bytes);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= bytes.size(); }, 2000));
+        QTest::qWait(50);
+        EXPECT_EQ(received, bytes);
+    }
 }
 
 TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause)
@@ -214,8 +324,17 @@ TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause
              return s.tcpName().replace(QStringLiteral("tcp:"), QStringLiteral("rfc2217:"));
          },
          false,
-         QStringLiteral("no answer within 0.5 s")},
+         QStringLiteral("no answer from 127.0.0.1:%1 within 0.5 s")},
+        // A raw port asked of a telnet server: its negotiation is no reply of the module.
+        {[](const Ser2NetServer &s) {
+             return s.rfc2217Name().replace(QStringLiteral("rfc2217:"), QStringLiteral("tcp:"));
+         },
+         false,
+         QStringLiteral("the server speaks telnet: name the port rfc2217://127.0.0.1:%1")},
         {[](const Ser2NetServer &s) { return s.rfc2217Name(); },
+         true,
+         QStringLiteral("the server closed the connection")},
+        {[](const Ser2NetServer &s) { return s.tcpName(); },
          true,
          QStringLiteral("the server closed the connection")},
     };
@@ -223,15 +342,22 @@ TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause
         PtyPair module;
         Ser2NetServer server(module.terminalPath());
         ASSERT_TRUE(server.isListening());
-        SCOPED_TRACE(row.name(server).toStdString());
+        const QString name = row.name(server);
+        SCOPED_TRACE(name.toStdString());
         NetworkLink holder;
         if (row.inUse) {
-            ASSERT_EQ(holder.open(*parseNetworkPort(server.tcpName())), QString());
+            ASSERT_EQ(openLink(holder, server.tcpName()), QString());
         }
         NetworkLink link;
-        const QString cause = link.open(*parseNetworkPort(row.name(server)), 500);
-        EXPECT_TRUE(cause.startsWith(row.cause)) << cause.toStdString();
+        const QString cause = openLink(link, name, 500);
+        EXPECT_TRUE(cause.startsWith(row.cause.arg(parseNetworkPort(name)->port)))
+            << cause.toStdString();
+        if (row.inUse && name.startsWith(u"tcp:")) {
+            EXPECT_TRUE(cause.contains(QStringLiteral("the port may be in use")))
+                << cause.toStdString();
+        }
         EXPECT_FALSE(link.isOpen());
+        EXPECT_FALSE(link.isOpening());
     }
 }
 

@@ -75,9 +75,11 @@ contents_step() {
     [ "$(dpkg-deb -f "$deb" Version)" = "$caption" ] || fail "version is not the caption's $caption"
     local depends
     depends=$(dpkg-deb -f "$deb" Depends)
-    for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6; do
+    for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6; do
         grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
     done
+    # Network ports go through Qt Network: no other network library comes with the console.
+    ! grep -q gensio <<<"$depends" || fail "Depends names a gensio library: $depends"
     # Without a Japanese font every caption is empty boxes: one of them is a dependency.
     grep -qF "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk" <<<"$depends" \
         || fail "Depends lacks the Japanese fonts: $depends"

@@ -1,37 +1,10 @@
 #include "support/ser2net_server.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-// Whether something listens on 127.0.0.1:port, read from the kernel's socket table rather
-// than by connecting, which ser2net would count as a client.
-bool listensOn(int port)
-{
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray local
-        = QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 QString Ser2NetServer::program()
 {
@@ -75,13 +48,13 @@ bool Ser2NetServer::start()
     process_->setStandardOutputFile(QProcess::nullDevice());
     process_->setStandardErrorFile(QProcess::nullDevice());
     process_->start(program(), arguments_);
-    listening_
-        = process_->waitForStarted(5000)
-          && QTest::qWaitFor(
-              [this] {
-                  return listensOn(rfc2217Port_) && listensOn(tcpPort_) && listensOn(telnetPort_);
-              },
-              5000);
+    listening_ = process_->waitForStarted(5000)
+                 && QTest::qWaitFor(
+                     [this] {
+                         return listensOnLocalPort(rfc2217Port_) && listensOnLocalPort(tcpPort_)
+                                && listensOnLocalPort(telnetPort_);
+                     },
+                     5000);
     if (!listening_)
         ADD_FAILURE() << "ser2net does not listen on 127.0.0.1:" << rfc2217Port_ << ", " << tcpPort_
                       << " and " << telnetPort_;

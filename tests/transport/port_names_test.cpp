@@ -29,48 +29,46 @@ TEST(DevicePath, EnvironmentFirstThenTheSystemName)
     qunsetenv("PARLINO_SERIAL_BY_ID");
 }
 
-TEST(NetworkPortName, SchemeHostAndPortOrNothing)
+TEST(NetworkPortName, SchemeHostAndPortOrWhyNot)
 {
     using P = NetworkPort::Protocol;
     const struct
     {
         const char *name;
         std::optional<NetworkPort> port;
-        const char *stack;
+        const char *problem; // how the cause starts; empty for a good name
     } rows[] = {
-        {"rfc2217://127.0.0.1:3001",
-         NetworkPort{P::Rfc2217, "127.0.0.1", 3001},
-         "telnet(rfc2217),tcp,127.0.0.1,3001"},
-        {"tcp://bench-7.lab:2000",
-         NetworkPort{P::Tcp, "bench-7.lab", 2000},
-         "tcp,bench-7.lab,2000"},
-        {"rfc2217://[::1]:65535",
-         NetworkPort{P::Rfc2217, "::1", 65535},
-         "telnet(rfc2217),tcp,::1,65535"},
-        {"TCP://[fe80::1]:1", NetworkPort{P::Tcp, "fe80::1", 1}, "tcp,fe80::1,1"},
-        {"rfc2217://host", std::nullopt, ""},
-        {"rfc2217://host:0", std::nullopt, ""},
-        {"rfc2217://host:65536", std::nullopt, ""},
-        {"rfc2217://::1:3001", std::nullopt, ""},
-        {"rfc2217://:3001", std::nullopt, ""},
-        {"tcp://host:2000/dev", std::nullopt, ""},
-        {"tcp://user@host:2000", std::nullopt, ""},
-        {"tcp://host:2000?x", std::nullopt, ""},
-        {"tcp://a,b:2000", std::nullopt, ""},
-        {"tcp://a(b):2000", std::nullopt, ""},
-        {"telnet://host:23", std::nullopt, ""},
-        {"/dev/ttyUSB0", std::nullopt, ""},
+        {"rfc2217://127.0.0.1:3001", NetworkPort{P::Rfc2217, "127.0.0.1", 3001}, ""},
+        {"tcp://bench-7.lab:2000", NetworkPort{P::Tcp, "bench-7.lab", 2000}, ""},
+        {"rfc2217://[::1]:65535", NetworkPort{P::Rfc2217, "::1", 65535}, ""},
+        {"TCP://[fe80::1]:1", NetworkPort{P::Tcp, "fe80::1", 1}, ""},
+        {"rfc2217://host", std::nullopt, "not a network port"},
+        {"rfc2217://host:0", std::nullopt, "not a network port"},
+        {"rfc2217://host:65536", std::nullopt, "not a network port"},
+        {"rfc2217://::1:3001", std::nullopt, "not a network port"},
+        {"rfc2217://:3001", std::nullopt, "not a network port"},
+        {"tcp://host:2000/dev", std::nullopt, "not a network port"},
+        {"tcp://user@host:2000", std::nullopt, "not a network port"},
+        {"tcp://host:2000?x", std::nullopt, "not a network port"},
+        {"tcp://a,b:2000", std::nullopt, "not a network port"},
+        {"tcp://a(b):2000", std::nullopt, "not a network port"},
+        {"telnet://host:23", std::nullopt, "unknown scheme telnet://"},
+        {"udp://host:2000", std::nullopt, "unknown scheme udp://"},
+        {"/dev/ttyUSB0", std::nullopt, nullptr},
+        {"/dev/serial/by-id/usb-x:y", std::nullopt, nullptr},
     };
     for (const auto &row : rows) {
         const QString name = QString::fromLatin1(row.name);
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(isNetworkPortName(name),
-                  name.startsWith(u"rfc2217://", Qt::CaseInsensitive)
-                      || name.startsWith(u"tcp://", Qt::CaseInsensitive));
-        const std::optional<NetworkPort> port = parseNetworkPort(name);
-        EXPECT_EQ(port, row.port);
-        if (port) {
-            EXPECT_EQ(gensioStackOf(*port), QString::fromLatin1(row.stack));
+        EXPECT_EQ(isNetworkPortName(name), row.problem != nullptr);
+        EXPECT_EQ(parseNetworkPort(name), row.port);
+        if (row.problem) {
+            const QString problem = networkPortProblem(name);
+            EXPECT_EQ(problem.isEmpty(), *row.problem == 0);
+            if (*row.problem) {
+                EXPECT_TRUE(problem.startsWith(QString::fromLatin1(row.problem)))
+                    << problem.toStdString();
+            }
         }
     }
 }
