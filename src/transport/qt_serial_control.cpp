@@ -1,6 +1,7 @@
 #include "transport/qt_serial_control.h"
 
 #include "text/cp932.h"
+#include "transport/device_locks.h"
 #include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/qt_open_failure.h"
@@ -25,6 +26,7 @@ bool QtSerialControl::setPortOpen(bool open)
             closing_ = true;
             port_.close();
             closing_ = false;
+            realNameLock_.reset();
             emit portEvent(QStringLiteral("CLOSE"), path_);
         }
         return true;
@@ -41,17 +43,25 @@ bool QtSerialControl::setPortOpen(bool open)
     // A fresh decoder per open: a half character left from before must not join new text.
     decoder_ = cp932::Decoder();
     received_.clear();
-    // Qt takes a lock it cannot read for a stale one and removes it; another program's lock
-    // in its own form must keep the port theirs.
-    if (const QString holder = portHolder(path_); !holder.isEmpty()) {
-        errorText_ = holder;
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
-        return false;
-    }
-    if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = explainOpenFailure(path_, port_.error(), port_.errorString());
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
-        return false;
+    // One owner per device, whatever name it is opened by: its locks under the name given and
+    // under its real name are read first. Qt would take a lock it cannot read for a stale one
+    // and remove it; another program's lock in any form keeps the port theirs, and a lock that
+    // names no running program is the operator's to remove. Locks of ended processes are
+    // taken over here, once.
+    const QList<PortLock> locks = readDeviceLocks(path_);
+    if (const QString refusal = lockRefusal(locks); !refusal.isEmpty())
+        return refuseOpen(refusal);
+    removeStaleLocks(locks);
+    if (!port_.open(QIODevice::ReadWrite))
+        return refuseOpen(explainOpenFailure(path_, port_.error(), port_.errorString()));
+    // Qt locks the name given; programs that open the device by its own name look there.
+    QString refusal;
+    realNameLock_ = lockRealName(path_, &refusal);
+    if (!refusal.isEmpty()) {
+        closing_ = true;
+        port_.close();
+        closing_ = false;
+        return refuseOpen(refusal);
     }
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
@@ -59,6 +69,13 @@ bool QtSerialControl::setPortOpen(bool open)
     errorText_.clear();
     emit portEvent(QStringLiteral("OPEN"), path_);
     return true;
+}
+
+bool QtSerialControl::refuseOpen(const QString &cause)
+{
+    errorText_ = cause;
+    emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
+    return false;
 }
 
 void QtSerialControl::Output(const QString &text)
@@ -132,6 +149,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
         closing_ = true;
         port_.close();
         closing_ = false;
+        realNameLock_.reset();
         port_.clearError();
         emit deviceLost(reason);
         break;

@@ -3,7 +3,10 @@
 #include "text/cp932.h"
 #include "transport/serial_control.h"
 
+#include <QLockFile>
 #include <QSerialPort>
+
+#include <memory>
 
 // The serial control over QSerialPort: 38400 bit/s, 8 data bits, no parity, one stop bit,
 // no flow control, set on every open; text in code page 932 both ways.
@@ -28,12 +31,16 @@ public:
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    // Records the failed open's cause and reports it; false.
+    bool refuseOpen(const QString &cause);
 
     QSerialPort &port_;
     cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
     QString path_; // the device of the last open
+    // The lock of the device's real name while it is open under another (a by-id link).
+    std::unique_ptr<QLockFile> realNameLock_;
     int commPort_ = 1;
     int commEvent_ = 0;
     bool closing_ = false;
