@@ -2,6 +2,7 @@
 // back. The watch runs only while a device is lost: the idle console does not wake up.
 #include "link/reconnect.h"
 
+#include "platform/message_box.h"
 #include "transport/device_path.h"
 #include "transport/network_port.h"
 #include "transport/port_inventory.h"
@@ -35,9 +36,8 @@ void Form1::reconnectTick()
     // A port on the network cannot be seen coming back: its server is asked again every few
     // seconds, for as long as the watch runs.
     if (isNetworkPortName(lostDevice_)) {
-        if (++reopenTries_ % networkRetryTicks != 0 || !MSComm1->setPortOpen(true))
-            return;
-        showPortOpened();
+        if (++reopenTries_ % networkRetryTicks == 0 && MSComm1->setPortOpen(true))
+            reconnected();
         return;
     }
     if (deviceState(lostDevice_) == DeviceState::Missing) {
@@ -49,8 +49,14 @@ void Form1::reconnectTick()
     if (reopenTries_ >= reopenTriesPerReturn)
         return;
     ++reopenTries_;
-    if (!MSComm1->setPortOpen(true))
-        return;
+    if (MSComm1->setPortOpen(true))
+        reconnected();
+}
+
+void Form1::reconnected()
+{
     // As after OPEN, without writing anything: nothing goes to the module until asked.
     showPortOpened();
+    // The box that said the device was lost no longer holds.
+    closeMessageBoxes(deviceLostPrompt);
 }

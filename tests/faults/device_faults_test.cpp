@@ -6,14 +6,19 @@
 #include "text/cp932.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
+#include <list>
 
 namespace {
 
@@ -172,6 +177,51 @@ TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothing
     EXPECT_TRUE(back.received().isEmpty());
     button("Command19")->click();
     EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
+
+    // Pulled and plugged in again while the box is up, three times, with the real box: one
+    // box at a time, and each closes by itself once the device is open again.
+    const MessageBoxHandler recorder = installMessageBoxHandler({});
+    const auto restoreRecorder = qScopeGuard([&] { installMessageBoxHandler(recorder); });
+    std::unique_ptr<ScriptedModule> next;
+    QPointer<QMessageBox> shown;
+    int shownCount = 0;
+    qsizetype mostAtOnce = 0;
+    bool leftOpen = false;
+    QElapsedTimer shownFor;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        QList<QMessageBox *> open;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (box && box->isVisible() && box->text() == QStringLiteral("COMが切断されました"))
+                open.append(box);
+        }
+        mostAtOnce = std::max(mostAtOnce, open.size());
+        if (open.size() == 1 && open[0] != shown) {
+            shown = open[0];
+            ++shownCount;
+            shownFor.start();
+            QFile::remove(link);
+            QFile::link(next->terminalPath(), link);
+        } else if (!open.isEmpty() && shownFor.elapsed() > 5000) {
+            // A box that stays up would hold the test for good.
+            leftOpen = true;
+            open[0]->done(QMessageBox::Ok);
+        }
+    });
+    sampler.start(20);
+    ScriptedModule *current = &back;
+    std::list<std::unique_ptr<ScriptedModule>> modules;
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        next = std::make_unique<ScriptedModule>();
+        current->closeModuleSide();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return shownCount == cycle && form->MSComm1->PortOpen() && !shown; }, 8000));
+        EXPECT_FALSE(leftOpen);
+        EXPECT_EQ(mostAtOnce, 1);
+        current = modules.emplace_back(std::move(next)).get();
+    }
 }
 
 // A module that never answers: only the loss of the device can end a record early.
