@@ -233,6 +233,7 @@ TEST(PortLocks, OneDeviceHasOneOwnerWhateverNameItIsOpenedBy)
         qputenv("PARLINO_COM1", QFile::encodeName(names[first]));
         qputenv("PARLINO_COM3", QFile::encodeName(names[1 - first]));
         Form1 owner;
+        owner.ui.Combo1->setEditText(QStringLiteral("COM1"));
         owner.Command5_Click();
         ASSERT_TRUE(owner.MSComm1->PortOpen());
         boxes.boxes.clear();
