@@ -537,6 +537,9 @@ TEST(ListPorts, ShowsWhereEachNameLeads)
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     const QString out = QString::fromUtf8(result.out);
+    // The ports file that PARLINO_PORTS_FILE names comes first.
+    EXPECT_TRUE(out.startsWith(QStringLiteral("COM numbers of the devices seen so far: ")
+                               + work.file("parlino_ports.txt") + u'\n'));
     EXPECT_TRUE(out.contains(QStringLiteral("COM2\t%1 (PARLINO_COM2)\tpresent").arg(sim.ptyPath())))
         << result.out.toStdString();
     EXPECT_TRUE(

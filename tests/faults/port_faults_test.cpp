@@ -126,6 +126,38 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         EXPECT_EQ(readLock(), content);
     }
 
+    // Locks that name no running program are the operator's to remove, and OPEN says so.
+    const std::pair<std::function<bool()>, const char *> noProgram[]
+        = {{[&] { return writeLock({}); }, "is empty"},
+           {[&] { return writeLock("lock\n"); }, "holds no process id"},
+           {[&] { return writeLock("99999999\n"); }, "holds no process id"},
+           {[&] { return QFile::remove(lock->path) && QDir().mkdir(lock->path); }, "is a folder"},
+           {[&] { return QDir().rmdir(lock->path) && QFile::link(work.file("gone"), lock->path); },
+            "is a link to"},
+           // Root reads any file: the row holds for other users only.
+           {[&] {
+                return QFile::remove(lock->path) && ::geteuid() != 0 && writeLock("1\n")
+                       && QFile::setPermissions(lock->path, QFile::WriteOwner);
+            },
+            "cannot be read"}};
+    for (const auto &[make, says] : noProgram) {
+        SCOPED_TRACE(says);
+        boxes.boxes.clear();
+        if (!make())
+            continue;
+        Form1 window;
+        window.Command5_Click();
+        EXPECT_FALSE(window.MSComm1->PortOpen());
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        const QString details = boxes.boxes[0].details;
+        EXPECT_TRUE(details.contains(lock->path + u' ' + QLatin1String(says))
+                    && details.endsWith(QStringLiteral("; it names no running program and may "
+                                                       "be removed if no program uses the port")))
+            << details.toStdString();
+        EXPECT_TRUE(QFileInfo(lock->path).exists() || QFileInfo(lock->path).isSymLink());
+    }
+    QFile::remove(lock->path);
+
     // The other program has ended and left its lock behind: OPEN takes it over, and the
     // console gives the port back on leaving. So does a lock naming the console's own process,
     // which has not opened the port: an ended process had the same id.
@@ -147,119 +179,26 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         window.reset();
         EXPECT_FALSE(QFile::exists(lock->path));
     }
-}
 
-TEST(PortLocks, ALockThatNamesNoRunningProgramIsLeftToTheOperatorAndSaidSo)
-{
-    ScopedWorkDir work;
-    MessageBoxRecorder boxes;
-    EndProgramRecorder end;
-    ScriptedModule module;
-    ASSERT_TRUE(module.isValid());
-    qputenv("PARLINO_COM1", QFile::encodeName(module.terminalPath()));
-    const auto unsetPort = qScopeGuard([] { qunsetenv("PARLINO_COM1"); });
-    const std::optional<PortLock> lock = portLockOf(module.terminalPath());
-    ASSERT_TRUE(lock.has_value());
-    const auto removeLock = qScopeGuard([&] {
-        QFile::remove(lock->path);
-        QDir().rmdir(lock->path);
-    });
-    const auto writeLock = [&](const QByteArray &content, QFile::Permissions mode) {
-        QFile file(lock->path);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size()
-               && file.setPermissions(mode);
-    };
-    const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner;
-    const struct
-    {
-        const char *name;
-        std::function<bool()> make;
-        const char *says;
-    } rows[] = {
-        {"empty", [&] { return writeLock({}, readable); }, "is empty"},
-        {"garbage", [&] { return writeLock("lock\n", readable); }, "holds no process id"},
-        {"an id no process can have",
-         [&] { return writeLock("99999999\n", readable); },
-         "holds no process id"},
-        {"a folder", [&] { return QDir().mkdir(lock->path); }, "is a folder"},
-        {"a broken link",
-         [&] { return QFile::link(work.file(QStringLiteral("gone")), lock->path); },
-         "is a link to"},
-        // Root reads any file: the row holds only for other users.
-        {"unreadable",
-         [&] { return ::geteuid() != 0 && writeLock("1\n", QFile::WriteOwner); },
-         "cannot be read"},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        if (!row.make())
-            continue;
-        boxes.boxes.clear();
-        auto window = std::make_unique<Form1>();
-        window->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
-        EXPECT_FALSE(window->MSComm1->PortOpen());
-        ASSERT_EQ(boxes.boxes.size(), 1);
-        EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
-        const QString details = boxes.boxes[0].details;
-        EXPECT_TRUE(details.contains(lock->path + QStringLiteral(" ") + QLatin1String(row.says)))
-            << details.toStdString();
-        EXPECT_TRUE(details.contains(QStringLiteral(
-            "names no running program and may be removed if no program uses the port")));
-        EXPECT_FALSE(details.contains(QStringLiteral("in use")));
-        // The lock is the operator's to remove.
-        EXPECT_TRUE(QFileInfo(lock->path).exists() || QFileInfo(lock->path).isSymLink());
-        window.reset();
-        QFile::remove(lock->path);
-        QDir().rmdir(lock->path);
-    }
-}
-
-TEST(PortLocks, OneDeviceHasOneOwnerWhateverNameItIsOpenedBy)
-{
-    ScopedWorkDir work;
-    MessageBoxRecorder boxes;
-    EndProgramRecorder end;
-    ScriptedModule module;
-    ASSERT_TRUE(module.isValid());
-    const QString link = work.file(QStringLiteral("serial-by-id"));
-    ASSERT_TRUE(QFile::link(module.terminalPath(), link));
-    const auto unsetPorts = qScopeGuard([] {
-        qunsetenv("PARLINO_COM1");
-        qunsetenv("PARLINO_COM3");
-    });
-    const QStringList names{module.terminalPath(), link};
-    for (int first = 0; first < 2; ++first) {
-        SCOPED_TRACE(first);
-        qputenv("PARLINO_COM1", QFile::encodeName(names[first]));
-        qputenv("PARLINO_COM3", QFile::encodeName(names[1 - first]));
-        Form1 owner;
-        owner.ui.Combo1->setEditText(QStringLiteral("COM1"));
-        owner.Command5_Click();
-        ASSERT_TRUE(owner.MSComm1->PortOpen());
-        boxes.boxes.clear();
-        // The second window on the same device under its other name is refused, and so is a
-        // scripted run, which names the window's process as the holder.
-        Form1 second;
-        second.ui.Combo1->setEditText(QStringLiteral("COM3"));
-        second.Command5_Click();
-        EXPECT_FALSE(second.MSComm1->PortOpen());
-        ASSERT_EQ(boxes.boxes.size(), 1);
-        EXPECT_TRUE(boxes.boxes[0].details.contains(QStringLiteral("in use")))
-            << boxes.boxes[0].details.toStdString();
-        work.write(QStringLiteral("one.txt"), cp932::encode(u"あ\r\n"));
-        const ConsoleResult run = runConsole({"--speak", "one.txt", "--port", "COM3"}, work.path());
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(QString::fromLocal8Bit(run.err).contains(
-            QStringLiteral("in use by another program (process %1")
-                .arg(QCoreApplication::applicationPid())))
-            << run.err.toStdString();
-        EXPECT_TRUE(chimeReaches(owner, module));
-        EXPECT_FALSE(module.received().contains("MSG"));
-        // Once the owner lets go, the other name opens.
-        owner.Command6_Click();
-        second.Command5_Click();
-        EXPECT_TRUE(second.MSComm1->PortOpen());
-    }
+    // The console holds the device through the link: under the device's own name a second
+    // window and a scripted run are refused, the run naming the holder.
+    qputenv("PARLINO_COM1", QFile::encodeName(link));
+    qputenv("PARLINO_COM3", QFile::encodeName(module.terminalPath()));
+    const auto unsetCom3 = qScopeGuard([] { qunsetenv("PARLINO_COM3"); });
+    Form1 owner;
+    owner.Command5_Click();
+    ASSERT_TRUE(owner.MSComm1->PortOpen());
+    Form1 second;
+    second.ui.Combo1->setEditText(QStringLiteral("COM3"));
+    second.Command5_Click();
+    EXPECT_FALSE(second.MSComm1->PortOpen());
+    work.write(QStringLiteral("one.txt"), cp932::encode(u"あ\r\n"));
+    const ConsoleResult run = runConsole({"--speak", "one.txt", "--port", "COM3"}, work.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("in use by another program (process "
+                                 + QByteArray::number(QCoreApplication::applicationPid())))
+        << run.err.toStdString();
+    EXPECT_FALSE(module.received().contains("MSG"));
 }
 
 using PortNames = TwoPorts;

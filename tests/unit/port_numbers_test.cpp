@@ -3,9 +3,6 @@
 #include "link/port_numbers.h"
 #include "support/recorders.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,48 +78,6 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
         for (const QString &variable : list(row.variables))
             qunsetenv("PARLINO_COM" + variable.section(u'=', 0, 0).toLatin1());
     }
-}
-
-TEST(PortNumbers, TheFileIsTheUsersWhateverTheWorkingFolder)
-{
-    ScopedWorkDir work;
-    work.write("by-id/A", "");
-    const QByteArray portsVariable = qgetenv("PARLINO_PORTS_FILE");
-    const std::optional<QByteArray> dataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME")
-                                                   ? std::optional(qgetenv("XDG_DATA_HOME"))
-                                                   : std::nullopt;
-    qputenv("PARLINO_SERIAL_BY_ID", QFile::encodeName(work.file("by-id")));
-    const struct
-    {
-        const char *variable, *dataHome, *file;
-    } rows[] = {
-        // The per-user folder, made with the first number; PARLINO_PORTS_FILE goes elsewhere.
-        {"", "data", "data/parlino/parlino_ports.txt"},
-        {"ci/ports.txt", "data", "ci/ports.txt"},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.file);
-        qputenv("PARLINO_PORTS_FILE",
-                *row.variable ? QFile::encodeName(work.file(row.variable)) : QByteArray());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(work.file(row.dataHome)));
-        EXPECT_EQ(userPortsFile(), work.file(row.file));
-        // Two working folders, one file.
-        for (const char *folder : {"home", "project"}) {
-            QDir().mkpath(work.file(folder));
-            QDir::setCurrent(work.file(folder));
-            EXPECT_EQ(refreshPortNumbers(defaultPortPlaces()),
-                      (PortNumbers{{3, work.file("by-id/A")}}));
-            EXPECT_FALSE(QFile::exists(work.file(folder) + "/parlino_ports.txt"));
-        }
-        QDir::setCurrent(work.path());
-        EXPECT_EQ(work.read(row.file), ("COM3=" + work.file("by-id/A") + "\n").toUtf8());
-    }
-    if (dataHome)
-        qputenv("XDG_DATA_HOME", *dataHome);
-    else
-        qunsetenv("XDG_DATA_HOME");
-    qunsetenv("PARLINO_SERIAL_BY_ID");
-    qputenv("PARLINO_PORTS_FILE", portsVariable);
 }
 
 TEST(PortNumbers, AFolderThatCannotBeWrittenKeepsTheNumbersForThisRun)
