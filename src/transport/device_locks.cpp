@@ -76,13 +76,14 @@ QString processName(qint64 pid)
 }
 
 // True when an open file of this process holds the lock file: Qt's lock keeps an exclusive
-// flock on it for as long as it is taken, which a second try from here cannot get.
+// flock on it for as long as it is taken, which even a shared one tried from here cannot get.
+// The shared try, let go at once, is the lightest look there is.
 bool heldByThisProcess(const QString &lockFile)
 {
     const int fd = ::open(QFile::encodeName(lockFile).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
 }

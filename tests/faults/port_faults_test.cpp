@@ -17,8 +17,6 @@
 
 #include <optional>
 
-#include <unistd.h>
-
 namespace {
 
 // The lock file Qt's serial port makes for a device while it is open: where it is and what
@@ -133,18 +131,11 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
            {[&] { return writeLock("99999999\n"); }, "holds no process id"},
            {[&] { return QFile::remove(lock->path) && QDir().mkdir(lock->path); }, "is a folder"},
            {[&] { return QDir().rmdir(lock->path) && QFile::link(work.file("gone"), lock->path); },
-            "is a link to"},
-           // Root reads any file: the row holds for other users only.
-           {[&] {
-                return QFile::remove(lock->path) && ::geteuid() != 0 && writeLock("1\n")
-                       && QFile::setPermissions(lock->path, QFile::WriteOwner);
-            },
-            "cannot be read"}};
+            "is a link to"}};
     for (const auto &[make, says] : noProgram) {
         SCOPED_TRACE(says);
         boxes.boxes.clear();
-        if (!make())
-            continue;
+        ASSERT_TRUE(make());
         Form1 window;
         window.Command5_Click();
         EXPECT_FALSE(window.MSComm1->PortOpen());

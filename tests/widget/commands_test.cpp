@@ -186,30 +186,22 @@ TEST_F(Commands, RecordEndsAfterOnePassOnAStaleIdleAnswer)
 
 TEST_F(Commands, RecordRefusesWhatIsNoSpeakLineOrHoldsACharacterTheCodePageLacks)
 {
-    const struct
-    {
-        QString sendBox;
-        QString prompt;
-    } rows[] = {
-        {QStringLiteral("MSGあ\U0001F600\r\nMSGい"),
-         QStringLiteral(
-             "送信データにシフトJISで送れない文字があります\n1行目: \U0001F600 (U+1F600)")},
-        // As 発話 refuses it: no three characters of the operator's text are cut off.
-        {QStringLiteral("ABCDEFG"), QStringLiteral("送信データに誤りがあります")},
-        {QStringLiteral("あいう\r\nMSGかきく"), QStringLiteral("送信データに誤りがあります")},
-        {QString(), QStringLiteral("送信データに誤りがあります")},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.sendBox.toStdString());
+    const QString notSpeak = QStringLiteral("送信データに誤りがあります");
+    // As 発話 refuses it: no three characters of the operator's text are cut off.
+    const std::pair<QString, QString> rows[]
+        = {{QStringLiteral("MSGあ\U0001F600\r\nMSGい"),
+            QStringLiteral(
+                "送信データにシフトJISで送れない文字があります\n1行目: \U0001F600 (U+1F600)")},
+           {QStringLiteral("ABCDEFG"), notSpeak},
+           {QStringLiteral("あいう\r\nMSGかきく"), notSpeak},
+           {QString(), notSpeak}};
+    for (const auto &[sendBox, prompt] : rows) {
         boxes.boxes.clear();
-        form->setText1_Text(row.sendBox);
+        form->setText1_Text(sendBox);
         form->Command11_Click();
-        EXPECT_TRUE(serial->written.isEmpty());
-        EXPECT_TRUE(form->isEnabled());
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(serial->written.isEmpty() && form->isEnabled());
         ASSERT_EQ(boxes.boxes.size(), 1);
-        EXPECT_EQ(boxes.boxes[0].prompt, row.prompt);
-        EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(boxes.boxes[0].prompt, prompt);
     }
 }
 
