@@ -35,8 +35,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without a Japanese font every caption is empty boxes and nothing says why, so one is a
-# dependency; dpkg-shlibdeps adds the libraries to this.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk")
+# dependency; so is Qt's own Japanese translation, for the standard buttons and dialogs.
+# dpkg-shlibdeps adds the libraries to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

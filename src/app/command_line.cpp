@@ -131,7 +131,7 @@ QString usageText()
         "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
-        "       parlino --list-ports | --version\n"
+        "       parlino --list-ports | --version | --help\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
@@ -154,9 +154,17 @@ QString usageText()
         "                     reaches and the serial devices of this system\n"
         "\n"
         "  --version          print the version\n"
+        "  -h, --help         print this help\n"
         "\n"
         "A scripted run ends with a summary line on standard error.\n"
-        "COM<n> is the device in the variable PARLINO_COM<n>, else %2.\n");
+        "COM<n> is the device in the variable PARLINO_COM<n> (a device path, or a module\n"
+        "on the network: rfc2217://HOST:PORT or tcp://HOST:PORT), else %2.\n");
     // Both in one pass, so that the % of the Windows folder is not taken for a place marker.
     return usage.arg(userFolder, defaultDevice);
+}
+
+QString usageErrorText(const QString &error)
+{
+    // The cause stays on the screen: the options are one command away.
+    return QStringLiteral("parlino: %1\nTry \"parlino --help\" for the options.\n").arg(error);
 }

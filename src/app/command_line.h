@@ -29,3 +29,6 @@ struct CommandLine
 CommandLine parseCommandLine(const QStringList &arguments);
 
 QString usageText();
+
+// What a usage error prints: its cause, and where the options are told.
+QString usageErrorText(const QString &error);

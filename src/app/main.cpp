@@ -3,6 +3,9 @@
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
 #include "link/transcript.h"
+#include "platform/console_icon.h"
+#include "platform/qt_translation.h"
+#include "platform/runtime_folder_warning.h"
 #include "platform/termination_request.h"
 #include "transport/open_failure.h"
 #include "ui/form1.h"
@@ -19,17 +22,9 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine line = parseCommandLine(arguments);
-    const bool showsWindow = line.error.isEmpty() && !line.help && !line.version && !line.listPorts
-                             && !line.isScripted();
-    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
+    // A usage error, the help and the version need no Qt at all.
     if (!line.error.isEmpty()) {
-        std::fprintf(stderr,
-                     "parlino: %s\n%s",
-                     line.error.toLocal8Bit().constData(),
-                     usageText().toLocal8Bit().constData());
+        std::fputs(usageErrorText(line.error).toLocal8Bit().constData(), stderr);
         return RunBadArguments;
     }
     if (line.help) {
@@ -40,6 +35,19 @@ int main(int argc, char *argv[])
         std::puts("parlino " PARLINO_VERSION);
         return 0;
     }
+    const bool showsWindow = !line.listPorts && !line.isScripted();
+    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    quietRuntimeFolderWarning();
+    QApplication app(argc, argv);
+    if (showsWindow) {
+        // Standard buttons and dialogs in the language of the captions, and the console's own
+        // icon in the task bar; a scripted run shows neither and loads neither.
+        installQtJapanese();
+        if (const QIcon icon = consoleIcon(); !icon.isNull())
+            QApplication::setWindowIcon(icon);
+    }
+
     if (line.listPorts) {
         std::fputs(portListing().toLocal8Bit().constData(), stdout);
         return 0;

@@ -30,7 +30,7 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line, const Transcript 
     , transcript_(transcript)
 {
     installMessageBoxHandler(
-        [this](const QString &prompt, int, const QString &title, const QString &) {
+        [this](const QString &prompt, int, const QString &title, const QString &, const QString &) {
             const QString said
                 = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
             reportToConsole(said);

@@ -20,6 +20,7 @@ void Form1::runQuery(const QString &command, QStringView prefix, QLineEdit *answ
 {
     const bool pumping = Timer1->isActive();
     Timer1->stop();
+    const quint64 heard = repliesHeard();
     if (command == QLatin1String("STT"))
         writePoll();
     else
@@ -28,6 +29,8 @@ void Form1::runQuery(const QString &command, QStringView prefix, QLineEdit *answ
     // 終了 during the wait: the program is ending; the query does not go on.
     if (isEnding())
         return;
+    if (MSComm1->PortOpen() && repliesHeard() == heard)
+        showModuleSilent();
     if (beginsWith(Rcv_dat, prefix))
         answerBox->setText(Rcv_dat);
     if (pumping)

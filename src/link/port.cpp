@@ -1,7 +1,9 @@
 // Choosing, opening and closing the port.
 #include "link/port_names.h"
 #include "link/port_numbers.h"
+#include "link/visible_causes.h"
 #include "platform/message_box.h"
+#include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
@@ -26,8 +28,9 @@ void Form1::Command5_Click()
         MSComm1->setCommPort(port);
     }
     if (port == 0 || !MSComm1->setPortOpen(true)) {
-        // The box keeps its one message; the cause goes to its details, for an operator
-        // started from the menu, and to standard error.
+        // The box keeps its one message; beneath it the cause and what to do, in its details
+        // the technical trail, for an operator started from the menu, and the same on
+        // standard error.
         const QString cause
             = port == 0 ? QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(shown)
                         : MSComm1->errorText();
@@ -36,7 +39,9 @@ void Form1::Command5_Click()
                QStringLiteral("COMがOPENできません"),
                vbCritical,
                QStringLiteral("Com Port Error"),
-               port == 0 ? cause : portCause(port, cause));
+               port == 0 ? cause : portCause(port, cause),
+               port == 0 ? visibleNoPortName(shown)
+                         : visibleOpenCause(port, devicePathForPort(port), MSComm1->errorCause()));
         return;
     }
     // A settings file that cannot be written does not undo the open, but the operator
@@ -71,6 +76,8 @@ void Form1::showPortOpened()
     polls_.forgetOutstanding();
     freshAfter_ = polls_.mark();
     lastStatus_ = ReplyClass::None;
+    // A silent module of an earlier connection says nothing about this one.
+    clearModuleSilent();
     ui.Command5->setEnabled(false);
     ui.Command6->setEnabled(true);
     ui.Command10->setEnabled(true);

@@ -4,7 +4,9 @@
 #include "link/port_names.h"
 #include "link/reconnect.h"
 #include "link/reply.h"
+#include "link/visible_causes.h"
 #include "platform/message_box.h"
+#include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
@@ -37,6 +39,7 @@ void Form1::takeReply(const QString &reply)
             lastStatus_ = status;
     });
     emit replyTaken(reply);
+    moduleAnswered();
 }
 
 void Form1::MSComm1_DeviceLost(const QString &reason)
@@ -56,9 +59,12 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
     // transcript have each).
     if (messageBoxIsOpen(deviceLostPrompt))
         return;
+    // The port that was open, whichever the port box shows by now.
+    const int port = openPort_ != 0 ? openPort_ : MSComm1->CommPort();
     MsgBox(this,
            deviceLostPrompt,
            vbCritical,
            QStringLiteral("Com Port Error"),
-           portCause(MSComm1->CommPort(), reason));
+           portCause(port, reason),
+           visibleDeviceLoss(port, devicePathForPort(port)));
 }

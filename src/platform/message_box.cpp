@@ -43,17 +43,20 @@ void MsgBox(QWidget *parent,
             const QString &prompt,
             int buttons,
             const QString &title,
-            const QString &details)
+            const QString &details,
+            const QString &visibleCause)
 {
     OpenBox open(prompt);
     if (const MessageBoxHandler handler = currentHandler()) {
-        handler(prompt, buttons, title, details);
+        handler(prompt, buttons, title, details, visibleCause);
         return;
     }
     QMessageBox box(QMessageBox::Critical, title, prompt, QMessageBox::Ok, parent);
     open.shown = &box;
-    // Qt names the button that shows them "Show Details..." unless a translation is loaded;
-    // the text itself is what the operator needs.
+    // The message stays as it is; the cause goes beneath it, and the technical trail behind
+    // the details button (named by Qt's translation, "詳細を表示...").
+    if (!visibleCause.isEmpty())
+        box.setInformativeText(visibleCause);
     if (!details.isEmpty())
         box.setDetailedText(details);
     box.exec();

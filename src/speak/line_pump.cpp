@@ -25,6 +25,7 @@ void Form1::Timer1_Timer()
             return;
         emit pumpNote(QStringLiteral("POLL-TIMEOUT"),
                       QStringLiteral("no reply to STT within %1 ms").arg(StatusPolls::timeoutMs));
+        showModuleSilent();
         polls_.forgetOutstanding();
         lastStatus_ = ReplyClass::None;
         writePoll();

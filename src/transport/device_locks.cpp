@@ -88,10 +88,20 @@ bool heldByThisProcess(const QString &lockFile)
     return held;
 }
 
-QString processLabel(qint64 pid)
+// A lock held by a live process, named as the operator reads it.
+PortLock heldLock(PortLock::State state, const QString &path, const QString &lockFile, qint64 pid)
 {
     const QString name = processName(pid);
-    return QString::number(pid) + (name.isEmpty() ? QString() : QStringLiteral(" ") + name);
+    const QString label
+        = QString::number(pid) + (name.isEmpty() ? QString() : QStringLiteral(" ") + name);
+    const QString holder
+        = name.isEmpty() ? QString::number(pid) : QStringLiteral("%1 (%2)").arg(name).arg(pid);
+    const QString text = state == PortLock::State::HeldHere
+                             ? QStringLiteral("%1: in use by this program already (process %2, "
+                                              "lock file %3)")
+                             : QStringLiteral("%1: in use by another program (process %2, "
+                                              "lock file %3)");
+    return {state, lockFile, text.arg(path, label, lockFile), {OpenFailureKind::InUse, holder}};
 }
 
 PortLock noRunningProgram(const QString &path, const QString &lockFile, const QString &what)
@@ -100,7 +110,8 @@ PortLock noRunningProgram(const QString &path, const QString &lockFile, const QS
             lockFile,
             QStringLiteral("%1: the lock file %2 %3; it names no running program and may be "
                            "removed if no program uses the port")
-                .arg(path, lockFile, what)};
+                .arg(path, lockFile, what),
+            {OpenFailureKind::OrphanLock, lockFile}};
 }
 
 PortLock staleLock(const QString &path, const QString &lockFile, qint64 pid)
@@ -111,7 +122,8 @@ PortLock staleLock(const QString &path, const QString &lockFile, qint64 pid)
             QStringLiteral("%1: the lock file %2 names process %3, which has ended, and cannot "
                            "be removed from here; it may be removed if no program uses the port")
                 .arg(path, lockFile)
-                .arg(pid)};
+                .arg(pid),
+            {OpenFailureKind::OrphanLock, lockFile}};
 }
 
 // What the lock file says about the device opened as path.
@@ -141,17 +153,11 @@ PortLock judgeLock(const QString &path, const QString &lockFile)
         // an ended process that had the same id, as after a restart in a container.
         if (!heldByThisProcess(lockFile))
             return staleLock(path, lockFile, pid);
-        return {PortLock::State::HeldHere,
-                lockFile,
-                QStringLiteral("%1: in use by this program already (process %2, lock file %3)")
-                    .arg(path, processLabel(pid), lockFile)};
+        return heldLock(PortLock::State::HeldHere, path, lockFile, pid);
     }
     if (!processIsAlive(pid))
         return staleLock(path, lockFile, pid);
-    return {PortLock::State::Held,
-            lockFile,
-            QStringLiteral("%1: in use by another program (process %2, lock file %3)")
-                .arg(path, processLabel(pid), lockFile)};
+    return heldLock(PortLock::State::Held, path, lockFile, pid);
 }
 
 } // namespace
@@ -180,20 +186,13 @@ QList<PortLock> readDeviceLocks(const QString &path)
     return locks;
 }
 
-QString lockRefusal(const QList<PortLock> &locks)
+const PortLock *lockInTheWay(const QList<PortLock> &locks, bool staleToo)
 {
     for (const PortLock &lock : locks) {
         if (lock.state != PortLock::State::Stale)
-            return lock.cause;
+            return &lock;
     }
-    return QString();
-}
-
-QString lockCause(const QList<PortLock> &locks)
-{
-    if (QString refusal = lockRefusal(locks); !refusal.isEmpty())
-        return refusal;
-    return locks.isEmpty() ? QString() : locks.first().cause;
+    return staleToo && !locks.isEmpty() ? &locks.first() : nullptr;
 }
 
 void removeStaleLocks(const QList<PortLock> &locks)
@@ -206,7 +205,7 @@ void removeStaleLocks(const QList<PortLock> &locks)
     }
 }
 
-std::unique_ptr<QLockFile> lockRealName(const QString &path, QString *refusal)
+std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal)
 {
     const QStringList names = deviceLockNames(path);
     if (names.size() < 2)
@@ -224,13 +223,9 @@ std::unique_ptr<QLockFile> lockRealName(const QString &path, QString *refusal)
         lock->setStaleLockTime(0);
         if (lock->tryLock(0))
             return lock;
-        if (lock->error() == QLockFile::LockFailedError) {
-            const QString cause = lockRefusal({judgeLock(path, lockFile)});
-            *refusal = cause.isEmpty()
-                           ? QStringLiteral("%1: in use by another program (lock file %2)")
-                                 .arg(path, lockFile)
-                           : cause;
-        }
+        // Taken since the locks were read: whoever holds it now is named as any holder is.
+        if (lock->error() == QLockFile::LockFailedError)
+            *refusal = judgeLock(path, lockFile);
         return nullptr;
     }
     return nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transport/open_failure_cause.h"
+
 #include <QList>
 #include <QString>
 
@@ -26,6 +28,8 @@ struct PortLock
     // What the operator reads ("in use by another program (process ...)"); for a stale lock,
     // why it still stands in the way should taking it over fail.
     QString cause;
+    // The same, as the window words it: in use (by whom), or a lock to remove (which).
+    OpenFailureCause failure;
 };
 
 // The names the device is locked under: the name given, then its real name when links
@@ -36,20 +40,18 @@ QStringList deviceLockNames(const QString &path);
 // nothing.
 QList<PortLock> readDeviceLocks(const QString &path);
 
-// Why the locks keep the device from being opened: the first lock that is held, or that names
-// no running program (with its path, and that it may be removed if no program uses the
-// port). Empty when nothing stands in the way.
-QString lockRefusal(const QList<PortLock> &locks);
+// The lock that keeps the device from being opened: the first that is held, or that names no
+// running program (its cause says so, with its path, and that it may be removed if no program
+// uses the port); with staleToo, else a stale one (that could not be taken over). Null when
+// nothing stands in the way.
+const PortLock *lockInTheWay(const QList<PortLock> &locks, bool staleToo = false);
 
 // Removes the stale locks among them, so that the open that follows can take the port over.
 void removeStaleLocks(const QList<PortLock> &locks);
 
-// Why the locks kept an open from taking the port: a refusal as above, else a stale lock that
-// could not be removed. Empty when no lock stands in the way.
-QString lockCause(const QList<PortLock> &locks);
-
 // Takes the lock of the device's real name while the device is open under another name, so
-// that programs which lock the real name see it in use. Null, with the refusal, when another
-// took it first; null without one when the device has no other name or no lock folder can
-// be written (the lock of the name given still stands). Released when the lock is destroyed.
-std::unique_ptr<QLockFile> lockRealName(const QString &path, QString *refusal);
+// that programs which lock the real name see it in use. Null, with the refusal's cause set,
+// when another took it first; null with none when the device has no other name or no lock
+// folder can be written (the lock of the name given still stands). Released when the lock is
+// destroyed.
+std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal);

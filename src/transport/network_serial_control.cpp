@@ -29,6 +29,8 @@ bool NetworkSerialControl::setPortOpen(bool open)
                                : QStringLiteral("not a network port (rfc2217://HOST:PORT or "
                                                 "tcp://HOST:PORT, an IPv6 address in brackets)");
     if (!cause.isEmpty()) {
+        errorCause_ = {port ? OpenFailureKind::ServerUnreached : OpenFailureKind::NotNetworkPort,
+                       QString()};
         errorText_ = path_ + QStringLiteral(": ") + cause;
         emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
         return false;

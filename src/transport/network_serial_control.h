@@ -20,6 +20,7 @@ public:
     bool PortOpen() const override { return link_.isOpen(); }
     bool setPortOpen(bool open) override;
     QString errorText() const override { return errorText_; }
+    OpenFailureCause errorCause() const override { return errorCause_; }
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
@@ -34,6 +35,7 @@ private:
     cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
+    OpenFailureCause errorCause_;
     QString path_; // the name of the last open
     int commPort_ = 1;
     int commEvent_ = 0;

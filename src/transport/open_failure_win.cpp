@@ -32,26 +32,38 @@ QString explainDeviceLoss(const QString &path)
     return QStringLiteral("%1: the device was removed or stopped answering").arg(path);
 }
 
-QString explainOpenFailure(const QString &path, unsigned long error)
+QString explainOpenFailure(const QString &path, unsigned long error, OpenFailureCause *cause)
 {
+    OpenFailureKind kind = OpenFailureKind::Other;
+    QString text;
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_UNIT:
-        return QStringLiteral("%1: no such port").arg(path);
+        kind = OpenFailureKind::NoSuchDevice;
+        text = QStringLiteral("%1: no such port").arg(path);
+        break;
     case ERROR_SHARING_VIOLATION:
     case ERROR_BUSY:
-        return QStringLiteral("%1: in use by another program").arg(path);
+        kind = OpenFailureKind::InUse;
+        text = QStringLiteral("%1: in use by another program").arg(path);
+        break;
     case ERROR_ACCESS_DENIED:
         // What Windows answers both for a port another program holds and for one this user
         // may not open; the first is by far the more common.
-        return QStringLiteral("%1: access denied (in use by another program, or not open to "
+        kind = OpenFailureKind::InUse;
+        text = QStringLiteral("%1: access denied (in use by another program, or not open to "
                               "this user)")
-            .arg(path);
+                   .arg(path);
+        break;
     default:
-        return QStringLiteral("%1: %2").arg(path, systemErrorText(error));
+        text = QStringLiteral("%1: %2").arg(path, systemErrorText(error));
+        break;
     }
+    if (cause)
+        *cause = {kind, QString()};
+    return text;
 }
 
 namespace {

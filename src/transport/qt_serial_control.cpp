@@ -48,20 +48,24 @@ bool QtSerialControl::setPortOpen(bool open)
     // and remove it; another program's lock in any form keeps the port theirs, and a lock that
     // names no running program is the operator's to remove. Locks of ended processes are
     // taken over here, once.
+    errorCause_ = {};
     const QList<PortLock> locks = readDeviceLocks(path_);
-    if (const QString refusal = lockRefusal(locks); !refusal.isEmpty())
-        return refuseOpen(refusal);
+    if (const PortLock *lock = lockInTheWay(locks))
+        return refuseOpen(lock->cause, lock->failure);
     removeStaleLocks(locks);
-    if (!port_.open(QIODevice::ReadWrite))
-        return refuseOpen(explainOpenFailure(path_, port_.error(), port_.errorString()));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        OpenFailureCause cause;
+        const QString text = explainOpenFailure(path_, port_.error(), port_.errorString(), &cause);
+        return refuseOpen(text, cause);
+    }
     // Qt locks the name given; programs that open the device by its own name look there.
-    QString refusal;
+    PortLock refusal;
     realNameLock_ = lockRealName(path_, &refusal);
-    if (!refusal.isEmpty()) {
+    if (!refusal.cause.isEmpty()) {
         closing_ = true;
         port_.close();
         closing_ = false;
-        return refuseOpen(refusal);
+        return refuseOpen(refusal.cause, refusal.failure);
     }
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
@@ -71,9 +75,10 @@ bool QtSerialControl::setPortOpen(bool open)
     return true;
 }
 
-bool QtSerialControl::refuseOpen(const QString &cause)
+bool QtSerialControl::refuseOpen(const QString &text, const OpenFailureCause &cause)
 {
-    errorText_ = cause;
+    errorText_ = text;
+    errorCause_ = cause;
     emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
     return false;
 }

@@ -22,6 +22,7 @@ public:
     bool PortOpen() const override { return port_.isOpen(); }
     bool setPortOpen(bool open) override;
     QString errorText() const override { return errorText_; }
+    OpenFailureCause errorCause() const override { return errorCause_; }
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
@@ -32,12 +33,13 @@ private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     // Records the failed open's cause and reports it; false.
-    bool refuseOpen(const QString &cause);
+    bool refuseOpen(const QString &text, const OpenFailureCause &cause);
 
     QSerialPort &port_;
     cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
+    OpenFailureCause errorCause_;
     QString path_; // the device of the last open
     // The lock of the device's real name while it is open under another (a by-id link).
     std::unique_ptr<QLockFile> realNameLock_;

@@ -5,6 +5,8 @@
 // ports a machine has. It uses the text room (code page 932) and the platform room; nothing
 // above them.
 
+#include "transport/open_failure_cause.h"
+
 #include <QObject>
 #include <QString>
 
@@ -32,6 +34,8 @@ public:
     // be opened; errorText() then tells why.
     virtual bool setPortOpen(bool open) = 0;
     virtual QString errorText() const = 0;
+    // The kind of the last open failure, for the words the window shows beside errorText().
+    virtual OpenFailureCause errorCause() const { return {}; }
 
     // Writes the whole string in one write and returns at once. Does nothing while the port
     // is closed.

@@ -75,6 +75,7 @@ bool WinSerialControl::setPortOpen(bool open)
     // A fresh decoder per open: a half character left from before must not join new text.
     decoder_ = cp932::Decoder();
     received_.clear();
+    errorCause_ = {};
     // The Windows build has no network library: a server's port name gets a plain answer.
     const QString failure
         = isNetworkPortName(path_)
@@ -102,7 +103,7 @@ QString WinSerialControl::openDevice()
                                       FILE_FLAG_OVERLAPPED,
                                       nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return explainOpenFailure(path_, GetLastError());
+        return explainOpenFailure(path_, GetLastError(), &errorCause_);
 
     DCB line = {};
     line.DCBlength = sizeof line;

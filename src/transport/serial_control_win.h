@@ -24,6 +24,7 @@ public:
     bool PortOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
     bool setPortOpen(bool open) override;
     QString errorText() const override { return errorText_; }
+    OpenFailureCause errorCause() const override { return errorCause_; }
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }
@@ -62,6 +63,7 @@ private:
     cp932::Decoder decoder_;
     QString received_;
     QString errorText_;
+    OpenFailureCause errorCause_;
     QString path_; // the device of the last open, as the operator names it
     int commPort_ = 1;
     int commEvent_ = 0;

@@ -75,6 +75,17 @@ public:
     // True when the module reported an error during the current (or last) run.
     bool runHadModuleError() const { return runHadError_; }
 
+    // The sign of a module that does not answer: after a poll time-out, or a query that got
+    // no answer, the window's title names the port and device whose module is silent; the
+    // next reply takes it away. No box, and no control moves or changes its caption.
+    void showModuleSilent();
+    void clearModuleSilent();
+    bool moduleSilentShown() const { return moduleSilent_; }
+    // Called with every reply of the module: counts it and takes the sign away.
+    void moduleAnswered();
+    // Replies heard since the window opened; a query compares it before and after its wait.
+    quint64 repliesHeard() const { return repliesHeard_; }
+
     // Arms a run of the completed text's lines (each ended by CR LF), each to go out as it
     // stands, as 発話 does once the send box has passed its check. False, after a box that
     // says why, when the lines are too many or hold a character the code page lacks.
@@ -183,4 +194,8 @@ private:
     bool runHadError_ = false;                 // the module reported an error during this run
     QElapsedTimer stopPressed_;                // since 中止 asked the run to stop
     RunOutcome runOutcome_ = RunOutcome::Running;
+
+    bool moduleSilent_ = false;
+    QString designTitle_; // the window's own title, kept while the sign is in it
+    quint64 repliesHeard_ = 0;
 };

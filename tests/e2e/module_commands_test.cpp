@@ -111,10 +111,40 @@ TEST_F(SilentModule, QueriesKeepTheBoxesAndLeaveThePumpAsleep)
 {
     auto *text3 = form->findChild<QLineEdit *>(QStringLiteral("Text3"));
     form->Command19_Click();
+    // The query that got no answer says so in the title, without a box.
+    EXPECT_EQ(form->windowTitle(),
+              QStringLiteral("PARLINO Ver1.05 — COM1 の %1 のモジュールが応答しません")
+                  .arg(sim->ptyPath()));
     form->Command15_Click();
+    EXPECT_TRUE(form->moduleSilentShown());
+    EXPECT_TRUE(boxes.boxes.isEmpty());
     EXPECT_TRUE(text3->text().isEmpty());
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_TRUE(sim->waitForReceived("VER\rSTT\r", 2000));
+}
+
+// A module that answers every command 1.5 s late, past the poll time-out.
+class LateModule : public ConsoleOnSim
+{
+protected:
+    QStringList simArguments() const override
+    {
+        return {"--char-ms", "5", "--reply-delay", "1500"};
+    }
+};
+
+TEST_F(LateModule, TheTitleNamesTheSilentModuleFromThePollTimeOutToTheNextReply)
+{
+    const QString designTitle = form->windowTitle();
+    speak(QStringLiteral("MSGあ"));
+    EXPECT_FALSE(form->moduleSilentShown());
+    ASSERT_TRUE(sim->waitUntil([&] { return form->moduleSilentShown(); }, 3000));
+    EXPECT_EQ(form->windowTitle(),
+              designTitle
+                  + QStringLiteral(" — COM1 の %1 のモジュールが応答しません").arg(sim->ptyPath()));
+    ASSERT_TRUE(sim->waitUntil([&] { return !form->moduleSilentShown(); }, 3000));
+    EXPECT_EQ(form->windowTitle(), designTitle);
+    EXPECT_TRUE(boxes.boxes.isEmpty());
 }
 
 } // namespace

@@ -61,10 +61,14 @@ TEST(PortTooltips, KnownDevicesCarryTheirDescription)
 
 TEST(OpenFailure, SaysWhatStandsInTheWay)
 {
+    // The kind of each failure is told with its words.
+    OpenFailureCause kind;
     EXPECT_EQ(explainOpenFailure(QStringLiteral("/dev/parlino-none"),
                                  QSerialPort::DeviceNotFoundError,
-                                 QStringLiteral("No such file or directory")),
+                                 QStringLiteral("No such file or directory"),
+                                 &kind),
               QStringLiteral("/dev/parlino-none: no such device"));
+    EXPECT_EQ(kind.kind, OpenFailureKind::NoSuchDevice);
 
     // A port held by another open: the lock file and its holder are named.
     PtyPair module;
@@ -75,7 +79,9 @@ TEST(OpenFailure, SaysWhatStandsInTheWay)
     second.setPortName(module.terminalPath());
     ASSERT_FALSE(second.open(QIODevice::ReadWrite));
     const QString cause
-        = explainOpenFailure(module.terminalPath(), second.error(), second.errorString());
+        = explainOpenFailure(module.terminalPath(), second.error(), second.errorString(), &kind);
+    EXPECT_EQ(kind.kind, OpenFailureKind::InUse);
+    EXPECT_TRUE(kind.subject.contains(QString::number(QCoreApplication::applicationPid())));
     EXPECT_TRUE(cause.contains(QStringLiteral("in use"))) << cause.toStdString();
     EXPECT_TRUE(cause.contains(QStringLiteral("LCK.."))) << cause.toStdString();
     EXPECT_TRUE(cause.contains(QString::number(QCoreApplication::applicationPid())))
@@ -88,16 +94,20 @@ TEST(OpenFailure, SaysWhatStandsInTheWay)
         const char *group;
         QFile::Permissions mode;
         const char *says;
+        OpenFailureKind kind;
     } rows[] = {
         {"dialout",
          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup,
-         "join the group dialout (sudo usermod -aG dialout $USER"},
+         "join the group dialout (sudo usermod -aG dialout $USER",
+         OpenFailureKind::NoAccess},
         {"dialout",
          QFile::ReadOwner | QFile::WriteOwner,
-         "only root may open it (group dialout, mode 600)"},
+         "only root may open it (group dialout, mode 600)",
+         OpenFailureKind::OnlyRoot},
         {"root",
          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup,
-         "only root may open it (group root, mode 660). A udev rule"},
+         "only root may open it (group root, mode 660). A udev rule",
+         OpenFailureKind::OnlyRoot},
     };
     const QString device = work.file("ttyX");
     work.write("ttyX", "");
@@ -107,8 +117,10 @@ TEST(OpenFailure, SaysWhatStandsInTheWay)
             QProcess::execute(QStringLiteral("chgrp"), {QString::fromLatin1(row.group), device})
             == 0);
         ASSERT_TRUE(QFile::setPermissions(device, row.mode));
-        EXPECT_TRUE(explainNoAccess(device).contains(QLatin1String(row.says)))
+        EXPECT_TRUE(explainNoAccess(device, &kind).contains(QLatin1String(row.says)))
             << explainNoAccess(device).toStdString();
+        EXPECT_EQ(kind.kind, row.kind);
+        EXPECT_EQ(kind.subject, QLatin1String(row.group));
     }
     // A device that fails while open: removed, or there but silent.
     EXPECT_EQ(explainDeviceLoss(work.file("gone")),

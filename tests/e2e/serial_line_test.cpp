@@ -134,6 +134,9 @@ TEST_F(SerialLine, ADeviceThatGoesAwayIsClosedOnceWithoutAStorm)
     ASSERT_EQ(boxes.boxes.size(), 1);
     EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMが切断されました"));
     EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
+    // Beneath it, visible at once: the port, its device and what to do.
+    EXPECT_EQ(boxes.boxes[0].cause.section(u'\n', 0, 0),
+              QStringLiteral("COM1 の %1 との接続が切れました。").arg(module.terminalPath()));
 }
 
 TEST(SerialReconnect, CloseThenOpenReconnectsWhenTheDeviceIsBack)

@@ -81,6 +81,8 @@ contents_step() {
     # Without a Japanese font every caption is empty boxes: one of them is a dependency.
     grep -qF "fonts-vlgothic | fonts-ipafont-gothic | fonts-noto-cjk" <<<"$depends" \
         || fail "Depends lacks the Japanese fonts: $depends"
+    # Qt's Japanese translation, for the standard buttons and dialogs.
+    grep -qF "qt6-translations-l10n" <<<"$depends" || fail "Depends lacks Qt's translations: $depends"
 
     # The unpacked programs run with the system's libraries.
     env -u LD_LIBRARY_PATH "$root/usr/bin/parlino" --help | grep -q '^usage: parlino' \

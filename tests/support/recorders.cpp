@@ -5,13 +5,16 @@
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
-    previous_ = installMessageBoxHandler(
-        [this](const QString &prompt, int buttons, const QString &title, const QString &details) {
-            const Box box{prompt, buttons, title, details};
-            boxes.append(box);
-            if (whileOpen)
-                whileOpen(box);
-        });
+    previous_ = installMessageBoxHandler([this](const QString &prompt,
+                                                int buttons,
+                                                const QString &title,
+                                                const QString &details,
+                                                const QString &cause) {
+        const Box box{prompt, buttons, title, details, cause};
+        boxes.append(box);
+        if (whileOpen)
+            whileOpen(box);
+    });
 }
 
 MessageBoxRecorder::~MessageBoxRecorder()

@@ -23,6 +23,7 @@ public:
         int buttons;
         QString title;
         QString details; // the box's detailed text, empty when it has none
+        QString cause;   // the lines beneath the message, empty when it has none
     };
     QList<Box> boxes;
     std::function<void(const Box &)> whileOpen;

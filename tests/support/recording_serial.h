@@ -13,9 +13,10 @@ class RecordingSerial final : public SerialControl
     Q_OBJECT
 
 public:
-    QStringList written;   // every Output, in order
-    QList<int> opened;     // the port number of every successful open
-    bool failOpen = false; // the next opens fail
+    QStringList written;        // every Output, in order
+    QList<int> opened;          // the port number of every successful open
+    bool failOpen = false;      // the next opens fail
+    OpenFailureCause failCause; // what a failed open reports as its kind
     // Called after each write while the port is open; tests answer from here.
     std::function<void(const QString &)> onWrite;
 
@@ -24,6 +25,10 @@ public:
     bool PortOpen() const override { return open_; }
     bool setPortOpen(bool open) override;
     QString errorText() const override { return failOpen ? QStringLiteral("refused") : QString(); }
+    OpenFailureCause errorCause() const override
+    {
+        return failOpen ? failCause : OpenFailureCause{};
+    }
     void Output(const QString &text) override;
     QString Input() override;
     int CommEvent() const override { return commEvent_; }

@@ -27,7 +27,8 @@ bool isUpperHexPair(QByteArrayView pair)
 
 std::optional<SimLogRecord> parseSimLogLine(QByteArrayView line)
 {
-    const QList<QByteArray> fields = line.toByteArray().split(' ');
+    const qsizetype tab = line.indexOf('\t');
+    const QList<QByteArray> fields = (tab < 0 ? line : line.first(tab)).toByteArray().split(' ');
     if (fields.size() < 2)
         return std::nullopt;
     SimLogRecord record;
@@ -44,6 +45,8 @@ std::optional<SimLogRecord> parseSimLogLine(QByteArrayView line)
             return std::nullopt;
         record.bytes += QByteArray::fromHex(fields[i]);
     }
+    if (tab >= 0)
+        record.text = QString::fromUtf8(line.sliced(tab + 1));
     return record;
 }
 

@@ -7,13 +7,15 @@
 #include <optional>
 
 // One record of the simulator's --log file: what one read() or write() on its side of the serial
-// line carried. A line of the file reads "<seconds> <IN|OUT> <hex bytes>", for example
-// "0.012345 IN 53 54 54 0D"; IN is what the console sent, OUT what the simulator answered.
+// line carried. A line of the file reads "<seconds> <IN|OUT> <hex bytes>", then a tab and
+// the bytes' text, for example "0.012345 IN 53 54 54 0D\tSTT\r"; IN is what the console sent, OUT
+// what the simulator answered.
 struct SimLogRecord
 {
     double seconds = 0; // since the simulator started
     bool in = false;    // true: received from the console; false: sent to it
     QByteArray bytes;
+    QString text; // the text column as written, control characters shown visibly
 };
 
 // Parses one line of the log, without its line end; nothing if it is not a record.

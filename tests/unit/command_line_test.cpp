@@ -1,6 +1,7 @@
 // The console's command line, and the transcript's visible text.
 #include "app/command_line.h"
 #include "link/transcript.h"
+#include "platform/runtime_folder_warning.h"
 
 #include <gtest/gtest.h>
 
@@ -93,12 +94,46 @@ TEST(CommandLine, BadArgumentsAreNamed)
     };
     for (const auto &row : bad) {
         SCOPED_TRACE(row.arguments.join(u' ').toStdString());
-        EXPECT_TRUE(parseCommandLine(row.arguments).error.contains(QLatin1String(row.says)))
-            << parseCommandLine(row.arguments).error.toStdString();
+        const QString error = parseCommandLine(row.arguments).error;
+        EXPECT_TRUE(error.contains(QLatin1String(row.says))) << error.toStdString();
+        // What is printed: the cause, and one line pointing to the help.
+        const QStringList printed = usageErrorText(error).split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_LE(printed.size(), 3);
+        EXPECT_EQ(printed.value(0), QStringLiteral("parlino: ") + error);
+        EXPECT_EQ(printed.value(1), QStringLiteral("Try \"parlino --help\" for the options."));
     }
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "16"}).port, 16);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM3"}).port, 3);
     EXPECT_EQ(parseCommandLine({"--speak", "a.txt", "--port", "COM16"}).port, 16);
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
+{
+    const QString help = usageText();
+    for (const QString &option :
+         QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
+                        "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
+                        "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|tcp://HOST:PORT")
+             .split(u'|'))
+        EXPECT_TRUE(help.contains(option)) << option.toStdString();
+    EXPECT_TRUE(parseCommandLine({"-h"}).help);
+    EXPECT_TRUE(parseCommandLine({"--help"}).help);
+}
+
+TEST(CommandLine, OnlyTheRuntimeFolderWarningIsQuietened)
+{
+    const struct
+    {
+        const char *message;
+        bool dropped;
+    } rows[] = {
+        {"QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'", true},
+        {"QStandardPaths: wrong permissions on runtime directory /run/user/0", false},
+        {"qt.qpa.xcb: could not connect to display", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(isRuntimeFolderWarning(QString::fromLatin1(row.message)), row.dropped)
+            << row.message;
 }
 
 TEST(Transcript, ControlCharactersAreMadeVisible)

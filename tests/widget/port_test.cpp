@@ -110,11 +110,18 @@ TEST_F(Port, OpenTakesThePortTheBoxShowsAndRefusesTextThatNamesNone)
         EXPECT_EQ(serial->opened.size(), row.opened ? 1 : 0);
         EXPECT_EQ(serial->opened.value(0), row.opened);
         EXPECT_EQ(boxes.boxes.size(), row.opened ? 0 : 1);
-        // A refusal's details name the text.
+        // A refusal's details name the text; beneath its message, the names that are ports
+        // and how to number a device.
         EXPECT_EQ(boxes.boxes.value(0).details,
                   row.opened
                       ? QString()
                       : QStringLiteral("\"%1\" is no port name (COM1 to COM16)").arg(row.typed));
+        EXPECT_EQ(boxes.boxes.value(0).cause.section(u'\n', 0, 0),
+                  row.opened ? QString()
+                             : QStringLiteral("「%1」はポート名ではありません。COM1 から COM16 "
+                                              "を選んでください。")
+                                   .arg(row.typed));
+        EXPECT_EQ(boxes.boxes.value(0).cause.contains(QLatin1String("PARLINO_COM3=")), !row.opened);
         EXPECT_EQ(work.read("parlino_ini.txt"),
                   row.opened ? QByteArray(row.typed) + "\r\n" : QByteArray());
         form->Command6_Click();
@@ -128,17 +135,87 @@ TEST_F(Port, OpenTakesThePortTheBoxShowsAndRefusesTextThatNamesNone)
 
 TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
 {
+    qputenv("PARLINO_COM1", "/dev/ttyUSB7");
     work.write("parlino_ini.txt", "COM7\r\n");
     serial->failOpen = true;
-    form->Command5_Click();
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
-    EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
-    EXPECT_EQ(boxes.boxes[0].buttons, 16);
-    // The cause the serial control gave is the box's details.
-    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: refused"));
-    EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
-    EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
+    // Each kind of failure the serial control reports, and the two lines beneath the box's
+    // message: what stood in the way, then what to do.
+    const struct
+    {
+        OpenFailureKind kind;
+        const char16_t *subject;
+        const char16_t *cause;
+        const char16_t *remedy;
+    } rows[] = {
+        {OpenFailureKind::NoSuchDevice,
+         u"",
+         u"COM1 は /dev/ttyUSB7 ですが、その装置がありません。",
+         u"アダプタを差し込むか、ある COM を選んでください（parlino --list-ports）。"},
+        {OpenFailureKind::NoAccess,
+         u"dialout",
+         u"COM1 の /dev/ttyUSB7 を開く権限がありません。",
+         u"グループ dialout に入り、ログインし直してください（sudo usermod -aG dialout $USER）。"},
+        {OpenFailureKind::NoAccess,
+         u"",
+         u"COM1 の /dev/ttyUSB7 を開く権限がありません。",
+         u"装置の持ち主とグループ、その権限を確かめてください。"},
+        {OpenFailureKind::OnlyRoot,
+         u"root",
+         u"COM1 の /dev/ttyUSB7 は root しか開けません（グループ root）。",
+         u"udev の規則（GROUP=\"dialout\", "
+         u"MODE=\"0660\"）か装置の持ち主に開けるようにしてもらってください。"},
+        {OpenFailureKind::InUse,
+         u"minicom (4242)",
+         u"COM1 の /dev/ttyUSB7 は他のプログラム（minicom (4242)）が使っています。",
+         u"そのプログラムを終えるか、別の COM を選んでください。"},
+        {OpenFailureKind::InUse,
+         u"",
+         u"COM1 の /dev/ttyUSB7 は他のプログラムが使っています。",
+         u"そのプログラムを終えるか、別の COM を選んでください。"},
+        {OpenFailureKind::OrphanLock,
+         u"/run/lock/LCK..ttyUSB7",
+         u"COM1 の /dev/ttyUSB7 のロックファイル /run/lock/LCK..ttyUSB7 "
+         u"は、動いているプログラムを指していません。",
+         u"その装置を使っているプログラムがなければ、/run/lock/LCK..ttyUSB7 を削除してください。"},
+        {OpenFailureKind::NotNetworkPort,
+         u"",
+         u"COM1 の /dev/ttyUSB7 はネットワークのポート名として読めません。",
+         u"rfc2217://ホスト:ポート か tcp://ホスト:ポート の形で書いてください。"},
+        {OpenFailureKind::ServerUnreached,
+         u"",
+         u"COM1 の /dev/ttyUSB7 のサーバにつながりません。",
+         u"ホスト名とポート番号、サーバ（ser2net）が動いていることを確かめてください。"},
+        {OpenFailureKind::ServerBusy,
+         u"",
+         u"COM1 の /dev/ttyUSB7 "
+         u"のサーバが接続を断りました。ほかのクライアントが使っているようです。",
+         u"そのクライアントを終えてから、もう一度 OPEN を押してください。"},
+        {OpenFailureKind::SettingRefused,
+         u"parity none",
+         u"COM1 の /dev/ttyUSB7 のサーバが回線の設定（parity none）を受け付けません。",
+         u"サーバの設定（/etc/ser2net.yaml）を確かめてください。"},
+        {OpenFailureKind::Other,
+         u"",
+         u"COM1 の /dev/ttyUSB7 を開けません。",
+         u"理由は詳細をご覧ください。"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QString::fromUtf16(row.cause).toStdString());
+        boxes.boxes.clear();
+        serial->failCause = {row.kind, QString::fromUtf16(row.subject)};
+        form->Command5_Click();
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
+        EXPECT_EQ(boxes.boxes[0].title, QStringLiteral("Com Port Error"));
+        EXPECT_EQ(boxes.boxes[0].buttons, 16);
+        // The technical cause the serial control gave is the box's details.
+        EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: refused"));
+        EXPECT_EQ(boxes.boxes[0].cause,
+                  QString::fromUtf16(row.cause) + u'\n' + QString::fromUtf16(row.remedy));
+        EXPECT_EQ(buttons(), (std::array<bool, 3>{true, false, false}));
+        EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
+    }
+    qunsetenv("PARLINO_COM1");
 }
 
 TEST_F(Port, OpenStillSucceedsWhenTheSettingsFileCannotBeWrittenAndSaysSo)
@@ -175,6 +252,26 @@ TEST_F(Port, PickingAPortWhileOpenLeavesTheOpenPortAlone)
     form->Command6_Click();
     form->Command5_Click();
     EXPECT_EQ(serial->opened, (QList<int>{1, 4}));
+}
+
+TEST_F(Port, WordsAboutTheOpenPortNameItWhateverTheBoxShows)
+{
+    qputenv("PARLINO_COM1", "/dev/ttyUSB7");
+    openPort();
+    pick(QStringLiteral("COM4"));
+    form->showModuleSilent();
+    EXPECT_TRUE(form->windowTitle().endsWith(u"COM1 の /dev/ttyUSB7 のモジュールが応答しません"));
+    serial->setPortOpen(false);
+    emit serial->deviceLost(QStringLiteral("gone"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].details, QStringLiteral("COM1: gone"));
+    EXPECT_TRUE(boxes.boxes[0].cause.startsWith(u"COM1 の /dev/ttyUSB7 との接続が切れました。"));
+    // A new connection starts without the sign of the old one.
+    form->Command5_Click();
+    EXPECT_FALSE(form->moduleSilentShown());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("PARLINO Ver1.05"));
+    qunsetenv("PARLINO_COM1");
 }
 
 TEST_F(Port, WritesWhileClosedGoNowhere)

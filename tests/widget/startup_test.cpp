@@ -1,15 +1,60 @@
 // Start-up, exit, the preset buttons and the slot box.
+#include "platform/console_icon.h"
+#include "platform/qt_translation.h"
 #include "support/form_fixture.h"
 #include "text/cp932.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
 using StartUp = FormTest;
+
+TEST(DesktopLook, QtSpeaksJapaneseWhenItsTranslationIsPresent)
+{
+    const ScopedWorkDir empty;
+    EXPECT_EQ(installQtJapanese({empty.path()}), nullptr);
+    EXPECT_EQ(QMessageBox::tr("Show Details..."), QStringLiteral("Show Details..."));
+    // Debian's qt6-translations-l10n, which the package depends on and the scripts install.
+    QTranslator *translation = installQtJapanese();
+    ASSERT_NE(translation, nullptr);
+    const struct
+    {
+        const char *context;
+        const char *english;
+        const char16_t *japanese;
+    } rows[] = {{"QMessageBox", "Show Details...", u"詳細を表示..."},
+                {"QFileDialog", "Open", u"開く"},
+                {"QPlatformTheme", "Cancel", u"キャンセル"}};
+    for (const auto &row : rows)
+        EXPECT_EQ(QCoreApplication::translate(row.context, row.english),
+                  QString::fromUtf16(row.japanese))
+            << row.english;
+    QCoreApplication::removeTranslator(translation);
+    delete translation;
+}
+
+TEST(DesktopLook, TheConsoleIconComesFromItsThemeFolder)
+{
+    const ScopedWorkDir theme;
+    EXPECT_TRUE(consoleIcon({theme.path()}).isNull());
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    for (const char *size : {"16x16", "32x32"}) {
+        QDir().mkpath(theme.file(QStringLiteral("%1/apps").arg(QLatin1String(size))));
+        ASSERT_TRUE(
+            image.scaled(QSize(16, 16) * (size[0] == '1' ? 1 : 2))
+                .save(theme.file(QStringLiteral("%1/apps/parlino.png").arg(QLatin1String(size)))));
+    }
+    const QIcon icon = consoleIcon({theme.file("none"), theme.path()});
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+}
 
 TEST_F(StartUp, RestoresThePortAndSelectsTheFirstSlot)
 {

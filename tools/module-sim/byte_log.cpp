@@ -2,15 +2,22 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 bool ByteLog::open(const QString &path, QString *error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC,
-                          0644);
+    const QByteArray name = QFile::encodeName(path);
+    // The previous run's log stays readable beside the new one.
+    if (::rename(name.constData(), (name + ".1").constData()) != 0 && errno != ENOENT) {
+        *error = QString("%1: cannot keep the previous log as %1.1: %2")
+                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const int fd
+        = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {
         *error = QString("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
@@ -23,8 +30,11 @@ void ByteLog::record(std::int64_t microsecondsSinceStart,
                      LogDirection direction,
                      QByteArrayView bytes)
 {
-    if (!bytes.isEmpty())
-        writeLine(formatLogRecord(microsecondsSinceStart, direction, bytes));
+    if (bytes.isEmpty())
+        return;
+    QStringDecoder &decoder = direction == LogDirection::In ? m_inText : m_outText;
+    const QString text = decoder.decode(bytes);
+    writeLine(formatLogRecord(microsecondsSinceStart, direction, bytes, text));
 }
 
 void ByteLog::recordFlood(std::int64_t microsecondsSinceStart, std::int64_t byteCount)

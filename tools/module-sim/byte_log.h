@@ -5,14 +5,17 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
 #include <cstdint>
 
-// The --log file: one record per chunk read from or written to the console, each written to the
-// file at once so that a test can read it while the simulator runs. Does nothing when not open.
+// The --log file: one record per chunk read from or written to the console, with the text the
+// bytes make in code page 932, each written to the file at once so that a test can read it
+// while the simulator runs. Does nothing when not open.
 class ByteLog
 {
 public:
-    // Creates or empties the file; on failure returns false and sets *error.
+    // Creates the file; a log left by an earlier run is kept as PATH.1 (replacing the one
+    // before it). On failure returns false and sets *error.
     bool open(const QString &path, QString *error);
 
     void record(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);
@@ -29,4 +32,7 @@ private:
     void writeLine(const QByteArray &line);
 
     UniqueFd m_file;
+    // One decoder a direction, so that a character split over two chunks is read whole.
+    QStringDecoder m_inText{"CP932"};
+    QStringDecoder m_outText{"CP932"};
 };

@@ -19,8 +19,10 @@ QByteArray formatNumber(std::int64_t number)
 
 } // namespace
 
-QByteArray
-formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes)
+QByteArray formatLogRecord(std::int64_t microsecondsSinceStart,
+                           LogDirection direction,
+                           QByteArrayView bytes,
+                           QStringView text)
 {
     QByteArray line = formatTime(microsecondsSinceStart);
     line += direction == LogDirection::In ? " IN" : " OUT";
@@ -28,8 +30,38 @@ formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QBy
         line += ' ';
         line += bytes.toByteArray().toHex(' ').toUpper();
     }
+    line += '\t';
+    line += logText(text).toUtf8();
     line += '\n';
     return line;
+}
+
+QString logText(QStringView text)
+{
+    QString visible;
+    visible.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\r':
+            visible += QLatin1String("\\r");
+            break;
+        case '\n':
+            visible += QLatin1String("\\n");
+            break;
+        case '\t':
+            visible += QLatin1String("\\t");
+            break;
+        case '\\':
+            visible += QLatin1String("\\\\");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                visible += c;
+        }
+    }
+    return visible;
 }
 
 QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t byteCount)

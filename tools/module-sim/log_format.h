@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
+#include <QStringView>
 #include <cstdint>
 
 // Direction of the bytes in a log record, seen from the simulated module.
@@ -10,11 +12,18 @@ enum class LogDirection {
     Out, // sent to the console
 };
 
-// One line of the byte log: the time since start in seconds with six decimals, IN or OUT, and the
-// bytes as two-digit upper-case hex separated by single spaces, ended by LF. For example
-// "0.012345 IN 53 54 54 0D\n".
-QByteArray
-formatLogRecord(std::int64_t microsecondsSinceStart, LogDirection direction, QByteArrayView bytes);
+// One line of the byte log: the time since start in seconds with six decimals, IN or OUT, the
+// bytes as two-digit upper-case hex separated by single spaces, then a tab and the text the
+// bytes make in code page 932 (as logText shows it), ended by LF. For example
+// "0.012345 IN 53 54 54 0D\tSTT\\r\n". The text is in UTF-8.
+QByteArray formatLogRecord(std::int64_t microsecondsSinceStart,
+                           LogDirection direction,
+                           QByteArrayView bytes,
+                           QStringView text);
+
+// Text with its control characters made visible, as the console's transcript shows them: CR
+// as \r, LF as \n, tab as \t, a backslash doubled, other control characters as \xNN.
+QString logText(QStringView text);
 
 // The summary of a second of flooding (--flood): the time as in formatLogRecord, OUT-FLOOD and the
 // number of random bytes sent, in decimal, ended by LF. For example "2.000118 OUT-FLOOD 4194304\n".

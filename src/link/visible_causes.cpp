@@ -1,0 +1,139 @@
+#include "link/visible_causes.h"
+
+#include <iterator>
+
+namespace {
+
+// One entry per kind: the cause, then what to do. %1 is the port's name, %2 its device,
+// %3 the kind's subject (the group, the program, the setting).
+struct Wording
+{
+    OpenFailureKind kind;
+    const char16_t *cause;
+    const char16_t *remedy;
+    const char16_t *remedyWithoutSubject; // used when the subject is not known
+};
+
+constexpr Wording wordings[] = {
+    {OpenFailureKind::NoSuchDevice,
+     u"%1 は %2 ですが、その装置がありません。",
+     u"アダプタを差し込むか、ある COM を選んでください（parlino --list-ports）。",
+     nullptr},
+    {OpenFailureKind::NoAccess,
+     u"%1 の %2 を開く権限がありません。",
+     u"グループ %3 に入り、ログインし直してください（sudo usermod -aG %3 $USER）。",
+     u"装置の持ち主とグループ、その権限を確かめてください。"},
+    {OpenFailureKind::OnlyRoot,
+     u"%1 の %2 は root しか開けません（グループ %3）。",
+     u"udev の規則（GROUP=\"dialout\", "
+     u"MODE=\"0660\"）か装置の持ち主に開けるようにしてもらってください。",
+     nullptr},
+    {OpenFailureKind::InUse,
+     u"%1 の %2 は他のプログラム（%3）が使っています。",
+     u"そのプログラムを終えるか、別の COM を選んでください。",
+     nullptr},
+    {OpenFailureKind::OrphanLock,
+     u"%1 の %2 のロックファイル %3 は、動いているプログラムを指していません。",
+     u"その装置を使っているプログラムがなければ、%3 を削除してください。",
+     nullptr},
+    {OpenFailureKind::NotNetworkPort,
+     u"%1 の %2 はネットワークのポート名として読めません。",
+     u"rfc2217://ホスト:ポート か tcp://ホスト:ポート の形で書いてください。",
+     nullptr},
+    {OpenFailureKind::ServerUnreached,
+     u"%1 の %2 のサーバにつながりません。",
+     u"ホスト名とポート番号、サーバ（ser2net）が動いていることを確かめてください。",
+     nullptr},
+    {OpenFailureKind::ServerBusy,
+     u"%1 の %2 のサーバが接続を断りました。ほかのクライアントが使っているようです。",
+     u"そのクライアントを終えてから、もう一度 OPEN を押してください。",
+     nullptr},
+    {OpenFailureKind::SettingRefused,
+     u"%1 の %2 のサーバが回線の設定（%3）を受け付けません。",
+     u"サーバの設定（/etc/ser2net.yaml）を確かめてください。",
+     nullptr},
+    {OpenFailureKind::Other, u"%1 の %2 を開けません。", u"理由は詳細をご覧ください。", nullptr},
+};
+
+const Wording &wordingOf(OpenFailureKind kind)
+{
+    for (const Wording &wording : wordings) {
+        if (wording.kind == kind)
+            return wording;
+    }
+    return wordings[std::size(wordings) - 1];
+}
+
+QString portName(int port)
+{
+    return QStringLiteral("COM%1").arg(port);
+}
+
+// Fills the place markers %1 to %3 in one pass, so that a % in a path or a group is left
+// alone and a pattern may leave a marker out.
+QString filled(const char16_t *pattern, int port, const QString &device, const QString &subject)
+{
+    const QString values[] = {portName(port), device, subject};
+    const QString text = QString::fromUtf16(pattern);
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'3') {
+            result += values[text[i + 1].unicode() - u'1'];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+QString visibleOpenCause(int port, const QString &device, const OpenFailureCause &cause)
+{
+    const Wording &wording = wordingOf(cause.kind);
+    const QString &subject = cause.subject;
+    const char16_t *remedy = wording.remedy;
+    if (subject.isEmpty() && wording.remedyWithoutSubject)
+        remedy = wording.remedyWithoutSubject;
+    QString first = filled(wording.cause, port, device, subject);
+    // A cause that names its subject in brackets says nothing there when it is unknown.
+    first.remove(QStringLiteral("（）"));
+    return first + u'\n' + filled(remedy, port, device, subject);
+}
+
+QString visibleNoPortName(const QString &shown)
+{
+    // Text that looks like a device is the example of how to give it a number.
+    const bool device = shown.startsWith(u'/') || shown.contains(QLatin1String("://"));
+    const QString example = device ? shown : QStringLiteral("/dev/ttyUSB0");
+#ifdef Q_OS_WIN
+    Q_UNUSED(example)
+    const QString numbering
+        = QStringLiteral("ほかの装置には環境変数で番号を付けられます（PARLINO_COM3=COM20 など）。");
+#else
+    const QString numbering
+        = QStringLiteral("装置に番号を付けるには parlino_ports.txt に COM3=%1 と書くか、"
+                         "PARLINO_COM3=%1 を設定してください。")
+              .arg(example);
+#endif
+    return QStringLiteral("「%1」はポート名ではありません。COM1 から COM16 を選んでください。\n")
+               .arg(shown)
+           + numbering;
+}
+
+QString visibleDeviceLoss(int port, const QString &device)
+{
+#ifdef Q_OS_WIN
+    const QString remedy = QStringLiteral("装置をつなぎ直して、OPEN を押してください。");
+#else
+    const QString remedy
+        = QStringLiteral("装置をつなぎ直してください。戻れば自動でもう一度開きます。");
+#endif
+    return QStringLiteral("%1 の %2 との接続が切れました。\n").arg(portName(port), device) + remedy;
+}
+
+QString moduleSilentSign(int port, const QString &device)
+{
+    return QStringLiteral("%1 の %2 のモジュールが応答しません").arg(portName(port), device);
+}

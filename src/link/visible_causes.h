@@ -1,0 +1,21 @@
+#pragma once
+
+#include "transport/open_failure_cause.h"
+
+#include <QString>
+
+// The words the window shows beneath a box's message, or in its title, so that the operator
+// sees what stood in the way and what to do without opening the details. In Japanese, as the
+// boxes are; the details keep the technical trail.
+
+// Why port number n, which reaches device, did not open, by the kind the transport found.
+QString visibleOpenCause(int port, const QString &device, const OpenFailureCause &cause);
+
+// Text in the port box that names no port: the names that do, and how to number a device.
+QString visibleNoPortName(const QString &shown);
+
+// Port number n's device went away while open.
+QString visibleDeviceLoss(int port, const QString &device);
+
+// The module on port number n has not answered a poll or a query.
+QString moduleSilentSign(int port, const QString &device);
