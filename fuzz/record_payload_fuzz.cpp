@@ -6,7 +6,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = fuzzText(data, size);
-    const QString payload = recordPayload(text);
+    const std::optional<QString> refusedOrPayload = recordPayload(text);
+    // Refused exactly when the text does not begin with "MSG".
+    FUZZ_CHECK(refusedOrPayload.has_value() == text.startsWith(u"MSG"));
+    if (!refusedOrPayload)
+        return 0;
+    const QString &payload = *refusedOrPayload;
 
     // It never carries a CR (the command line's own CR ends it) and is a piece of the text.
     FUZZ_CHECK(!payload.contains(u'\r'));
@@ -15,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype firstCr = text.indexOf(u'\r');
     const qsizetype firstLineEnd = firstCr < 0 ? text.size() : firstCr;
     if (payload.isEmpty()) {
-        // Only a first line no longer than the "MSG" it should begin with gives nothing.
-        FUZZ_CHECK(firstLineEnd <= 3);
+        // Only a first line that is "MSG" alone gives nothing.
+        FUZZ_CHECK(firstLineEnd == 3);
         return 0;
     }
     // The rest of the first line after its first three characters.

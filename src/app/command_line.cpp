@@ -126,8 +126,10 @@ QString usageText()
 #else
     const QString userFolder = QStringLiteral("~/.local/share/parlino");
     const QString defaultDevice
-        = QStringLiteral("the serial device\nnumbered so in parlino_ports.txt (USB adapters get "
-                         "COM3 to COM16 when first\nseen), else /dev/ttyS<n-1>");
+        = QStringLiteral("the serial device\nnumbered so in the user's "
+                         "%1/parlino_ports.txt (USB adapters get\nCOM3 to COM16 when first "
+                         "seen), else /dev/ttyS<n-1>")
+              .arg(userFolder);
 #endif
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder]\n"
@@ -159,8 +161,8 @@ QString usageText()
         "  --encoding cp932|utf-8\n"
         "                     read FILE in this encoding; without it the encoding whose\n"
         "                     reading is text is taken, code page 932 when both are\n"
-        "  --list-ports       show the device each of COM1 to COM16 reaches and the serial\n"
-        "                     devices of this system\n"
+        "  --list-ports       show the user's ports file, the device each of COM1 to COM16\n"
+        "                     reaches and the serial devices of this system\n"
         "\n"
         "  --version          print the version\n"
         "  -h, --help         print this help\n"

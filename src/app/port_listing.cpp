@@ -14,7 +14,13 @@ QString portListing()
     // Devices plugged in since the last look get their numbers here, as at OPEN.
     const PortNumbers numbers = refreshPortNumbers();
     const QList<SystemPort> devices = systemPorts();
-    QString report = QStringLiteral("Port names:\n");
+    QString report;
+#ifndef Q_OS_WIN
+    // The numbers are the user's: the window and every run read the same file. (Windows
+    // numbers its ports itself.)
+    report = QStringLiteral("COM numbers of the devices seen so far: %1\n\n").arg(userPortsFile());
+#endif
+    report += QStringLiteral("Port names:\n");
     QStringList reached;
     QList<int> free;
     for (int port = 1; port <= 16; ++port) {

@@ -57,7 +57,8 @@ void chooseWorkingFolder(CommandLine &line)
                                        "working in the current folder"));
         return;
     }
-    if (!folderExists(folder))
+    // A terminal run may have made the folder for the ports file alone: it is still new.
+    if (!folderExists(folder) || !holdsWorkingFiles(folder))
         fillNewFolder(folder, defaults);
     if (!line.transcript.isEmpty())
         line.transcript = absolutePath(line.transcript);

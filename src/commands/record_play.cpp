@@ -7,22 +7,33 @@
 #include "platform/busy_pointer.h"
 #include "platform/message_box.h"
 #include "platform/reply_wait.h"
+#include "speak/speak_request.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 
 #include <QElapsedTimer>
 
-QString recordPayload(const QString &sendText)
+std::optional<QString> recordPayload(const QString &sendText)
 {
     const qsizetype cr = sendText.indexOf(u'\r');
     const QString firstLine = cr < 0 ? sendText : sendText.left(cr);
+    if (!beginsWithMsg(firstLine))
+        return std::nullopt;
     return firstLine.mid(3);
 }
 
 void Form1::Command11_Click()
 {
-    const QString payload = recordPayload(Text1_Text());
-    if (const std::optional<QString> refusal = unencodableCharacterMessage(payload)) {
+    // Only a speak line is stored: any other text would lose three characters of its own.
+    const std::optional<QString> payload = recordPayload(Text1_Text());
+    if (!payload) {
+        MsgBox(this,
+               QStringLiteral("送信データに誤りがあります"),
+               vbCritical,
+               QStringLiteral("Error"));
+        return;
+    }
+    if (const std::optional<QString> refusal = unencodableCharacterMessage(*payload)) {
         MsgBox(this, *refusal, vbCritical, QStringLiteral("Error"));
         return;
     }
@@ -36,7 +47,7 @@ void Form1::Command11_Click()
                QStringLiteral("Com Port Error"));
         return;
     }
-    writeCommandLine(Eep_cmd + payload);
+    writeCommandLine(Eep_cmd + *payload);
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {

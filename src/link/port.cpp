@@ -68,8 +68,8 @@ void Form1::MSComm1_OpenFinished(bool opened)
     if (opened && waiter == OpenWaiter::Operator)
         portOpenedByOperator();
     else if (opened)
-        // As after OPEN, without writing anything: nothing goes to the module until asked.
-        showPortOpened();
+        // A lost network port answered again.
+        reconnected();
     else if (waiter == OpenWaiter::Operator) {
         showPortClosed();
         showOpenFailure(MSComm1->errorText(), MSComm1->CommPort());

@@ -3,6 +3,7 @@
 #include "link/port_names.h"
 #include "platform/app_paths.h"
 #include "platform/append_file.h"
+#include "platform/data_folders.h"
 #include "text/text_file.h"
 #include "transport/device_path.h"
 #include "transport/open_failure.h"
@@ -24,7 +25,7 @@ struct RunMemory
     QSet<QString> toldProblems;
 };
 
-// One for each ports file: the working folder of a run does not change, a test's does.
+// One for each ports file: a run's does not change, a test's does.
 RunMemory &runMemory(const QString &portsFile)
 {
     static QHash<QString, RunMemory> memories;
@@ -85,7 +86,17 @@ PortPlaces defaultPortPlaces()
     QString byId = qEnvironmentVariable("PARLINO_SERIAL_BY_ID");
     if (byId.isEmpty())
         byId = QStringLiteral("/dev/serial/by-id");
-    return {byId, QStringLiteral("/dev"), appFilePath(portsFileName)};
+    return {byId, QStringLiteral("/dev"), userPortsFile()};
+}
+
+QString userPortsFile()
+{
+    if (QString chosen = qEnvironmentVariable("PARLINO_PORTS_FILE"); !chosen.isEmpty())
+        return chosen;
+    const QString folder = userDataFolder();
+    if (folder.isEmpty())
+        return appFilePath(portsFileName);
+    return folder + QString(portsFileName).replace(u'\\', u'/');
 }
 
 PortNumbers refreshPortNumbers(const PortPlaces &places)
@@ -126,7 +137,8 @@ PortNumbers refreshPortNumbers(const PortPlaces &places)
         added.prepend('\n');
     AppendFile out;
     QString error;
-    if (out.open(places.portsFile, &error) && out.append(added, &error))
+    if (makeFolderFor(places.portsFile, &error) && out.open(places.portsFile, &error)
+        && out.append(added, &error))
         return numbers;
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (!file.numbers.contains(it.key()))

@@ -6,15 +6,22 @@
 
 // COM numbers for serial devices that come and go (USB adapters), as Windows gives them: each
 // device gets the lowest free number from COM3 to COM16 the first time the console sees it,
-// and keeps it in the ports file of the working folder, one "COM<n>=<device>" line a device.
+// and keeps it in the user's ports file, one "COM<n>=<device>" line a device. The numbers are
+// the user's, not a folder's: the window and every terminal run share the one file.
 // COM1 and COM2 stay the machine's own ports unless a line of the file names them. A device
 // is an opaque name: a path, or anything else the serial control can open.
 
 // Port number -> device.
 using PortNumbers = QMap<int, QString>;
 
-// The file's name in the working folder, as appFilePath() takes it.
+// The file's name, in the per-user folder or, for a user without a home, the working folder
+// (as appFilePath() takes it).
 inline const QString portsFileName = QStringLiteral("\\parlino_ports.txt");
+
+// The user's ports file: the file PARLINO_PORTS_FILE names when it is set (tests and CI
+// images); else parlino_ports.txt in the per-user folder (~/.local/share/parlino, following
+// XDG_DATA_HOME), whatever the working folder; the working folder's only when there is no home.
+QString userPortsFile();
 
 // The numbers a ports file's text holds, and a sentence for each line that could not be read
 // (no "COM<n>=" from COM1 to COM16, no device, a number or a device given twice: the first
@@ -43,10 +50,11 @@ struct PortPlaces
     QString portsFile;
 };
 // /dev/serial/by-id (or the folder in PARLINO_SERIAL_BY_ID, which tests set), /dev, and
-// the ports file of the current working folder.
+// the user's ports file.
 PortPlaces defaultPortPlaces();
 
-// Reads the ports file, numbers the devices present now and adds the new ones to the file.
+// Reads the ports file, numbers the devices present now and adds the new ones to the file
+// (making its folder when it is the first).
 // Lines that cannot be read are reported on standard error, each once. When the file cannot
 // be written the new numbers hold for the rest of this run, and that is said once.
 PortNumbers refreshPortNumbers(const PortPlaces &places);

@@ -2,6 +2,7 @@
 // CR at once, text without CR once the line has been quiet for a moment. Each hand-over
 // replaces Rcv_dat; readers look at its first characters only.
 #include "link/port_names.h"
+#include "link/reconnect.h"
 #include "link/reply.h"
 #include "link/visible_causes.h"
 #include "platform/message_box.h"
@@ -54,10 +55,14 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
     // The window opens the device again by itself when it returns.
     watchForReturn();
     reportToConsole(QStringLiteral("COMが切断されました: ") + reason);
+    // One box says it: a loss while it is up is the same news (standard error and the
+    // transcript have each).
+    if (messageBoxIsOpen(deviceLostPrompt))
+        return;
     // The port that was open, whichever the port box shows by now.
     const int port = openPort_ != 0 ? openPort_ : MSComm1->CommPort();
     MsgBox(this,
-           QStringLiteral("COMが切断されました"),
+           deviceLostPrompt,
            vbCritical,
            QStringLiteral("Com Port Error"),
            portCause(port, reason),

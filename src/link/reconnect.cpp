@@ -2,6 +2,7 @@
 // back. The watch runs only while a device is lost: the idle console does not wake up.
 #include "link/reconnect.h"
 
+#include "platform/message_box.h"
 #include "transport/device_path.h"
 #include "transport/network_port.h"
 #include "transport/port_inventory.h"
@@ -46,7 +47,7 @@ void Form1::reconnectTick()
         if (start == SerialControl::OpenStart::Pending)
             openWaiter_ = OpenWaiter::Reconnect;
         else if (start == SerialControl::OpenStart::Opened)
-            showPortOpened();
+            reconnected();
         return;
     }
     if (deviceState(lostDevice_) == DeviceState::Missing) {
@@ -58,8 +59,14 @@ void Form1::reconnectTick()
     if (reopenTries_ >= reopenTriesPerReturn)
         return;
     ++reopenTries_;
-    if (!MSComm1->setPortOpen(true))
-        return;
+    if (MSComm1->setPortOpen(true))
+        reconnected();
+}
+
+void Form1::reconnected()
+{
     // As after OPEN, without writing anything: nothing goes to the module until asked.
     showPortOpened();
+    // The box that said the device was lost no longer holds.
+    closeMessageBoxes(deviceLostPrompt);
 }

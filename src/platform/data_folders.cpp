@@ -48,9 +48,14 @@ bool makeFolder(const QString &path, QString *error)
     return false;
 }
 
+bool makeFolderFor(const QString &filePath, QString *error)
+{
+    return makeFolder(QFileInfo(filePath).absolutePath(), error);
+}
+
 bool copyNewFile(const QString &from, const QString &to, QString *error)
 {
-    if (!makeFolder(QFileInfo(to).absolutePath(), error))
+    if (!makeFolderFor(to, error))
         return false;
     // QFile::copy refuses an existing target, so a file of the user's is never replaced.
     QFile source(from);

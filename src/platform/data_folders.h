@@ -21,6 +21,10 @@ bool fileExists(const QString &path);
 // Creates the folder and the folders above it. False, with the reason in error, when it fails.
 bool makeFolder(const QString &path, QString *error);
 
+// Makes the folder the file goes into, and the folders above it. False, with the reason in
+// error, when it fails.
+bool makeFolderFor(const QString &filePath, QString *error);
+
 // Copies a file to a path that does not exist yet, making the folder it goes into. Never
 // overwrites: an existing target is a failure. False, with the reason in error, when it fails.
 bool copyNewFile(const QString &from, const QString &to, QString *error);

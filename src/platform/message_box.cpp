@@ -1,6 +1,10 @@
 #include "platform/message_box.h"
 
+#include <QList>
 #include <QMessageBox>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace {
 MessageBoxHandler &currentHandler()
@@ -9,16 +13,24 @@ MessageBoxHandler &currentHandler()
     return handler;
 }
 
-int boxesOpen = 0;
+struct OpenBox;
+QList<OpenBox *> boxesOpen;
 
 // Counts a box as open for as long as it lives, also when its event loop is left by the
-// end of the program.
+// end of the program; the program may close it as its OK would.
 struct OpenBox
 {
-    OpenBox() { ++boxesOpen; }
-    ~OpenBox() { --boxesOpen; }
+    explicit OpenBox(const QString &prompt)
+        : prompt(prompt)
+    {
+        boxesOpen.append(this);
+    }
+    ~OpenBox() { boxesOpen.removeOne(this); }
     OpenBox(const OpenBox &) = delete;
     OpenBox &operator=(const OpenBox &) = delete;
+
+    QString prompt;
+    QPointer<QMessageBox> shown; // none while a test's handler answers
 };
 } // namespace
 
@@ -34,12 +46,13 @@ void MsgBox(QWidget *parent,
             const QString &details,
             const QString &visibleCause)
 {
-    const OpenBox open;
+    OpenBox open(prompt);
     if (const MessageBoxHandler handler = currentHandler()) {
         handler(prompt, buttons, title, details, visibleCause);
         return;
     }
     QMessageBox box(QMessageBox::Critical, title, prompt, QMessageBox::Ok, parent);
+    open.shown = &box;
     // The message stays as it is; the cause goes beneath it, and the technical trail behind
     // the details button (named by Qt's translation, "詳細を表示...").
     if (!visibleCause.isEmpty())
@@ -51,7 +64,22 @@ void MsgBox(QWidget *parent,
 
 bool messageBoxIsOpen()
 {
-    return boxesOpen > 0;
+    return !boxesOpen.isEmpty();
+}
+
+bool messageBoxIsOpen(const QString &prompt)
+{
+    return std::any_of(boxesOpen.cbegin(), boxesOpen.cend(), [&](const OpenBox *box) {
+        return box->prompt == prompt;
+    });
+}
+
+void closeMessageBoxes(const QString &prompt)
+{
+    for (OpenBox *box : std::as_const(boxesOpen)) {
+        if (box->prompt == prompt && box->shown)
+            box->shown->done(QMessageBox::Ok);
+    }
 }
 
 MessageBoxHandler installMessageBoxHandler(MessageBoxHandler handler)

@@ -25,6 +25,11 @@ void MsgBox(QWidget *parent,
 
 // True while a message box is open: its event loop lets timers tick meanwhile.
 bool messageBoxIsOpen();
+// True while a box with this prompt is open.
+bool messageBoxIsOpen(const QString &prompt);
+// Closes the open boxes with this prompt as their OK would, once what they said no longer
+// holds; each MsgBox that shows one then returns.
+void closeMessageBoxes(const QString &prompt);
 
 // Tests answer message boxes without a window: the handler gets what would be shown (details
 // and the visible cause empty when the box has none) and returns at once. Returns the handler

@@ -1,13 +1,12 @@
 #include "transport/open_failure.h"
+#include "transport/device_locks.h"
 #include "transport/qt_open_failure.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,54 +25,6 @@ QStringList portLockFolders()
 
 namespace {
 
-// Qt locks a port with a file named after the device below the first of these folders
-// that exists; "/dev/pts/3" becomes "LCK..pts_3", "/dev/ttyUSB0" "LCK..ttyUSB0".
-QString lockFileOf(const QString &path)
-{
-    QString name = path;
-    if (name.startsWith(QLatin1String("/dev/")))
-        name = name.mid(5);
-    name.replace(u'/', u'_');
-    for (const QString &folder : portLockFolders()) {
-        const QString candidate = folder + QStringLiteral("/LCK..") + name;
-        if (QFileInfo::exists(candidate))
-            return candidate;
-    }
-    return QString();
-}
-
-// The process id a lock file names, in the forms serial programs write: ASCII digits,
-// with or without leading spaces ("%10d\n"), with or without further lines (Qt adds the
-// program and host), or the old binary form, the id as four bytes. 0 when it names none.
-qint64 lockPid(const QByteArray &content)
-{
-    const qsizetype lineEnd = content.indexOf('\n');
-    const QByteArray first = (lineEnd < 0 ? content : content.left(lineEnd)).trimmed();
-    bool ascii = false;
-    const qint64 pid = first.toLongLong(&ascii);
-    if (ascii)
-        return pid > 0 ? pid : 0;
-    if (content.size() == 4) {
-        qint32 binary = 0;
-        std::memcpy(&binary, content.constData(), sizeof binary);
-        return binary > 0 ? binary : 0;
-    }
-    return 0;
-}
-
-bool processIsAlive(qint64 pid)
-{
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
-}
-
-QString processName(qint64 pid)
-{
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(comm.readAll().trimmed());
-}
-
 // Notes the kind of failure for the caller that asked for it; the text it explains is
 // returned unchanged.
 QString classified(OpenFailureCause *cause,
@@ -87,37 +38,6 @@ QString classified(OpenFailureCause *cause,
 }
 
 } // namespace
-
-QString portHolder(const QString &path, OpenFailureCause *cause)
-{
-    const QString lockFile = lockFileOf(path);
-    if (lockFile.isEmpty())
-        return QString();
-    QFile lock(lockFile);
-    if (!lock.open(QIODevice::ReadOnly))
-        return QString();
-    const qint64 pid = lockPid(lock.read(4096));
-    lock.close();
-    if (pid == 0)
-        return QString();
-    if (!processIsAlive(pid)) {
-        // Its process has ended: the port is free. Qt reads only its own form and would
-        // take the old binary one for a live lock, so the stale lock goes here.
-        QFile::remove(lockFile);
-        return QString();
-    }
-    const QString name = processName(pid);
-    const QString holder
-        = name.isEmpty() ? QString::number(pid) : QStringLiteral("%1 (%2)").arg(name).arg(pid);
-    return classified(cause,
-                      OpenFailureKind::InUse,
-                      holder,
-                      QStringLiteral("%1: in use by another program (process %2%3, lock file %4)")
-                          .arg(path,
-                               QString::number(pid),
-                               name.isEmpty() ? QString() : QStringLiteral(" ") + name,
-                               lockFile));
-}
 
 QString explainNoAccess(const QString &path, OpenFailureCause *cause)
 {
@@ -156,14 +76,10 @@ QString explainOpenFailure(const QString &path,
                            const QString &errorString,
                            OpenFailureCause *cause)
 {
-    if (const QString holder = portHolder(path, cause); !holder.isEmpty())
-        return holder;
-    if (const QString lockFile = lockFileOf(path); !lockFile.isEmpty())
-        return classified(
-            cause,
-            OpenFailureKind::InUse,
-            QString(),
-            QStringLiteral("%1: in use by another program (lock file %2)").arg(path, lockFile));
+    // Only reads: a stale lock is taken over by the open, not by its explanation.
+    const QList<PortLock> locks = readDeviceLocks(path);
+    if (const PortLock *lock = lockInTheWay(locks, true))
+        return classified(cause, lock->failure.kind, lock->failure.subject, lock->cause);
     if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
         return classified(cause,
                           OpenFailureKind::NoSuchDevice,

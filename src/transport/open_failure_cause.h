@@ -10,6 +10,7 @@ enum class OpenFailureKind {
     NoAccess,        // the user may not open the device (subject: the group that may)
     OnlyRoot,        // only root may open the device, no group helps (subject: its group)
     InUse,           // another program holds the port (subject: which, when known)
+    OrphanLock,      // a lock file names no running program (subject: the lock file)
     NotNetworkPort,  // a network name that cannot be read
     ServerUnreached, // no connection to the server (unknown host, refused, no answer)
     ServerBusy,      // the server turned the connection away (another client has the port)

@@ -1,5 +1,6 @@
 #include "transport/qt_serial_control.h"
 
+#include "transport/device_locks.h"
 #include "transport/open_failure.h"
 #include "transport/qt_open_failure.h"
 
@@ -23,6 +24,7 @@ bool QtSerialControl::setPortOpen(bool open)
             closing_ = true;
             port_.close();
             closing_ = false;
+            realNameLock_.reset();
             reportClosed();
         }
         return true;
@@ -36,14 +38,29 @@ bool QtSerialControl::setPortOpen(bool open)
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    // Qt takes a lock it cannot read for a stale one and removes it; another program's lock
-    // in its own form must keep the port theirs.
-    OpenFailureCause kind;
-    if (const QString holder = portHolder(path, &kind); !holder.isEmpty())
-        return refuseOpen(holder, kind);
-    if (!port_.open(QIODevice::ReadWrite))
-        return refuseOpen(explainOpenFailure(path, port_.error(), port_.errorString(), &kind),
-                          kind);
+    // One owner per device, whatever name it is opened by: its locks under the name given and
+    // under its real name are read first. Qt would take a lock it cannot read for a stale one
+    // and remove it; another program's lock in any form keeps the port theirs, and a lock that
+    // names no running program is the operator's to remove. Locks of ended processes are
+    // taken over here, once.
+    const QList<PortLock> locks = readDeviceLocks(path);
+    if (const PortLock *lock = lockInTheWay(locks))
+        return refuseOpen(lock->cause, lock->failure);
+    removeStaleLocks(locks);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        OpenFailureCause cause;
+        const QString text = explainOpenFailure(path, port_.error(), port_.errorString(), &cause);
+        return refuseOpen(text, cause);
+    }
+    // Qt locks the name given; programs that open the device by its own name look there.
+    PortLock refusal;
+    realNameLock_ = lockRealName(path, &refusal);
+    if (!refusal.cause.isEmpty()) {
+        closing_ = true;
+        port_.close();
+        closing_ = false;
+        return refuseOpen(refusal.cause, refusal.failure);
+    }
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
         port_.clearError();
@@ -105,6 +122,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
         closing_ = true;
         port_.close();
         closing_ = false;
+        realNameLock_.reset();
         port_.clearError();
         emit deviceLost(reason);
         break;

@@ -2,7 +2,10 @@
 
 #include "transport/stream_serial_control.h"
 
+#include <QLockFile>
 #include <QSerialPort>
+
+#include <memory>
 
 // The serial control over QSerialPort: 38400 bit/s, 8 data bits, no parity, one stop bit,
 // no flow control, set on every open; text in code page 932 both ways.
@@ -24,5 +27,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort &port_;
+    // The lock of the device's real name while it is open under another (a by-id link).
+    std::unique_ptr<QLockFile> realNameLock_;
     bool closing_ = false;
 };

@@ -168,6 +168,7 @@ private:
     void watchForReturn();
     void stopWatchingForReturn();
     void reconnectTick();
+    void reconnected();
     void refreshPortBoxTooltip();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
     void refreshPortTooltips();

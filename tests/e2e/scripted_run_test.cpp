@@ -545,8 +545,14 @@ TEST_F(ScriptedRun, ANumberedDeviceReachedThroughItsByIdLinkGetsTheBytes)
     const QString byId = work.file("by-id");
     const QString link = byId + QStringLiteral("/usb-Maker_Adapter_A10K-if00-port0");
     ASSERT_TRUE(QDir().mkpath(byId) && QFile::link(sim.ptyPath(), link));
-    const QStringList environment{QStringLiteral("PARLINO_SERIAL_BY_ID=") + byId};
-    const ConsoleResult listing = runConsole({"--list-ports"}, work.path(), environment);
+    // The numbers are the user's: listed from the home folder, used from a project folder.
+    const QString userFile = work.file("data/parlino/parlino_ports.txt");
+    const QStringList environment{QStringLiteral("PARLINO_SERIAL_BY_ID=") + byId,
+                                  QStringLiteral("PARLINO_PORTS_FILE="),
+                                  QStringLiteral("XDG_DATA_HOME=") + work.file("data")};
+    ASSERT_TRUE(QDir().mkpath(work.file("home")));
+    const ConsoleResult listing = runConsole({"--list-ports"}, work.file("home"), environment);
+    EXPECT_TRUE(QString::fromUtf8(listing.out).section(u'\n', 0, 0).endsWith(u' ' + userFile));
     EXPECT_TRUE(QString::fromUtf8(listing.out)
                     .contains(QStringLiteral("COM3\t%1 (parlino_ports.txt)\tpresent").arg(link)))
         << listing.out.toStdString();
@@ -555,7 +561,10 @@ TEST_F(ScriptedRun, ANumberedDeviceReachedThroughItsByIdLinkGetsTheBytes)
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(sim.received().replace("STT\r", ""), cp932::encode(u"MSGあいう\rMSGかきく\r"));
-    EXPECT_EQ(work.read("parlino_ports.txt"), (QStringLiteral("COM3=") + link + u'\n').toUtf8());
+    EXPECT_EQ(work.read("data/parlino/parlino_ports.txt"),
+              (QStringLiteral("COM3=") + link + u'\n').toUtf8());
+    EXPECT_FALSE(QFile::exists(work.file("parlino_ports.txt")));
+    EXPECT_FALSE(QFile::exists(work.file("home/parlino_ports.txt")));
 }
 
 TEST_F(ScriptedRun, TranscriptRecordsAFailedOpen)
@@ -589,6 +598,9 @@ TEST(ListPorts, ShowsWhereEachNameLeads)
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     const QString out = QString::fromUtf8(result.out);
+    // The ports file that PARLINO_PORTS_FILE names comes first.
+    EXPECT_TRUE(out.startsWith(QStringLiteral("COM numbers of the devices seen so far: ")
+                               + work.file("parlino_ports.txt") + u'\n'));
     EXPECT_TRUE(out.contains(QStringLiteral("COM2\t%1 (PARLINO_COM2)\tpresent").arg(sim.ptyPath())))
         << result.out.toStdString();
     EXPECT_TRUE(

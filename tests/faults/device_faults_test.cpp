@@ -8,12 +8,16 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
+#include <vector>
 
 namespace {
 
@@ -172,6 +176,44 @@ TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothing
     EXPECT_TRUE(back.received().isEmpty());
     button("Command19")->click();
     EXPECT_EQ(back.lines(), QList<QByteArray>{"VER\r"});
+
+    // Pulled and plugged in again while the real box is up, three times: one box at a time,
+    // and each closes by itself once the device is open again.
+    const MessageBoxHandler recorder = installMessageBoxHandler({});
+    const auto restoreRecorder = qScopeGuard([&] { installMessageBoxHandler(recorder); });
+    std::vector<std::unique_ptr<ScriptedModule>> modules;
+    QPointer<QMessageBox> shown;
+    int shownCount = 0, ticksShown = 0;
+    qsizetype mostAtOnce = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        QList<QMessageBox *> open;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+                open.append(box);
+        }
+        mostAtOnce = std::max(mostAtOnce, open.size());
+        if (open.size() == 1 && open[0] != shown) {
+            shown = open[0];
+            ++shownCount;
+            ticksShown = 0;
+            EXPECT_EQ(shown->text(), QStringLiteral("COMが切断されました"));
+            QFile::remove(link);
+            QFile::link(modules.back()->terminalPath(), link);
+        } else if (!open.isEmpty() && ++ticksShown > 250) {
+            ADD_FAILURE() << "the box stayed up after the device came back";
+            open[0]->done(QMessageBox::Ok);
+        }
+    });
+    sampler.start(20);
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        modules.push_back(std::make_unique<ScriptedModule>());
+        (cycle == 1 ? back : *modules[cycle - 2]).closeModuleSide();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return shownCount == cycle && form->MSComm1->PortOpen() && !shown; }, 8000));
+    }
+    EXPECT_EQ(mostAtOnce, 1);
 }
 
 // A module that never answers: only the loss of the device can end a record early.

@@ -2,12 +2,14 @@
 // settings file or typed). OPEN refuses with its message, or opens the port whose number was
 // set last.
 #include "fault_support.h"
+#include "support/console_process.h"
 #include "text/cp932.h"
 #include "transport/open_failure.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSerialPort>
@@ -93,9 +95,15 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
     holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
     ASSERT_TRUE(holder.waitForStarted());
 
-    for (int form = 0; form < 4; ++form) {
+    // The same device reached through a link (as udev's by-id links reach it): its lock under
+    // the device's own name holds it all the same.
+    const QString link = work.file(QStringLiteral("by-id-link"));
+    ASSERT_TRUE(QFile::link(module.terminalPath(), link));
+    for (int form = 0; form < 8; ++form) {
         SCOPED_TRACE(form);
-        const QByteArray content = lockNaming(holder.processId(), form, lock->lines);
+        const QString name = form < 4 ? module.terminalPath() : link;
+        qputenv("PARLINO_COM1", QFile::encodeName(name));
+        const QByteArray content = lockNaming(holder.processId(), form % 4, lock->lines);
         ASSERT_TRUE(writeLock(content));
         boxes.boxes.clear();
         auto window = std::make_unique<Form1>();
@@ -116,14 +124,42 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         EXPECT_EQ(readLock(), content);
     }
 
+    // Locks that name no running program are the operator's to remove, and OPEN says so.
+    const std::pair<std::function<bool()>, const char *> noProgram[]
+        = {{[&] { return writeLock({}); }, "is empty"},
+           {[&] { return writeLock("lock\n"); }, "holds no process id"},
+           {[&] { return writeLock("99999999\n"); }, "holds no process id"},
+           {[&] { return QFile::remove(lock->path) && QDir().mkdir(lock->path); }, "is a folder"},
+           {[&] { return QDir().rmdir(lock->path) && QFile::link(work.file("gone"), lock->path); },
+            "is a link to"}};
+    for (const auto &[make, says] : noProgram) {
+        SCOPED_TRACE(says);
+        boxes.boxes.clear();
+        ASSERT_TRUE(make());
+        Form1 window;
+        window.Command5_Click();
+        EXPECT_FALSE(window.MSComm1->PortOpen());
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        const QString details = boxes.boxes[0].details;
+        EXPECT_TRUE(details.contains(lock->path + u' ' + QLatin1String(says))
+                    && details.endsWith(QStringLiteral("; it names no running program and may "
+                                                       "be removed if no program uses the port")))
+            << details.toStdString();
+        EXPECT_TRUE(QFileInfo(lock->path).exists() || QFileInfo(lock->path).isSymLink());
+    }
+    QFile::remove(lock->path);
+
     // The other program has ended and left its lock behind: OPEN takes it over, and the
-    // console gives the port back on leaving.
+    // console gives the port back on leaving. So does a lock naming the console's own process,
+    // which has not opened the port: an ended process had the same id.
     const qint64 ended = holder.processId();
     holder.kill();
     ASSERT_TRUE(holder.waitForFinished());
-    for (int form = 0; form < 4; ++form) {
+    qputenv("PARLINO_COM1", QFile::encodeName(module.terminalPath()));
+    for (int form = 0; form < 8; ++form) {
         SCOPED_TRACE(form);
-        ASSERT_TRUE(writeLock(lockNaming(ended, form, lock->lines)));
+        const qint64 pid = form < 4 ? ended : QCoreApplication::applicationPid();
+        ASSERT_TRUE(writeLock(lockNaming(pid, form % 4, lock->lines)));
         auto window = std::make_unique<Form1>();
         window->findChild<QPushButton *>(QStringLiteral("Command5"))->click();
         ASSERT_TRUE(window->MSComm1->PortOpen());
@@ -134,6 +170,26 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         window.reset();
         EXPECT_FALSE(QFile::exists(lock->path));
     }
+
+    // The console holds the device through the link: under the device's own name a second
+    // window and a scripted run are refused, the run naming the holder.
+    qputenv("PARLINO_COM1", QFile::encodeName(link));
+    qputenv("PARLINO_COM3", QFile::encodeName(module.terminalPath()));
+    const auto unsetCom3 = qScopeGuard([] { qunsetenv("PARLINO_COM3"); });
+    Form1 owner;
+    owner.Command5_Click();
+    ASSERT_TRUE(owner.MSComm1->PortOpen());
+    Form1 second;
+    second.ui.Combo1->setEditText(QStringLiteral("COM3"));
+    second.Command5_Click();
+    EXPECT_FALSE(second.MSComm1->PortOpen());
+    work.write(QStringLiteral("one.txt"), cp932::encode(u"あ\r\n"));
+    const ConsoleResult run = runConsole({"--speak", "one.txt", "--port", "COM3"}, work.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("in use by another program (process "
+                                 + QByteArray::number(QCoreApplication::applicationPid())))
+        << run.err.toStdString();
+    EXPECT_FALSE(module.received().contains("MSG"));
 }
 
 using PortNames = TwoPorts;

@@ -50,13 +50,16 @@ EndProgramRecorder::~EndProgramRecorder()
 
 ScopedWorkDir::ScopedWorkDir()
     : previous_(QDir::currentPath())
+    , previousPortsFile_(qgetenv("PARLINO_PORTS_FILE"))
 {
     QDir::setCurrent(dir_.path());
+    qputenv("PARLINO_PORTS_FILE", QFile::encodeName(file(QStringLiteral("parlino_ports.txt"))));
 }
 
 ScopedWorkDir::~ScopedWorkDir()
 {
     QDir::setCurrent(previous_);
+    qputenv("PARLINO_PORTS_FILE", previousPortsFile_);
 }
 
 void ScopedWorkDir::write(const QString &name, const QByteArray &bytes) const

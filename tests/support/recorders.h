@@ -72,7 +72,7 @@ private:
 };
 
 // A fresh, empty working folder for the time of a test: the current directory moves into it
-// and back afterwards.
+// and back afterwards, and the user's ports file (PARLINO_PORTS_FILE) is the folder's own.
 class ScopedWorkDir
 {
 public:
@@ -92,4 +92,5 @@ public:
 private:
     QTemporaryDir dir_;
     QString previous_;
+    QByteArray previousPortsFile_;
 };

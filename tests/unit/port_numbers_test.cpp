@@ -85,7 +85,9 @@ TEST(PortNumbers, AFolderThatCannotBeWrittenKeepsTheNumbersForThisRun)
     ScopedWorkDir work;
     work.write("by-id/A", "");
     work.write("by-id/B", "");
-    const PortPlaces places{work.file("by-id"), {}, work.file("missing/parlino_ports.txt")};
+    // A file where its folder should be: no folder can be made there, not even by root.
+    work.write("plain", "");
+    const PortPlaces places{work.file("by-id"), {}, work.file("plain/parlino_ports.txt")};
     EXPECT_EQ(refreshPortNumbers(places),
               (PortNumbers{{3, work.file("by-id/A")}, {4, work.file("by-id/B")}}));
     // A gone: it keeps COM3, and a newcomer does not take it.

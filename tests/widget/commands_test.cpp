@@ -184,20 +184,30 @@ TEST_F(Commands, RecordEndsAfterOnePassOnAStaleIdleAnswer)
     EXPECT_TRUE(form->isEnabled());
 }
 
-TEST_F(Commands, RecordRefusesACharacterTheCodePageLacks)
+TEST_F(Commands, RecordRefusesWhatIsNoSpeakLineOrHoldsACharacterTheCodePageLacks)
 {
-    form->setText1_Text(QStringLiteral("MSGあ\U0001F600\r\nMSGい"));
-    form->Command11_Click();
-    EXPECT_TRUE(serial->written.isEmpty());
-    EXPECT_TRUE(form->isEnabled());
-    ASSERT_EQ(boxes.boxes.size(), 1);
-    EXPECT_EQ(boxes.boxes[0].prompt,
-              QStringLiteral(
-                  "送信データにシフトJISで送れない文字があります\n1行目: \U0001F600 (U+1F600)"));
+    const QString notSpeak = QStringLiteral("送信データに誤りがあります");
+    // As 発話 refuses it: no three characters of the operator's text are cut off.
+    const std::pair<QString, QString> rows[]
+        = {{QStringLiteral("MSGあ\U0001F600\r\nMSGい"),
+            QStringLiteral(
+                "送信データにシフトJISで送れない文字があります\n1行目: \U0001F600 (U+1F600)")},
+           {QStringLiteral("ABCDEFG"), notSpeak},
+           {QStringLiteral("あいう\r\nMSGかきく"), notSpeak},
+           {QString(), notSpeak}};
+    for (const auto &[sendBox, prompt] : rows) {
+        boxes.boxes.clear();
+        form->setText1_Text(sendBox);
+        form->Command11_Click();
+        EXPECT_TRUE(serial->written.isEmpty() && form->isEnabled());
+        ASSERT_EQ(boxes.boxes.size(), 1);
+        EXPECT_EQ(boxes.boxes[0].prompt, prompt);
+    }
 }
 
 TEST_F(Commands, RecordWithThePortClosedEndsAtOnceAndSaysSo)
 {
+    form->setText1_Text(QStringLiteral("MSGあ"));
     form->Command6_Click();
     QElapsedTimer timer;
     timer.start();
@@ -213,6 +223,7 @@ TEST_F(Commands, RecordWithThePortClosedEndsAtOnceAndSaysSo)
 
 TEST_F(Commands, ExitDuringRecordEndsItThere)
 {
+    form->setText1_Text(QStringLiteral("MSG"));
     QTimer::singleShot(50, form.get(), [this] { form->Command9_Click(); });
     form->Command11_Click();
     EXPECT_EQ(end.ended, 1);

@@ -172,6 +172,11 @@ TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
          u"",
          u"COM1 の /dev/ttyUSB7 は他のプログラムが使っています。",
          u"そのプログラムを終えるか、別の COM を選んでください。"},
+        {OpenFailureKind::OrphanLock,
+         u"/run/lock/LCK..ttyUSB7",
+         u"COM1 の /dev/ttyUSB7 のロックファイル /run/lock/LCK..ttyUSB7 "
+         u"は、動いているプログラムを指していません。",
+         u"その装置を使っているプログラムがなければ、/run/lock/LCK..ttyUSB7 を削除してください。"},
         {OpenFailureKind::NotNetworkPort,
          u"",
          u"COM1 の /dev/ttyUSB7 はネットワークのポート名として読めません。",
