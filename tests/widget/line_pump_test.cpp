@@ -1,5 +1,6 @@
 // The speak request, the line pump and the activity icon, tick by tick, with a recording
 // serial control and message box.
+#include "platform/reply_wait.h"
 #include "support/form_fixture.h"
 
 #include <QApplication>
@@ -222,6 +223,76 @@ TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
     EXPECT_EQ(tick(QStringLiteral(">\rstt 0\r")), QStringList{QStringLiteral("MSGa\r")});
 }
 
+TEST_F(LinePump, LateRepliesAnswerTheirOwnPollsAndOnlySilenceLosesThem)
+{
+    struct Step
+    {
+        bool afterTimeOut; // the tick comes once the latest poll has waited its time-out
+        QString received;
+        QStringList writes;
+        const char *note; // what the pump notes on this tick, if anything
+    };
+    const QString ack = QStringLiteral(">\r");
+    const QString lineA = QStringLiteral("MSGa\r");
+    const struct
+    {
+        const char *name;
+        qint64 lateLimitMs;
+        QList<Step> steps;
+        QList<quint64> answered; // the poll each status reply answered, 0: none
+    } scenarios[] = {
+        {"a reply later than the time-out answers its own poll, not the next",
+         StatusPolls::windowLateMs,
+         {{false, QString(), {poll}, nullptr},
+          {true, QString(), {poll}, "POLL-TIMEOUT"},
+          {false, idleReply, {lineA}, nullptr},
+          // The second poll, written before the line, still waits: no new poll yet.
+          {false, QString(), {}, nullptr},
+          {true, QString(), {poll}, "POLL-TIMEOUT"},
+          // Its late idle reply says nothing of the line; the third poll's does.
+          {false, idleReply, {}, nullptr},
+          {false, speakingReply, {poll}, nullptr},
+          {false, idleReply, {QStringLiteral("MSGb\r")}, nullptr},
+          {false, idleReply, {poll}, nullptr}},
+         {1, 2, 3, 4, 0}},
+        {"polls are lost only once the line has been quiet past the limit",
+         1500,
+         {{false, QString(), {poll}, nullptr},
+          {true, ack, {poll}, "POLL-TIMEOUT"},
+          // Quiet for one time-out since the acknowledgement: the polls still wait.
+          {true, QString(), {poll}, "POLL-TIMEOUT"},
+          {true, QString(), {poll}, "POLL-TIMEOUT POLLS-LOST"},
+          {false, idleReply, {lineA}, nullptr},
+          {false, speakingReply, {poll}, nullptr}},
+         {4, 0}},
+    };
+    for (const auto &scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        createForm();
+        openPort();
+        form->setLateReplyLimitMs(scenario.lateLimitMs);
+        QList<quint64> answered;
+        QObject::connect(form.get(), &Form1::statusAnswered, [&](const QString &, quint64 poll) {
+            answered << poll;
+        });
+        QSignalSpy notes(form.get(), &Form1::pumpNote);
+        speak(QStringLiteral("MSGa\r\nMSGb"));
+        int number = 0;
+        for (const Step &step : scenario.steps) {
+            SCOPED_TRACE(++number);
+            if (step.afterTimeOut)
+                QTest::qWait(StatusPolls::timeoutMs + 50);
+            notes.clear();
+            EXPECT_EQ(tick(step.received), step.writes);
+            QStringList kinds;
+            for (const QList<QVariant> &note : std::as_const(notes))
+                kinds << note[0].toString();
+            EXPECT_EQ(kinds.join(u' '), QString::fromLatin1(step.note));
+        }
+        EXPECT_EQ(answered, scenario.answered);
+    }
+}
+
 TEST_F(LinePump, EachIdleReportLetsOneLineGo)
 {
     // A module that does not acknowledge lines: the idle report that let a line go is used
@@ -237,6 +308,60 @@ TEST_F(LinePump, EachIdleReportLetsOneLineGo)
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
     EXPECT_EQ(form->runOutcome(), RunOutcome::Spoken);
+}
+
+TEST_F(LinePump, Timer1HoldsForAQueryWaitAndRunsAfterItOnlyForARun)
+{
+    const struct
+    {
+        const char *button;
+        bool runBefore;
+        const char *during; // what happens inside the wait
+        bool pumpAfter;
+    } rows[] = {
+        {"Command19", false, "speak", true},
+        {"Command15", false, "speak", true},
+        {"Command15", true, "speak", true},
+        {"Command15", true, "device lost", false},
+        {"Command15", true, "stop twice", false},
+        {"Command15", true, "nothing", true},
+        {"Command15", false, "nothing", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.button) + ", " + row.during);
+        createForm();
+        openPort();
+        if (row.runBefore) {
+            form->setText1_Text(QStringLiteral("MSGa"));
+            form->Command10_Click();
+        }
+        QList<bool> pumpingInWait;
+        serial->onWrite = [&](const QString &line) {
+            if (line == QLatin1String("VER\r") || (line == poll && pumpingInWait.isEmpty())) {
+                pumpingInWait << form->Timer1->isActive();
+                QTimer::singleShot(30, form.get(), [&] {
+                    const QByteArray during(row.during);
+                    if (during == "speak") {
+                        form->setText1_Text(QStringLiteral("MSGb"));
+                        form->Command10_Click();
+                    } else if (during == "device lost") {
+                        serial->setPortOpen(false);
+                        emit serial->deviceLost(QStringLiteral("gone"));
+                    } else if (during == "stop twice") {
+                        form->Command18_Click();
+                        QTest::qWait(QApplication::doubleClickInterval() + 10);
+                        form->Command18_Click();
+                    }
+                });
+                QTimer::singleShot(
+                    ReplyWait - 50, form.get(), [&] { pumpingInWait << form->Timer1->isActive(); });
+            }
+        };
+        control<QPushButton>(row.button)->click();
+        EXPECT_EQ(pumpingInWait, (QList<bool>{false, false}));
+        EXPECT_EQ(form->Timer1->isActive(), row.pumpAfter);
+        EXPECT_EQ(form->Snd_flg == 1, row.pumpAfter);
+    }
 }
 
 TEST_F(LinePump, RepeatStartsTheListAgain)
