@@ -3,6 +3,8 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <utility>
+
 // The module's status polls ("STT") and the status replies that answer them, counted once
 // for the whole console: every poll written, by whoever writes it, is numbered here, and the
 // pump, the transcript and the report read the same numbers.
@@ -43,15 +45,24 @@ public:
         return ++answered_;
     }
     // Something came from the module: the line is not quiet.
-    void heard(qint64 nowMs) { quietSinceMs_ = nowMs; }
+    void heard(qint64 nowMs)
+    {
+        quietSinceMs_ = nowMs;
+        quietSeen_ = false;
+    }
     // Gives up the waiting polls when nothing came for lateMs since the oldest of them went
-    // out or since the last reply, whichever is later; returns how many were given up.
+    // out or since the last reply, whichever is later, as seen at two calls in a row: a
+    // console held up by a busy machine has read what came meanwhile by the second. Returns
+    // how many were given up.
     quint64 dropLost(qint64 nowMs, qint64 lateMs)
     {
         const quint64 lost = waiting();
-        if (lost == 0 || nowMs - quietSinceMs_ < lateMs)
+        const bool quiet = lost > 0 && nowMs - quietSinceMs_ >= lateMs;
+        const bool seenBefore = std::exchange(quietSeen_, quiet);
+        if (!quiet || !seenBefore)
             return 0;
         answered_ = written_;
+        quietSeen_ = false;
         return lost;
     }
     // A new connection: nothing written before it will be answered on it.
@@ -69,6 +80,7 @@ private:
     quint64 written_ = 0;
     quint64 answered_ = 0;
     qint64 quietSinceMs_ = 0;
+    bool quietSeen_ = false; // the last dropLost() found the line quiet past the limit
 };
 
 // True for the text of a status poll as the console writes it: "STT" and its CR.

@@ -256,10 +256,12 @@ TEST_F(LinePump, LateRepliesAnswerTheirOwnPollsAndOnlySilenceLosesThem)
           {false, idleReply, {poll}, nullptr}},
          {1, 2, 3, 4, 0}},
         {"polls are lost only once the line has been quiet past the limit",
-         1500,
+         1000,
          {{false, QString(), {poll}, nullptr},
+          // Something heard: the line is not quiet.
           {true, ack, {poll}, "POLL-TIMEOUT"},
-          // Quiet for one time-out since the acknowledgement: the polls still wait.
+          // Quiet past the limit at one poll: the polls still wait, to be seen so again at
+          // the next one.
           {true, QString(), {poll}, "POLL-TIMEOUT"},
           {true, QString(), {poll}, "POLL-TIMEOUT POLLS-LOST"},
           {false, idleReply, {lineA}, nullptr},
