@@ -15,8 +15,9 @@
 // opened) when it answers a poll written after it: mark() taken at that moment,
 // answersPollAfter(mark) once the reply is in.
 //
-// A poll that has waited timeoutMs lets the next one go but stays waiting: its late reply
-// still answers it, not the poll after it. Only when the line has been quiet for longer than
+// The next poll goes once a status reply has come since the latest, or once that one has
+// waited timeoutMs; a poll timed out stays waiting: its late reply still answers it, not the
+// poll after it. Only when the line has been quiet for longer than
 // any reply could be late are the waiting polls taken as lost; a reply coming meanwhile
 // keeps them. Times are milliseconds on any one steady clock.
 class StatusPolls
@@ -33,6 +34,7 @@ public:
     {
         if (waiting() == 0)
             quietSinceMs_ = nowMs;
+        answeredSincePoll_ = false;
         return ++written_;
     }
     // A status reply has come: returns the number of the poll it answers, the oldest one
@@ -42,6 +44,7 @@ public:
         heard(nowMs);
         if (waiting() == 0)
             return 0;
+        answeredSincePoll_ = true;
         return ++answered_;
     }
     // Something came from the module: the line is not quiet.
@@ -73,6 +76,9 @@ public:
     quint64 mark() const { return written_; }
     bool answersPollAfter(quint64 mark) const { return answered_ > mark; }
     quint64 waiting() const { return written_ - answered_; }
+    // A status reply has answered a poll since the latest was written: the module keeps
+    // up, so the next may go even while an earlier one, lost or late, still waits.
+    bool answeredSincePoll() const { return answeredSincePoll_; }
     // The line is "quiet" for dropLost() since this moment.
     qint64 quietSinceMs() const { return quietSinceMs_; }
 
@@ -81,6 +87,7 @@ private:
     quint64 answered_ = 0;
     qint64 quietSinceMs_ = 0;
     bool quietSeen_ = false; // the last dropLost() found the line quiet past the limit
+    bool answeredSincePoll_ = false;
 };
 
 // True for the text of a status poll as the console writes it: "STT" and its CR.

@@ -2,11 +2,11 @@
 // with "STT", sends the next line on an idle report, reports an error reply, carries out a
 // stop and repeats or ends the list.
 //
-// One poll is in flight at a time: the next is written once the last is answered, or after
-// the poll time-out. A time-out forgets nothing: the late reply still answers its own poll,
-// so it can never pass for the answer to a poll written after a line. Each idle report lets
-// one line go: a line, and the end of the run, need an idle reply to a poll written after
-// the line before them (the first line, after 発話), so a module that does not acknowledge,
+// One poll is in flight at a time: the next is written once a status reply has come since
+// the last, or after the poll time-out. A time-out forgets nothing: the late reply still answers
+// its own poll, so it can never pass for the answer to a poll written after a line. Each idle
+// report lets one line go: a line, and the end of the run, need an idle reply to a poll written
+// after the line before them (the first line, after 発話), so a module that does not acknowledge,
 // or answers late, never gets a line while it is still speaking.
 #include "platform/message_box.h"
 #include "ui/form1.h"
@@ -45,7 +45,7 @@ void Form1::Timer1_Timer()
 
 void Form1::pollWhenDue()
 {
-    if (polls_.waiting() > 0) {
+    if (polls_.waiting() > 0 && !polls_.answeredSincePoll()) {
         if (pollClock_.elapsed() < StatusPolls::timeoutMs)
             return;
         emit pumpNote(QStringLiteral("POLL-TIMEOUT"),

@@ -246,15 +246,17 @@ TEST_F(LinePump, LateRepliesAnswerTheirOwnPollsAndOnlySilenceLosesThem)
          {{false, QString(), {poll}, nullptr},
           {true, QString(), {poll}, "POLL-TIMEOUT"},
           {false, idleReply, {lineA}, nullptr},
-          // The second poll, written before the line, still waits: no new poll yet.
+          // The second poll, written before the line, still waits; the module keeps up, so
+          // the third goes.
+          {false, QString(), {poll}, nullptr},
           {false, QString(), {}, nullptr},
           {true, QString(), {poll}, "POLL-TIMEOUT"},
-          // Its late idle reply says nothing of the line; the third poll's does.
-          {false, idleReply, {}, nullptr},
+          // The second poll's late idle reply says nothing of the line; the third's does.
+          {false, idleReply, {poll}, nullptr},
           {false, speakingReply, {poll}, nullptr},
           {false, idleReply, {QStringLiteral("MSGb\r")}, nullptr},
           {false, idleReply, {poll}, nullptr}},
-         {1, 2, 3, 4, 0}},
+         {1, 2, 3, 4, 5}},
         {"polls are lost only once the line has been quiet past the limit",
          1000,
          {{false, QString(), {poll}, nullptr},
