@@ -46,36 +46,23 @@ TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
         ASSERT_TRUE(waitForRunEnd(30000));
         EXPECT_EQ(linesReceived(), lines);
         // The module answers the n-th poll with its n-th status reply. Every line, and the
-        // end of the run, follow an idle reply to a poll written after the line before: the
-        // module has finished that line.
-        QByteArray said;
-        QByteArray heard;
+        // end of the run, follow an idle reply to a poll written after the line before.
+        QByteArray said, heard;
         qsizetype scanned = 0;
-        int polls = 0;
-        int answered = 0;
-        int pollsAtLine = 0;
+        int polls = 0, answered = 0, pollsAtLine = 0, spoken = 0;
         bool idleSinceLine = false;
-        int spoken = 0;
         for (const SimLogRecord &record : sim->log()) {
-            if (!record.in) {
-                said += record.bytes;
-                for (qsizetype at;
-                     (at = said.indexOf("stt", scanned)) >= 0 && at + 5 <= said.size();
-                     scanned = at + 5)
-                    idleSinceLine
-                        = idleSinceLine || (++answered > pollsAtLine && said.mid(at, 5) == "stt 0");
-                continue;
-            }
+            (record.in ? heard : said) += record.bytes;
+            for (qsizetype at; (at = said.indexOf("stt", scanned)) >= 0 && at + 5 <= said.size();
+                 scanned = at + 5)
+                idleSinceLine |= ++answered > pollsAtLine && said.mid(at, 5) == "stt 0";
             // Command by command: a busy machine may hand two writes over in one read.
-            heard += record.bytes;
             for (qsizetype end; (end = heard.indexOf('\r')) >= 0; heard.remove(0, end + 1)) {
                 if (heard.first(end) == "STT") {
                     ++polls;
                     continue;
                 }
-                ++spoken;
-                EXPECT_TRUE(idleSinceLine) << "line " << spoken << " after " << polls << " polls, "
-                                           << answered << " answered";
+                EXPECT_TRUE(idleSinceLine) << "line " << ++spoken << " after " << polls << " polls";
                 idleSinceLine = false;
                 pollsAtLine = polls;
             }

@@ -1,6 +1,5 @@
 // The speak request, the line pump and the activity icon, tick by tick, with a recording
 // serial control and message box.
-#include "platform/reply_wait.h"
 #include "support/form_fixture.h"
 
 #include <QApplication>
@@ -208,7 +207,8 @@ TEST_F(LinePump, TheFirstLineWaitsForAnIdleReplyToAPollAfterTheRequest)
 TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
 {
     QSignalSpy notes(form.get(), &Form1::pumpNote);
-    speak(QStringLiteral("MSGa"));
+    QSignalSpy answered(form.get(), &Form1::statusAnswered);
+    speak(QStringLiteral("MSGa\r\nMSGb"));
     EXPECT_EQ(tick(QString()), QStringList{poll});
     // A module that answers late: the acknowledgement of something else is no answer.
     EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
@@ -219,82 +219,34 @@ TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
     ASSERT_EQ(notes.size(), 1);
     EXPECT_EQ(notes[0][0].toString(), QStringLiteral("POLL-TIMEOUT"));
     EXPECT_TRUE(tick(QString()).isEmpty());
-    // Two replies in one arrival: the status among them answers the poll.
+    // Two replies in one arrival: the status among them answers the first poll, however late.
     EXPECT_EQ(tick(QStringLiteral(">\rstt 0\r")), QStringList{QStringLiteral("MSGa\r")});
+    // The second poll, written before the line, still waits; a reply has come, so the next
+    // goes. The second's late idle reply says nothing of the line; the third's does.
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
+    EXPECT_EQ(tick(speakingReply), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGb\r")});
+    EXPECT_EQ(notes.size(), 1);
+    ASSERT_EQ(answered.size(), 4);
+    EXPECT_EQ(answered[3][1].toULongLong(), 4u);
 }
 
-TEST_F(LinePump, LateRepliesAnswerTheirOwnPollsAndOnlySilenceLosesThem)
+TEST_F(LinePump, PollsAreLostOnlyOnceTheLineIsSeenQuietPastTheLimitAtTwoPollsInARow)
 {
-    struct Step
-    {
-        bool afterTimeOut; // the tick comes once the latest poll has waited its time-out
-        QString received;
-        QStringList writes;
-        const char *note; // what the pump notes on this tick, if anything
-    };
-    const QString ack = QStringLiteral(">\r");
-    const QString lineA = QStringLiteral("MSGa\r");
-    const struct
-    {
-        const char *name;
-        qint64 lateLimitMs;
-        QList<Step> steps;
-        QList<quint64> answered; // the poll each status reply answered, 0: none
-    } scenarios[] = {
-        {"a reply later than the time-out answers its own poll, not the next",
-         StatusPolls::windowLateMs,
-         {{false, QString(), {poll}, nullptr},
-          {true, QString(), {poll}, "POLL-TIMEOUT"},
-          {false, idleReply, {lineA}, nullptr},
-          // The second poll, written before the line, still waits; the module keeps up, so
-          // the third goes.
-          {false, QString(), {poll}, nullptr},
-          {false, QString(), {}, nullptr},
-          {true, QString(), {poll}, "POLL-TIMEOUT"},
-          // The second poll's late idle reply says nothing of the line; the third's does.
-          {false, idleReply, {poll}, nullptr},
-          {false, speakingReply, {poll}, nullptr},
-          {false, idleReply, {QStringLiteral("MSGb\r")}, nullptr},
-          {false, idleReply, {poll}, nullptr}},
-         {1, 2, 3, 4, 5}},
-        {"polls are lost only once the line has been quiet past the limit",
-         1000,
-         {{false, QString(), {poll}, nullptr},
-          // Something heard: the line is not quiet.
-          {true, ack, {poll}, "POLL-TIMEOUT"},
-          // Quiet past the limit at one poll: the polls still wait, to be seen so again at
-          // the next one.
-          {true, QString(), {poll}, "POLL-TIMEOUT"},
-          {true, QString(), {poll}, "POLL-TIMEOUT POLLS-LOST"},
-          {false, idleReply, {lineA}, nullptr},
-          {false, speakingReply, {poll}, nullptr}},
-         {4, 0}},
-    };
-    for (const auto &scenario : scenarios) {
-        SCOPED_TRACE(scenario.name);
-        createForm();
-        openPort();
-        form->setLateReplyLimitMs(scenario.lateLimitMs);
-        QList<quint64> answered;
-        QObject::connect(form.get(), &Form1::statusAnswered, [&](const QString &, quint64 poll) {
-            answered << poll;
-        });
-        QSignalSpy notes(form.get(), &Form1::pumpNote);
-        speak(QStringLiteral("MSGa\r\nMSGb"));
-        int number = 0;
-        for (const Step &step : scenario.steps) {
-            SCOPED_TRACE(++number);
-            if (step.afterTimeOut)
-                QTest::qWait(StatusPolls::timeoutMs + 50);
-            notes.clear();
-            EXPECT_EQ(tick(step.received), step.writes);
-            QStringList kinds;
-            for (const QList<QVariant> &note : std::as_const(notes))
-                kinds << note[0].toString();
-            EXPECT_EQ(kinds.join(u' '), QString::fromLatin1(step.note));
-        }
-        EXPECT_EQ(answered, scenario.answered);
+    QStringList notes;
+    QObject::connect(form.get(), &Form1::pumpNote, [&](const QString &kind) { notes << kind; });
+    form->setLateReplyLimitMs(1000);
+    speak(QStringLiteral("MSGa"));
+    tick(QString());
+    // An acknowledgement is not quiet; then quiet past the limit at one poll, and the next.
+    for (const QString &received : {QStringLiteral(">\r"), QString(), QString()}) {
+        QTest::qWait(StatusPolls::timeoutMs + 50);
+        EXPECT_EQ(tick(received), QStringList{poll});
     }
+    EXPECT_EQ(notes, (QStringList{"POLL-TIMEOUT", "POLL-TIMEOUT", "POLL-TIMEOUT", "POLLS-LOST"}));
+    // The count started again: the reply answers the poll written after the loss.
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
 }
 
 TEST_F(LinePump, EachIdleReportLetsOneLineGo)
@@ -312,60 +264,6 @@ TEST_F(LinePump, EachIdleReportLetsOneLineGo)
     EXPECT_TRUE(tick(idleReply).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
     EXPECT_EQ(form->runOutcome(), RunOutcome::Spoken);
-}
-
-TEST_F(LinePump, Timer1HoldsForAQueryWaitAndRunsAfterItOnlyForARun)
-{
-    const struct
-    {
-        const char *button;
-        bool runBefore;
-        const char *during; // what happens inside the wait
-        bool pumpAfter;
-    } rows[] = {
-        {"Command19", false, "speak", true},
-        {"Command15", false, "speak", true},
-        {"Command15", true, "speak", true},
-        {"Command15", true, "device lost", false},
-        {"Command15", true, "stop twice", false},
-        {"Command15", true, "nothing", true},
-        {"Command15", false, "nothing", false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(std::string(row.button) + ", " + row.during);
-        createForm();
-        openPort();
-        if (row.runBefore) {
-            form->setText1_Text(QStringLiteral("MSGa"));
-            form->Command10_Click();
-        }
-        QList<bool> pumpingInWait;
-        serial->onWrite = [&](const QString &line) {
-            if (line == QLatin1String("VER\r") || (line == poll && pumpingInWait.isEmpty())) {
-                pumpingInWait << form->Timer1->isActive();
-                QTimer::singleShot(30, form.get(), [&] {
-                    const QByteArray during(row.during);
-                    if (during == "speak") {
-                        form->setText1_Text(QStringLiteral("MSGb"));
-                        form->Command10_Click();
-                    } else if (during == "device lost") {
-                        serial->setPortOpen(false);
-                        emit serial->deviceLost(QStringLiteral("gone"));
-                    } else if (during == "stop twice") {
-                        form->Command18_Click();
-                        QTest::qWait(QApplication::doubleClickInterval() + 10);
-                        form->Command18_Click();
-                    }
-                });
-                QTimer::singleShot(
-                    ReplyWait - 50, form.get(), [&] { pumpingInWait << form->Timer1->isActive(); });
-            }
-        };
-        control<QPushButton>(row.button)->click();
-        EXPECT_EQ(pumpingInWait, (QList<bool>{false, false}));
-        EXPECT_EQ(form->Timer1->isActive(), row.pumpAfter);
-        EXPECT_EQ(form->Snd_flg == 1, row.pumpAfter);
-    }
 }
 
 TEST_F(LinePump, RepeatStartsTheListAgain)
