@@ -62,7 +62,8 @@ TEST_F(Speaking, EachLineWaitsForAnIdleReportOfItsOwn)
                     ++polls;
                     continue;
                 }
-                EXPECT_TRUE(idleSinceLine) << "line " << ++spoken << " after " << polls << " polls";
+                ++spoken;
+                EXPECT_TRUE(idleSinceLine) << "line " << spoken << " after " << polls << " polls";
                 idleSinceLine = false;
                 pollsAtLine = polls;
             }
