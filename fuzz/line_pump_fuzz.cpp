@@ -218,7 +218,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static QTemporaryDir work;
     QDir::setCurrent(work.path());
     installMessageBoxHandler(
-        [](const QString &, int, const QString &, const QString &) { ++console.boxes; });
+        [](const QString &, int, const QString &, const QString &, const QString &) {
+            ++console.boxes;
+        });
     installEndProgramHandler([] {});
 
     auto serial = std::make_unique<RecordingSerial>();
