@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <limits>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -37,11 +38,13 @@ struct Console
     QString delivered; // every text the module sent during this input
     // The module answers polls in order. Each poll is stamped with the step of the run it
     // was written in (a new step at 発話, at each line and at the error path); a status
-    // reply answers the oldest poll waiting. Only an answer to a poll of the current step
-    // tells the pump anything, and only while no poll is in flight may it act.
+    // reply answers the oldest poll waiting, however late. Only an answer to a poll of the
+    // current step tells the pump anything; without one it waits while a poll is in flight
+    // and no status reply has come since the latest poll.
     std::deque<int> polls;
     int step = 0;
     int answeredStep = -1;
+    bool answeredSincePoll = false;
     ReplyClass answer = ReplyClass::None;
     ReplyClass fresh() const { return answeredStep == step ? answer : ReplyClass::None; }
     void statusReply(ReplyClass status)
@@ -51,6 +54,12 @@ struct Console
         answeredStep = polls.front();
         answer = status;
         polls.pop_front();
+        answeredSincePoll = true;
+    }
+    void pollWritten(int ofStep)
+    {
+        polls.push_back(ofStep);
+        answeredSincePoll = false;
     }
 };
 
@@ -67,7 +76,7 @@ struct Before
     QStringList lines;
     QString received;
     ReplyClass reply; // what the pump may act on
-    bool inFlight;
+    bool inFlight;    // a poll waits and nothing has answered since the latest
     int boxes;
 };
 
@@ -82,7 +91,7 @@ Before before()
             f.Snd_dat,
             f.Rcv_dat,
             console.fresh(),
-            !console.polls.empty(),
+            !console.polls.empty() && !console.answeredSincePoll,
             console.boxes};
 }
 
@@ -98,20 +107,19 @@ void checkTick(const Before &b)
     }
     FUZZ_CHECK(f.Snd_max == b.max && f.Snd_dat == b.lines);
     FUZZ_CHECK(f.Snd_cnt >= 0 && f.Snd_cnt <= f.Snd_max);
-    if (b.inFlight) {
-        // A poll in flight: wait for its answer; only its time-out lets the next go.
+    if (b.inFlight && b.reply == ReplyClass::None) {
+        // A poll in flight and nothing new: wait for its answer; only its time-out lets the
+        // next go, and the one that timed out still waits for its own.
         FUZZ_CHECK(f.Snd_cnt == b.cnt && f.Snd_flg == 1 && console.boxes == b.boxes);
         FUZZ_CHECK(written.isEmpty() || written == QStringList{poll});
-        if (!written.isEmpty()) {
-            console.polls.clear();
-            console.polls.push_back(console.step);
-        }
+        if (!written.isEmpty())
+            console.pollWritten(console.step);
         return;
     }
     if (b.reply == ReplyClass::None) {
         // No status known since the last step: ask for it, nothing else.
         FUZZ_CHECK(written == QStringList{poll} && f.Snd_cnt == b.cnt && f.Snd_flg == 1);
-        console.polls.push_back(console.step);
+        console.pollWritten(console.step);
         return;
     }
     if (f.Snd_cnt == b.cnt + 1) {
@@ -128,12 +136,13 @@ void checkTick(const Before &b)
         FUZZ_CHECK(console.boxes == b.boxes + 1);
         FUZZ_CHECK(b.reply == ReplyClass::Error && b.stop == 0 && f.Stop_flg == 1);
         FUZZ_CHECK((written == QStringList{clearError, poll}));
-        console.polls.push_back(++console.step);
+        console.pollWritten(++console.step);
     } else if (f.Snd_flg == 1) {
-        // Speaking or stopping: poll again.
-        FUZZ_CHECK(written == QStringList{poll});
+        // Speaking or stopping: poll again, once the poll in flight is answered or late.
+        FUZZ_CHECK(written == QStringList{poll} || (b.inFlight && written.isEmpty()));
         FUZZ_CHECK(b.reply != ReplyClass::Idle || b.stop == 0);
-        console.polls.push_back(console.step);
+        if (!written.isEmpty())
+            console.pollWritten(console.step);
     }
     // Stopping writes no line and never restarts the list.
     if (b.stop == 1)
@@ -209,7 +218,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static QTemporaryDir work;
     QDir::setCurrent(work.path());
     installMessageBoxHandler(
-        [](const QString &, int, const QString &, const QString &) { ++console.boxes; });
+        [](const QString &, int, const QString &, const QString &, const QString &) {
+            ++console.boxes;
+        });
     installEndProgramHandler([] {});
 
     auto serial = std::make_unique<RecordingSerial>();
@@ -220,6 +231,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     form.Timer2->stop();
     form.Command5_Click();
     FUZZ_CHECK(console.serial->PortOpen());
+    // The model keeps every poll waiting until it is answered: none is given up as lost.
+    form.setLateReplyLimitMs(std::numeric_limits<qint64>::max());
     QObject::connect(&form, &Form1::replyTaken, [](const QString &reply) {
         forEachReply(reply, [](QStringView one) {
             if (const ReplyClass status = classifyReply(one); status != ReplyClass::None)

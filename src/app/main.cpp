@@ -73,8 +73,8 @@ int main(int argc, char *argv[])
             reportToConsole(refusal);
             return RunBadArguments;
         }
-        transcript.follow(window.MSComm1);
-        QObject::connect(&window, &Form1::replyTaken, &transcript, &Transcript::noteReply);
+        transcript.follow(window.MSComm1, &window.statusPolls());
+        QObject::connect(&window, &Form1::statusAnswered, &transcript, &Transcript::noteStatus);
         QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
     if (line.isScripted())

@@ -93,6 +93,8 @@ int ScriptedRun::run()
 {
     // The port is chosen and opened as OPEN does, without remembering it in the settings
     // file: a scripted run leaves the operator's saved port alone.
+    // A reply may be as late as the run's time-out: polls are given up only after that.
+    form_.setLateReplyLimitMs(qint64(line_.timeoutSeconds) * 1000);
     form_.ui.Combo1->setEditText(QStringLiteral("COM%1").arg(line_.port));
     form_.MSComm1->setCommPort(line_.port);
     if (!form_.MSComm1->setPortOpen(true)) {
@@ -232,7 +234,7 @@ void ScriptedRun::follow()
         this,
         [this](SerialControl::Direction direction, const QByteArray &bytes, const QString &text) {
             // Lines only: a poll takes a millisecond, and polls come every tick.
-            if (direction != SerialControl::Direction::Out || text == QLatin1String("STT\r"))
+            if (direction != SerialControl::Direction::Out || isStatusPoll(text))
                 return;
             const qint64 lineMs = bytes.size() * 1000 / lineBytesPerSecond;
             lineBusyUntilMs_ = std::max(lineBusyUntilMs_, clock_.elapsed()) + lineMs;
@@ -248,28 +250,24 @@ void ScriptedRun::follow()
             recorder_.traffic(direction == SerialControl::Direction::Out, bytes, text);
         });
     connect(&form_, &Form1::lineWritten, this, [this](int index) {
-        recorder_.lineWritten(index);
+        recorder_.lineWritten(index, form_.statusPolls().mark());
         rewriteReport();
     });
     connect(&form_, &Form1::errorReplyReported, this, [this](const QString &reply) {
         recorder_.errorReply(reply);
         rewriteReport();
     });
-    // The report times lines as the transcript does: from the polls and the whole replies.
-    connect(form_.MSComm1,
-            &SerialControl::traffic,
-            this,
-            [this](SerialControl::Direction direction, const QByteArray &, const QString &text) {
-                if (direction == SerialControl::Direction::Out && text == QLatin1String("STT\r"))
-                    recorder_.pollWritten();
-            });
+    // The report times lines as the transcript does, by the window's one count of polls.
+    connect(&form_, &Form1::statusAnswered, this, [this](const QString &status, quint64 poll) {
+        if (poll == 0)
+            recorder_.event(QStringLiteral("UNSOLICITED"), status);
+        recorder_.statusAnswered(status, poll);
+    });
     connect(&form_, &Form1::replyTaken, this, [this](const QString &reply) {
         recorder_.received(reply);
     });
     connect(&form_, &Form1::pumpNote, this, [this](const QString &kind, const QString &detail) {
         recorder_.event(kind, detail);
-        if (kind == QLatin1String("POLL-TIMEOUT"))
-            recorder_.pollsLost();
     });
     connect(form_.MSComm1, &SerialControl::deviceLost, this, [this](const QString &reason) {
         recorder_.event(QStringLiteral("LOST"), reason);

@@ -18,14 +18,14 @@ void Form1::Command15_Click()
 
 void Form1::runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox)
 {
-    const bool pumping = Timer1->isActive();
+    // Timer1 does not tick until the wait ends, not even for a run armed by 発話 meanwhile
+    // (runTimers() holds it); a nested query's end does not start it under this one.
+    ++queryWaits_;
     Timer1->stop();
     const quint64 heard = repliesHeard();
-    if (command == QLatin1String("STT"))
-        writePoll();
-    else
-        writeCommandLine(command);
+    writeCommandLine(command);
     WaitForReply();
+    --queryWaits_;
     // 終了 during the wait: the program is ending; the query does not go on.
     if (isEnding())
         return;
@@ -33,6 +33,8 @@ void Form1::runQuery(const QString &command, QStringView prefix, QLineEdit *answ
         showModuleSilent();
     if (beginsWith(Rcv_dat, prefix))
         answerBox->setText(Rcv_dat);
-    if (pumping)
+    // The pump goes on only for a run still active: one that ended during the wait leaves
+    // the console idle.
+    if (queryWaits_ == 0 && Snd_flg == 1)
         Timer1->start();
 }

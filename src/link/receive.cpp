@@ -31,12 +31,18 @@ void Form1::MSComm1_OnComm()
 void Form1::takeReply(const QString &reply)
 {
     Rcv_dat = reply;
-    // Status replies answer the polls in the order they were written; one that answers no
-    // poll (the operator's own STT came back twice, noise) tells nothing new.
-    forEachReply(reply, [this](QStringView one) {
+    // Status replies answer the polls oldest first, however late; one that answers no poll
+    // (a poll answered twice, noise) tells nothing new.
+    const qint64 now = linkClock_.elapsed();
+    polls_.heard(now);
+    forEachReply(reply, [this, now](QStringView one) {
         const ReplyClass status = classifyReply(one);
-        if (status != ReplyClass::None && polls_.answered())
+        if (status == ReplyClass::None)
+            return;
+        const quint64 poll = polls_.answered(now);
+        if (poll != 0)
             lastStatus_ = status;
+        emit statusAnswered(one.toString(), poll);
     });
     emit replyTaken(reply);
     moduleAnswered();

@@ -1,24 +1,17 @@
 #include "link/spoken_clock.h"
 
-void SpokenClock::start(qint64 nsecs)
+void SpokenClock::start(qint64 nsecs, quint64 pollMark)
 {
     running_ = true;
     since_ = nsecs;
-    mark_ = polls_.mark();
+    mark_ = pollMark;
 }
 
-std::optional<qint64> SpokenClock::reply(QStringView reply, qint64 nsecs)
+std::optional<qint64> SpokenClock::answer(QStringView status, quint64 poll, qint64 nsecs)
 {
-    std::optional<qint64> spoken;
-    forEachReply(reply, [&](QStringView one) {
-        const bool status = one.startsWith(QLatin1String("stt"));
-        if (!status || !polls_.answered())
-            return;
-        // Only a reply to a poll written after the line tells that the module spoke it.
-        if (!running_ || !one.startsWith(QLatin1String("stt 0")) || !polls_.answersPollAfter(mark_))
-            return;
-        spoken = nsecs - since_;
-        running_ = false;
-    });
-    return spoken;
+    // Only an idle reply to a poll written after the line tells that the module spoke it.
+    if (!running_ || poll <= mark_ || !status.startsWith(QLatin1String("stt 0")))
+        return std::nullopt;
+    running_ = false;
+    return nsecs - since_;
 }

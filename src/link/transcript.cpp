@@ -59,8 +59,9 @@ bool Transcript::open(const QString &path)
     return file_.open(path, &errorText_);
 }
 
-void Transcript::follow(SerialControl *serial)
+void Transcript::follow(SerialControl *serial, const StatusPolls *polls)
 {
+    polls_ = polls;
     connect(serial, &SerialControl::traffic, this, &Transcript::onTraffic);
     connect(serial, &SerialControl::portEvent, this, &Transcript::onPortEvent);
     connect(serial, &SerialControl::deviceLost, this, [this](const QString &reason) {
@@ -74,27 +75,24 @@ void Transcript::onTraffic(SerialControl::Direction direction,
 {
     const bool out = direction == SerialControl::Direction::Out;
     write(out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
-    if (!out)
-        return;
-    if (text == QLatin1String("STT\r")) {
-        clock_.pollWritten();
-    } else if (isSpeakLine(text)) {
+    if (out && isSpeakLine(text)) {
         pendingLine_ = text;
-        clock_.start(sinceOpen_.nsecsElapsed());
+        clock_.start(sinceOpen_.nsecsElapsed(), polls_ ? polls_->mark() : 0);
     }
 }
 
-void Transcript::noteReply(const QString &reply)
+void Transcript::noteStatus(const QString &status, quint64 poll)
 {
-    if (const std::optional<qint64> nsecs = clock_.reply(reply, sinceOpen_.nsecsElapsed()))
+    if (poll == 0)
+        write(QStringLiteral("UNSOLICITED"), status);
+    else if (const std::optional<qint64> nsecs
+             = clock_.answer(status, poll, sinceOpen_.nsecsElapsed()))
         write(QStringLiteral("SPOKEN"),
               QStringLiteral("%1 ms ").arg(double(*nsecs) / 1e6, 0, 'f', 3) + pendingLine_);
 }
 
 void Transcript::note(const QString &kind, const QString &detail)
 {
-    if (kind == QLatin1String("POLL-TIMEOUT"))
-        clock_.pollsLost();
     write(kind, detail);
 }
 
@@ -103,7 +101,6 @@ void Transcript::onPortEvent(const QString &kind, const QString &detail)
     if (kind == QLatin1String("OPEN")) {
         sinceOpen_.restart();
         clock_.stop();
-        clock_.pollsLost();
     }
     write(kind, detail);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/spoken_clock.h"
+#include "link/status_polls.h"
 #include "platform/append_file.h"
 #include "transport/serial_control.h"
 
@@ -13,10 +14,12 @@
 //   <ms since the port opened> <TAB> <kind> <TAB> <text> <TAB> <bytes in hex>
 //
 // Kinds: OUT (the console wrote), IN (a receive event), OPEN, CLOSE, OPEN-FAILED, LOST,
-// POLL-TIMEOUT (a status poll went unanswered), ENCODING (the encoding a file was read in), and
-// SPOKEN: the time from a speak line (MSG or SEL) to the module's idle reply to a poll written
-// after it, the figure engineers otherwise measure by hand. Control characters in the text are
-// made visible (CR as \r).
+// POLL-TIMEOUT (a status poll unanswered for a while: the next goes, the first still waits),
+// POLLS-LOST (waiting polls given up after the line stayed quiet), UNSOLICITED (a status reply
+// while no poll waited), ENCODING (the encoding a file was read in), and SPOKEN: the time from
+// a speak line (MSG or SEL) to the module's idle reply to a poll written after it, the figure
+// engineers otherwise measure by hand. Control characters in the text are made visible (CR as
+// \r).
 class Transcript : public QObject
 {
     Q_OBJECT
@@ -31,12 +34,13 @@ public:
     // The first failure is reported on standard error.
     bool isComplete() const { return errorText_.isEmpty(); }
     QString path() const { return path_; }
-    // Records everything the serial control reports from now on.
-    void follow(SerialControl *serial);
-    // Takes one of the module's replies, whole (the window hands them over).
-    void noteReply(const QString &reply);
-    // Records an event of the program's own (kind, text); a poll time-out also means that
-    // the polls waiting then are answered by nobody.
+    // Records everything the serial control reports from now on; speak lines are timed
+    // against the window's count of polls.
+    void follow(SerialControl *serial, const StatusPolls *polls);
+    // Takes a status reply of the module and the number of the poll it answers (0: none
+    // waited, recorded as UNSOLICITED).
+    void noteStatus(const QString &status, quint64 poll);
+    // Records an event of the program's own (kind, text).
     void note(const QString &kind, const QString &detail);
 
 private:
@@ -51,6 +55,7 @@ private:
     QElapsedTimer sinceOpen_;
     QString pendingLine_;
     SpokenClock clock_;
+    const StatusPolls *polls_ = nullptr;
 };
 
 // The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and

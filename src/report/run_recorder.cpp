@@ -1,6 +1,7 @@
 #include "report/run_recorder.h"
 
 #include "link/reply.h"
+#include "link/status_polls.h"
 
 #include <algorithm>
 #include <utility>
@@ -57,7 +58,7 @@ void RunRecorder::closeExchange()
     exchangeLine_ = -1;
 }
 
-void RunRecorder::lineWritten(int index)
+void RunRecorder::lineWritten(int index, quint64 pollMark)
 {
     // The pump sends a line only on a fresh idle report: the one before it is spoken.
     if (pending_)
@@ -75,7 +76,7 @@ void RunRecorder::lineWritten(int index)
     if (line)
         exchange_.add(line->nsecs, QStringLiteral("OUT"), line->text, line->bytes);
     spokenNsecs_.reset();
-    clock_.start(pendingSince_);
+    clock_.start(pendingSince_, pollMark);
     awaitsVersion_ = record_.linePrefix + record_.lines.value(index) == QLatin1String("VER");
 }
 
@@ -92,7 +93,11 @@ void RunRecorder::received(const QString &reply)
             && record_.sent.last().answer.isEmpty())
             record_.sent.last().answer = one.toString();
     });
-    const std::optional<qint64> spoken = clock_.reply(reply, sinceBegin_.nsecsElapsed());
+}
+
+void RunRecorder::statusAnswered(const QString &status, quint64 poll)
+{
+    const std::optional<qint64> spoken = clock_.answer(status, poll, sinceBegin_.nsecsElapsed());
     if (spoken && pending_)
         spokenNsecs_ = spoken;
 }

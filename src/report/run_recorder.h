@@ -26,14 +26,12 @@ public:
     // Something that happened on the line that the transcript also records (LOST,
     // POLL-TIMEOUT).
     void event(const QString &kind, const QString &detail);
-    // The pump wrote line index of the list.
-    void lineWritten(int index);
-    // The console wrote a status poll.
-    void pollWritten() { clock_.pollWritten(); }
-    // The polls waiting now will not be answered (the pump's poll time-out).
-    void pollsLost() { clock_.pollsLost(); }
+    // The pump wrote line index of the list, after pollMark status polls.
+    void lineWritten(int index, quint64 pollMark);
     // One of the module's replies, whole.
     void received(const QString &reply);
+    // A status reply of the module and the number of the poll it answers (0: none).
+    void statusAnswered(const QString &status, quint64 poll);
     // The pump took this reply as the module's error report.
     void errorReply(const QString &reply);
     // Every line went out and the module reported idle after the last.

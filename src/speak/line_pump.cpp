@@ -2,11 +2,12 @@
 // with "STT", sends the next line on an idle report, reports an error reply, carries out a
 // stop and repeats or ends the list.
 //
-// One poll is in flight at a time: the next is written once the last is answered, or after
-// the poll time-out. Each idle report lets one line go: a line, and the end of the run, need
-// an idle reply to a poll written after the line before them (the first line, after 発話),
-// so a module that does not acknowledge, or answers late, never gets a line while it is
-// still speaking.
+// One poll is in flight at a time: the next is written once a status reply has come since
+// the last, or after the poll time-out. A time-out forgets nothing: the late reply still answers
+// its own poll, so it can never pass for the answer to a poll written after a line. Each idle
+// report lets one line go: a line, and the end of the run, need an idle reply to a poll written
+// after the line before them (the first line, after 発話), so a module that does not acknowledge,
+// or answers late, never gets a line while it is still speaking.
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
@@ -20,26 +21,18 @@ void Form1::Timer1_Timer()
     // out are waited for, rather than queueing polls behind them.
     if (!MSComm1->PortOpen() || MSComm1->bytesToWrite() > 0)
         return;
-    if (polls_.inFlight()) {
-        if (pollClock_.elapsed() < StatusPolls::timeoutMs)
-            return;
-        emit pumpNote(QStringLiteral("POLL-TIMEOUT"),
-                      QStringLiteral("no reply to STT within %1 ms").arg(StatusPolls::timeoutMs));
-        showModuleSilent();
-        polls_.forgetOutstanding();
-        lastStatus_ = ReplyClass::None;
-        writePoll();
-        return;
-    }
-    if (classifyReply(Rcv_dat) != ReplyClass::None)
+    // The box shows the status the pump goes by: not one that came while a poll waits and
+    // says nothing of the module since the line.
+    const bool fresh = polls_.answersPollAfter(freshAfter_);
+    if ((fresh || polls_.waiting() == 0) && classifyReply(Rcv_dat) != ReplyClass::None)
         ui.Text2->setText(Rcv_dat);
-    const ReplyClass reply = polls_.answersPollAfter(freshAfter_) ? lastStatus_ : ReplyClass::None;
+    const ReplyClass reply = fresh ? lastStatus_ : ReplyClass::None;
     if (Stop_flg == 1) {
         // Stopping: no further line; an error reply is polled past without a second box.
         if (reply == ReplyClass::Idle)
             endRun(runHadError_ ? RunOutcome::ModuleError : RunOutcome::Stopped);
         else
-            writePoll();
+            pollWhenDue();
         return;
     }
     if (reply == ReplyClass::Error)
@@ -47,15 +40,39 @@ void Form1::Timer1_Timer()
     else if (reply == ReplyClass::Idle)
         lineStep();
     else
-        writePoll();
+        pollWhenDue();
+}
+
+void Form1::pollWhenDue()
+{
+    if (polls_.waiting() > 0 && !polls_.answeredSincePoll()) {
+        if (pollClock_.elapsed() < StatusPolls::timeoutMs)
+            return;
+        emit pumpNote(QStringLiteral("POLL-TIMEOUT"),
+                      QStringLiteral("no reply to STT within %1 ms; %2 waiting")
+                          .arg(StatusPolls::timeoutMs)
+                          .arg(polls_.waiting()));
+        showModuleSilent();
+    }
+    writePoll();
 }
 
 void Form1::writePoll()
 {
-    if (ending_ || !MSComm1->PortOpen())
-        return;
     writeCommandLine(QStringLiteral("STT"));
-    polls_.written();
+}
+
+void Form1::countPoll()
+{
+    // Polls the line has been quiet on for longer than any reply could be late will not be
+    // answered: the count starts again, so that they do not hold every later poll back.
+    const qint64 now = linkClock_.elapsed();
+    if (const quint64 lost = polls_.dropLost(now, lateReplyMs_))
+        emit pumpNote(QStringLiteral("POLLS-LOST"),
+                      QStringLiteral("%1 STT unanswered, the line quiet for %2 ms")
+                          .arg(lost)
+                          .arg(now - polls_.quietSinceMs()));
+    polls_.written(now);
     pollClock_.start();
 }
 
@@ -64,9 +81,9 @@ void Form1::lineStep()
     if (Snd_cnt < Snd_max) {
         // The line goes out as stored: it keeps the CR that ended it in the send box.
         writeText(Snd_dat[Snd_cnt]);
+        freshAfter_ = polls_.mark();
         emit lineWritten(Snd_cnt);
         ++Snd_cnt;
-        freshAfter_ = polls_.mark();
     } else if (Rep_flg == 1) {
         Snd_cnt = 0;
     } else {
@@ -98,9 +115,11 @@ void Form1::endRun(RunOutcome outcome)
 
 void Form1::runTimers(bool on)
 {
-    // The pump and the icon wake the program only while a run needs them.
+    // The pump and the icon wake the program only while a run needs them; the pump also
+    // holds while a VER or STT query waits, and starts when the last wait ends.
     if (on) {
-        Timer1->start();
+        if (queryWaits_ == 0)
+            Timer1->start();
         Timer2->start();
     } else {
         Timer1->stop();

@@ -13,6 +13,7 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
 {
     ui.setupUi(this);
     MSComm1 = serial_.get();
+    linkClock_.start();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -106,6 +107,9 @@ void Form1::writeText(const QString &text)
     // Once the program is ending nothing more goes to the module.
     if (ending_)
         return;
+    // Every poll is counted here, whoever writes it: the pump, STT, 記録, a script's line.
+    if (isStatusPoll(text) && MSComm1->PortOpen())
+        countPoll();
     MSComm1->Output(text);
 }
 

@@ -60,8 +60,13 @@ public:
     void writeText(const QString &text);
     // Writes one command line: the text and one CR, in one write.
     void writeCommandLine(const QString &command) { writeText(command + u'\r'); }
-    // Writes the status poll "STT", counted so that its reply is known for what it answers.
+    // Writes the status poll "STT". Every "STT" written, by whichever handler, is counted in
+    // statusPolls() so that its reply is known for what it answers.
     void writePoll();
+    // The one count of status polls written and answered on this connection.
+    const StatusPolls &statusPolls() const { return polls_; }
+    // How late a status reply may come before waiting polls are taken as lost.
+    void setLateReplyLimitMs(qint64 ms) { lateReplyMs_ = ms; }
     // True once the program is ending: handlers that wait return and write nothing more.
     bool isEnding() const { return ending_; }
     // Fills the send box from a text file as FILE does once a file is chosen. False, with
@@ -101,7 +106,10 @@ signals:
     void errorReplyReported(const QString &reply);
     // A reply of the module, whole, as it was handed to Rcv_dat.
     void replyTaken(const QString &reply);
-    // Something the line pump did that belongs in the transcript ("POLL-TIMEOUT").
+    // A status reply of the module and the number of the poll it answers (0: none waited).
+    void statusAnswered(const QString &status, quint64 poll);
+    // Something about the polls that belongs in the transcript ("POLL-TIMEOUT",
+    // "POLLS-LOST").
     void pumpNote(const QString &kind, const QString &detail);
 
 public slots:
@@ -159,6 +167,8 @@ private:
     void lineStep();
     void speakErrorPath();
     void runTimers(bool on);
+    void pollWhenDue();
+    void countPoll();
     void takeReply(const QString &reply);
     void showPortClosed();
     void showPortOpened();
@@ -192,12 +202,15 @@ private:
     ReplyAssembler replies_;
     QTimer *replyQuiet_ = nullptr;
 
-    // One poll in flight at a time; each idle report is used once: a line (the first after
-    // 発話 included) and the end of the run wait for an idle reply to a poll written after
-    // the moment marked in freshAfter_.
+    // One poll in flight at a time, unless it times out; each idle report is used once: a
+    // line (the first after 発話 included) and the end of the run wait for an idle reply to
+    // a poll written after the moment marked in freshAfter_.
     StatusPolls polls_;
-    QElapsedTimer pollClock_;                  // since the latest poll was written
-    quint64 freshAfter_ = 0;                   // polls_.mark() at the line, 発話 or OPEN
+    QElapsedTimer linkClock_; // the steady clock of polls_
+    QElapsedTimer pollClock_; // since the latest poll was written
+    qint64 lateReplyMs_ = StatusPolls::windowLateMs;
+    int queryWaits_ = 0;     // VER or STT waits under way: Timer1 holds until they end
+    quint64 freshAfter_ = 0; // polls_.mark() at the line, 発話 or OPEN
     ReplyClass lastStatus_ = ReplyClass::None; // what the latest answering reply said
     bool runHadError_ = false;                 // the module reported an error during this run
     QElapsedTimer stopPressed_;                // since 中止 asked the run to stop

@@ -487,13 +487,18 @@ TEST_F(ScriptedRun, BadArgumentsExitWithUsage)
 
 TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
 {
-    // Replies in pieces, or late, still give one SPOKEN record a line, no shorter than the
-    // module's speaking time (3 characters a line).
+    // Replies in pieces, or late, even past the poll time-out, still give one SPOKEN record
+    // a line, no shorter than the module's speaking time (3 characters a line).
     const struct
     {
         int charMs;
         QStringList module;
-    } modules[] = {{5, {}}, {5, {"--split"}}, {100, {"--reply-delay", "250"}}};
+    } modules[] = {{5, {}},
+                   {5, {"--split"}},
+                   {100, {"--reply-delay", "250"}},
+                   {300, {"--reply-delay", "1200"}},
+                   {100, {"--reply-delay", "2500"}},
+                   {100, {"--reply-jitter", "0-1500"}}};
     for (const auto &[charMs, module] : modules) {
         SCOPED_TRACE(module.join(u' ').toStdString());
         QFile::remove(work.file("transcript.txt"));
@@ -520,6 +525,8 @@ TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
                 out += record.bytes;
             else if (record.kind == QLatin1String("IN"))
                 in += record.bytes;
+            else if (record.kind == QLatin1String("UNSOLICITED"))
+                ADD_FAILURE() << "a status reply that answered no poll";
             else if (record.kind == QLatin1String("SPOKEN")) {
                 ++spoken;
                 EXPECT_GE(record.text.section(u' ', 0, 0).toDouble(), 3 * charMs)

@@ -31,11 +31,11 @@ TEST(SimOptions, NoArgumentsRunWithDefaults)
 TEST(SimOptions, EverySwitchIsRead)
 {
     const SimArguments parsed
-        = parse({"--link",     "/tmp/com1",   "--log",       "/tmp/sim.log", "--quiet",
-                 "--silent",   "--split",     "--char-ms",   "25",           "--busy-status",
-                 "stt 2",      "--no-idle",   "--byte-rate", "3840",         "--reply-delay",
-                 "250",        "--reply-end", "lf",          "--voice",      "--wav",
-                 "/tmp/speech"});
+        = parse({"--link",      "/tmp/com1",      "--log",       "/tmp/sim.log", "--quiet",
+                 "--silent",    "--split",        "--char-ms",   "25",           "--busy-status",
+                 "stt 2",       "--no-idle",      "--byte-rate", "3840",         "--reply-delay",
+                 "250",         "--reply-end",    "lf",          "--voice",      "--wav",
+                 "/tmp/speech", "--reply-jitter", "0-1500"});
     ASSERT_EQ(parsed.action, SimArguments::Action::Run) << parsed.error.toStdString();
     EXPECT_EQ(parsed.options.linkPath, "/tmp/com1");
     EXPECT_EQ(parsed.options.logPath, "/tmp/sim.log");
@@ -47,6 +47,8 @@ TEST(SimOptions, EverySwitchIsRead)
     EXPECT_TRUE(parsed.options.neverIdle);
     EXPECT_EQ(parsed.options.byteRate, 3840);
     EXPECT_EQ(parsed.options.replyDelayMs, 250);
+    EXPECT_EQ(parsed.options.replyJitterMinMs, 0);
+    EXPECT_EQ(parsed.options.replyJitterMaxMs, 1500);
     EXPECT_EQ(parsed.options.replyEnd, "\n");
     EXPECT_EQ(parse({"--reply-end", "none"}).options.replyEnd, "");
     EXPECT_EQ(parse({}).options.replyEnd, "\r");
@@ -140,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Table,
                                            QStringList{"--byte-rate", "1", "--byte-rate", "2"},
                                            QStringList{"--reply-delay", "0"},
                                            QStringList{"--reply-delay", "60001"},
+                                           QStringList{"--reply-jitter", "1500-0"},
                                            QStringList{"--reply-end", "crlf"},
                                            QStringList{"--reply-end", "CR"},
                                            QStringList{"--wav"},
@@ -159,6 +162,7 @@ TEST(SimOptions, UsageNamesEveryOption)
                                "--no-idle",
                                "--byte-rate N",
                                "--reply-delay MS",
+                               "--reply-jitter MIN-MAX",
                                "--reply-end cr|lf|none",
                                "--help"})
         EXPECT_TRUE(usage.contains(option)) << option;

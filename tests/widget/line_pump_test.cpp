@@ -207,7 +207,8 @@ TEST_F(LinePump, TheFirstLineWaitsForAnIdleReplyToAPollAfterTheRequest)
 TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
 {
     QSignalSpy notes(form.get(), &Form1::pumpNote);
-    speak(QStringLiteral("MSGa"));
+    QSignalSpy answered(form.get(), &Form1::statusAnswered);
+    speak(QStringLiteral("MSGa\r\nMSGb"));
     EXPECT_EQ(tick(QString()), QStringList{poll});
     // A module that answers late: the acknowledgement of something else is no answer.
     EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
@@ -218,8 +219,34 @@ TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
     ASSERT_EQ(notes.size(), 1);
     EXPECT_EQ(notes[0][0].toString(), QStringLiteral("POLL-TIMEOUT"));
     EXPECT_TRUE(tick(QString()).isEmpty());
-    // Two replies in one arrival: the status among them answers the poll.
+    // Two replies in one arrival: the status among them answers the first poll, however late.
     EXPECT_EQ(tick(QStringLiteral(">\rstt 0\r")), QStringList{QStringLiteral("MSGa\r")});
+    // The second poll, written before the line, still waits; a reply has come, so the next
+    // goes. The second's late idle reply says nothing of the line; the third's does.
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{poll});
+    EXPECT_EQ(tick(speakingReply), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGb\r")});
+    EXPECT_EQ(notes.size(), 1);
+    ASSERT_EQ(answered.size(), 4);
+    EXPECT_EQ(answered[3][1].toULongLong(), 4u);
+}
+
+TEST_F(LinePump, PollsAreLostOnlyOnceTheLineIsSeenQuietPastTheLimitAtTwoPollsInARow)
+{
+    QStringList notes;
+    QObject::connect(form.get(), &Form1::pumpNote, [&](const QString &kind) { notes << kind; });
+    form->setLateReplyLimitMs(1000);
+    speak(QStringLiteral("MSGa"));
+    tick(QString());
+    // An acknowledgement is not quiet; then quiet past the limit at one poll, and the next.
+    for (const QString &received : {QStringLiteral(">\r"), QString(), QString()}) {
+        QTest::qWait(StatusPolls::timeoutMs + 50);
+        EXPECT_EQ(tick(received), QStringList{poll});
+    }
+    EXPECT_EQ(notes, (QStringList{"POLL-TIMEOUT", "POLL-TIMEOUT", "POLL-TIMEOUT", "POLLS-LOST"}));
+    // The count started again: the reply answers the poll written after the loss.
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
 }
 
 TEST_F(LinePump, EachIdleReportLetsOneLineGo)

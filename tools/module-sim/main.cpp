@@ -117,6 +117,8 @@ int main(int argc, char **argv)
         = FloodSource::Limits{std::int64_t(options.floodSeconds) * 1000, options.floodBytes};
     setup.byteRate = options.byteRate;
     setup.replyDelayMs = options.replyDelayMs;
+    setup.jitterMinMs = options.replyJitterMinMs;
+    setup.jitterMaxMs = options.replyJitterMaxMs;
     setup.replyEnd = options.replyEnd;
     setup.voice = voice ? &*voice : nullptr;
     setup.start = start;

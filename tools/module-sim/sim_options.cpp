@@ -26,6 +26,7 @@ const QCommandLineOption busyStatusOption("busy-status", QString(), "TEXT");
 const QCommandLineOption noIdleOption("no-idle");
 const QCommandLineOption byteRateOption("byte-rate", QString(), "N");
 const QCommandLineOption replyDelayOption("reply-delay", QString(), "MS");
+const QCommandLineOption replyJitterOption("reply-jitter", QString(), "MIN-MAX");
 const QCommandLineOption replyEndOption("reply-end", QString(), "cr|lf|none");
 const QCommandLineOption voiceOption("voice");
 const QCommandLineOption wavOption("wav", QString(), "DIR");
@@ -79,6 +80,7 @@ SimArguments parseSimArguments(const QStringList &arguments)
                        noIdleOption,
                        byteRateOption,
                        replyDelayOption,
+                       replyJitterOption,
                        replyEndOption,
                        voiceOption,
                        wavOption});
@@ -100,6 +102,7 @@ SimArguments parseSimArguments(const QStringList &arguments)
                                              &busyStatusOption,
                                              &byteRateOption,
                                              &replyDelayOption,
+                                             &replyJitterOption,
                                              &replyEndOption,
                                              &wavOption}) {
         if (parser.values(*single).size() > 1)
@@ -168,6 +171,22 @@ SimArguments parseSimArguments(const QStringList &arguments)
                 QString("--reply-delay needs a whole number from 1 to %1").arg(maxReplyDelayMs));
         options.replyDelayMs = int(*delay);
     }
+    if (parser.isSet(replyJitterOption)) {
+        // Two whole numbers of ms, MIN-MAX, each from 0 to the delay's limit, MIN <= MAX.
+        const QStringList bounds = parser.value(replyJitterOption).split(u'-');
+        std::optional<std::int64_t> low;
+        std::optional<std::int64_t> high;
+        if (bounds.size() == 2) {
+            low = bounds[0] == QLatin1String("0") ? 0 : positiveNumber(bounds[0], maxReplyDelayMs);
+            high = bounds[1] == QLatin1String("0") ? 0 : positiveNumber(bounds[1], maxReplyDelayMs);
+        }
+        if (!low || !high || *low > *high)
+            return failure(QString("--reply-jitter needs MIN-MAX, two whole numbers of ms from 0 "
+                                   "to %1 with MIN not above MAX")
+                               .arg(maxReplyDelayMs));
+        options.replyJitterMinMs = int(*low);
+        options.replyJitterMaxMs = int(*high);
+    }
     if (parser.isSet(replyEndOption)) {
         const QString end = parser.value(replyEndOption);
         if (end != QLatin1String("cr") && end != QLatin1String("lf")
@@ -218,6 +237,9 @@ QString simUsage()
         "  --reply-delay MS\n"
         "                 write every answer MS ms (1 to 60000) after its command arrived,\n"
         "                 saying the state as it was when the command arrived\n"
+        "  --reply-jitter MIN-MAX\n"
+        "                 write each answer a random time from MIN to MAX ms (0 to 60000)\n"
+        "                 later still, answers keeping their order\n"
         "  --reply-end cr|lf|none\n"
         "                 end every answer with CR (the default), LF, or nothing\n"
         "  --voice        speak each line (MSG, SEL) aloud in Japanese with espeak-ng at the\n"

@@ -19,6 +19,8 @@ struct SimOptions
     bool neverIdle = false;          // --no-idle: never answer the status "stt 0"
     std::int64_t byteRate = 0;       // --byte-rate: bytes read a second at most; 0: no limit
     int replyDelayMs = 0;            // --reply-delay: every answer this late
+    int replyJitterMinMs = 0;        // --reply-jitter MIN-MAX: each answer later still by a
+    int replyJitterMaxMs = 0;        // random time in this range (answers keep their order)
     QByteArray replyEnd = "\r";      // --reply-end: what ends an answer (CR, LF or nothing)
     bool voice = false;              // --voice: speak aloud on the default audio output
     QString wavFolder;               // --wav: folder for each sound as NNNN.wav; empty for none

@@ -32,6 +32,16 @@ SimServer::SimServer(const Setup &setup)
     , m_pacer(setup.byteRate)
 {}
 
+std::int64_t SimServer::replyDelayMs()
+{
+    if (m_setup.jitterMaxMs == 0)
+        return m_setup.replyDelayMs;
+    // The output queue keeps answers in order: one drawn earlier than the answer before it
+    // waits for that one, as a module answering in order does.
+    std::uniform_int_distribution<std::int64_t> jitter(m_setup.jitterMinMs, m_setup.jitterMaxMs);
+    return m_setup.replyDelayMs + jitter(m_random);
+}
+
 std::int64_t SimServer::nowMicros() const
 {
     const auto elapsed = std::chrono::steady_clock::now() - m_setup.start;
@@ -125,7 +135,7 @@ bool SimServer::readMaster()
         for (QByteArray answer : m_model.receive(chunk, micros / 1000)) {
             if (answer.endsWith('\r'))
                 answer = answer.chopped(1) + m_setup.replyEnd;
-            m_output.push(answer, micros / 1000 + m_setup.replyDelayMs);
+            m_output.push(answer, micros / 1000 + replyDelayMs());
         }
         handOverSounds(micros);
     }

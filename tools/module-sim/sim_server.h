@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <random>
 
 class ByteLog;
 class StopSignals;
@@ -37,6 +38,8 @@ public:
         FloodSource::Limits flood;     // no flood unless a limit is set
         std::int64_t byteRate = 0;     // bytes read from the terminal a second at most; 0: no limit
         std::int64_t replyDelayMs = 0; // every answer this late
+        std::int64_t jitterMinMs = 0;  // and later still by a random time in this range
+        std::int64_t jitterMaxMs = 0;  // (answers keep their order)
         QByteArray replyEnd = "\r";    // what ends an answer instead of its CR
         Voice *voice = nullptr;        // makes the sounds of an audio-timed model; else none
         std::chrono::steady_clock::time_point start;
@@ -50,6 +53,7 @@ public:
 
 private:
     std::int64_t nowMicros() const;
+    std::int64_t replyDelayMs();
     int pollTimeoutMs() const;
     bool readMaster();
     bool writeDue();
@@ -60,6 +64,7 @@ private:
     void logFloodSummary();
 
     Setup m_setup;
+    std::mt19937_64 m_random{std::random_device{}()};
     SpeechModel m_model;
     OutputQueue m_output;
     FloodSource m_flood;
