@@ -12,6 +12,7 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -38,13 +39,6 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     quietRuntimeFolderWarning();
     QApplication app(argc, argv);
-    if (showsWindow) {
-        // Standard buttons and dialogs in the language of the captions, and the console's own
-        // icon in the task bar; a scripted run shows neither and loads neither.
-        installQtJapanese();
-        if (const QIcon icon = consoleIcon(); !icon.isNull())
-            QApplication::setWindowIcon(icon);
-    }
 
     if (line.listPorts) {
         std::fputs(portListing().toLocal8Bit().constData(), stdout);
@@ -80,5 +74,13 @@ int main(int argc, char *argv[])
     if (line.isScripted())
         return ScriptedRun(window, line, &transcript).exec();
     window.show();
+    // Standard buttons and dialogs in the language of the captions, and the console's own icon
+    // in the task bar, once the window is up: loading them first would keep the operator
+    // waiting for the window (a scripted run shows neither and loads neither).
+    QTimer::singleShot(0, &window, [] {
+        installQtJapanese();
+        if (const QIcon icon = consoleIcon(); !icon.isNull())
+            QApplication::setWindowIcon(icon);
+    });
     return app.exec();
 }

@@ -11,34 +11,6 @@ bool isSpeakLine(const QString &text)
 
 } // namespace
 
-QString visibleText(const QString &text)
-{
-    QString visible;
-    visible.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\r':
-            visible += QLatin1String("\\r");
-            break;
-        case '\n':
-            visible += QLatin1String("\\n");
-            break;
-        case '\t':
-            visible += QLatin1String("\\t");
-            break;
-        case '\\':
-            visible += QLatin1String("\\\\");
-            break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                visible += c;
-        }
-    }
-    return visible;
-}
-
 QString
 transcriptRecord(double ms, const QString &kind, const QString &text, const QByteArray &bytes)
 {

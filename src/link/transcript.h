@@ -3,6 +3,7 @@
 #include "link/spoken_clock.h"
 #include "link/status_polls.h"
 #include "platform/append_file.h"
+#include "text/visible_text.h"
 #include "transport/serial_control.h"
 
 #include <QElapsedTimer>
@@ -57,10 +58,6 @@ private:
     SpokenClock clock_;
     const StatusPolls *polls_ = nullptr;
 };
-
-// The text with control characters and backslashes written as escapes: \r, \n, \t, \\ and
-// \xNN for the others.
-QString visibleText(const QString &text);
 
 // One record as the transcript writes it, without its line end: the time in ms, the kind,
 // the text made visible and the bytes in hex, separated by TABs.

@@ -1,5 +1,7 @@
 #include "log_format.h"
 
+#include "text/visible_text.h"
+
 namespace {
 
 // Seconds since start with six decimals.
@@ -38,30 +40,7 @@ QByteArray formatLogRecord(std::int64_t microsecondsSinceStart,
 
 QString logText(QStringView text)
 {
-    QString visible;
-    visible.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\r':
-            visible += QLatin1String("\\r");
-            break;
-        case '\n':
-            visible += QLatin1String("\\n");
-            break;
-        case '\t':
-            visible += QLatin1String("\\t");
-            break;
-        case '\\':
-            visible += QLatin1String("\\\\");
-            break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                visible += c;
-        }
-    }
-    return visible;
+    return visibleText(text);
 }
 
 QByteArray formatFloodRecord(std::int64_t microsecondsSinceStart, std::int64_t byteCount)
