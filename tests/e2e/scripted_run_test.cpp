@@ -533,9 +533,14 @@ TEST_F(ScriptedRun, TranscriptHoldsEveryByteOfBothDirectionsInOrder)
                     << record.text.toStdString();
             }
         }
-        // Every byte the module's own log saw, in the same order.
+        // Every byte the module's own log saw, in the same order. A late module may still
+        // answer polls after the run has closed the port: those bytes reach no one.
         EXPECT_EQ(out, sim.received());
-        EXPECT_EQ(in, sim.sent());
+        const bool late = module.contains(u"--reply-delay") || module.contains(u"--reply-jitter");
+        if (late)
+            EXPECT_TRUE(sim.sent().startsWith(in)) << in.toHex(' ').toStdString();
+        else
+            EXPECT_EQ(in, sim.sent());
         EXPECT_EQ(spoken, 2);
         // The text is shown with its control characters made visible.
         bool sawLine = false;
