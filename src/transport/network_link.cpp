@@ -238,6 +238,8 @@ void NetworkLink::write(const QByteArray &bytes)
     if (!isOpen() || bytes.isEmpty())
         return;
     connection_->write(telnet_ ? TelnetSession::escape(bytes) : bytes);
+    // Hand the bytes to the system now rather than on the next pass of the event loop.
+    connection_->flush();
 }
 
 qint64 NetworkLink::pendingBytes() const

@@ -62,12 +62,9 @@ public:
         socket_->connectToHost(host, port);
     }
 
-    void write(const QByteArray &bytes) override
-    {
-        socket_->write(bytes);
-        // Hand the bytes to the system now rather than on the next pass of the event loop.
-        socket_->flush();
-    }
+    void write(const QByteArray &bytes) override { socket_->write(bytes); }
+
+    void flush() override { socket_->flush(); }
 
     qint64 bytesToWrite() const override { return socket_->bytesToWrite(); }
 

@@ -52,8 +52,10 @@ public:
 
     // Looks the host up and connects, on the event loop; the outcome comes to the listener.
     virtual void connectToHost(const QString &host, quint16 port) = 0;
-    // Queues the bytes and hands them to the system at once.
+    // Queues the bytes; they go out from the event loop, or at flush().
     virtual void write(const QByteArray &bytes) = 0;
+    // Hands what is queued to the system now. The listener may hear of a failure from inside.
+    virtual void flush() = 0;
     // Bytes written that the system has not taken yet.
     virtual qint64 bytesToWrite() const = 0;
     // Waits, for at most the given time, until the system has taken some of them; false when
