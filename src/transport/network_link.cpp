@@ -207,7 +207,7 @@ QString NetworkLink::address() const
     return host + u':' + QString::number(port_.port);
 }
 
-void NetworkLink::fail(const QString &cause, const OpenFailureCause &kind)
+void NetworkLink::fail(QString cause, OpenFailureCause kind)
 {
     drop();
     emit openFailed(cause, kind);

@@ -69,8 +69,9 @@ private:
     void takeTelnet(const QByteArray &bytes);
     void takeRaw(const QByteArray &bytes);
     void becomeOpen();
-    void fail(const QString &cause,
-              const OpenFailureCause &kind = {OpenFailureKind::ServerUnreached, {}});
+    // Drops the connection, then reports: the cause is a copy, as drop() clears what the
+    // link held.
+    void fail(QString cause, OpenFailureCause kind = {OpenFailureKind::ServerUnreached, {}});
     QString closedCause() const;
     QString address() const;
     void drop();
