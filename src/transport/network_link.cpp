@@ -181,11 +181,14 @@ void NetworkLink::tcpFailed(const TcpFailure &failure)
         fail(closedCause(), {OpenFailureKind::ServerBusy, {}});
         break;
     case Kind::None:
-    case Kind::Other:
-        if (failure.closed && failure.kind == Kind::None)
+        // Closed without an error of its own before the open was through: turned away.
+        if (failure.closed) {
             fail(closedCause(), {OpenFailureKind::ServerBusy, {}});
-        else
-            fail(failure.text);
+            break;
+        }
+        [[fallthrough]];
+    case Kind::Other:
+        fail(failure.text);
         break;
     }
 }
