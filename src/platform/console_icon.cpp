@@ -1,8 +1,10 @@
 #include "platform/console_icon.h"
+#include "platform/picture.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPixmap>
 #include <QStandardPaths>
 
 QStringList consoleIconThemeFolders()
@@ -23,8 +25,8 @@ QIcon consoleIcon(const QStringList &themeFolders)
         const QDir theme(folder);
         for (const QString &size : theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             const QString file = theme.filePath(size + QStringLiteral("/apps/parlino.png"));
-            if (QFileInfo::exists(file))
-                icon.addFile(file);
+            if (const QImage image = readImageFile(file); !image.isNull())
+                icon.addPixmap(QPixmap::fromImage(image));
         }
         if (!icon.isNull())
             return icon;

@@ -13,6 +13,17 @@ constexpr char codecName[] = "CP932";
 // another file's static initialisation, before any constructor of this file.
 constexpr QByteArrayView substitute("\xFC\xFC", 2);
 
+// ASCII bytes read as themselves and need no converter: module replies, commands and
+// settings never load the code page's tables, which only Japanese text needs.
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char byte : bytes) {
+        if (uchar(byte) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool isSwappedControl(char byte)
 {
     return byte == '\x1A' || byte == '\x1C' || byte == '\x7F';
@@ -21,7 +32,7 @@ bool isSwappedControl(char byte)
 // The bytes of the character at text[i] (one code unit, or two for a surrogate pair), or
 // nothing when the code page has no form for it; length gets the code units it took.
 std::optional<QByteArray>
-encodeOne(QStringEncoder &encoder, QStringView text, qsizetype i, qsizetype *length)
+encodeOne(std::optional<QStringEncoder> &encoder, QStringView text, qsizetype i, qsizetype *length)
 {
     const char16_t c = text[i].unicode();
     *length = 1;
@@ -36,7 +47,9 @@ encodeOne(QStringEncoder &encoder, QStringView text, qsizetype i, qsizetype *len
     // One character at a time, so that a character the code page lacks can be told apart
     // from the others: the converter yields its own substitute bytes for it, which must
     // never reach the module. (Its error flag cannot be reset once set.)
-    const QByteArray bytes = encoder.encode(one);
+    if (!encoder)
+        encoder.emplace(codecName);
+    const QByteArray bytes = encoder->encode(one);
     if (bytes.isEmpty() || bytes == substitute)
         return std::nullopt;
     return bytes;
@@ -68,7 +81,7 @@ QString decodeKeepingControls(QStringDecoder &converter, QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    QStringEncoder encoder(codecName);
+    std::optional<QStringEncoder> encoder;
     return encodeWith(text, [&](QStringView in, qsizetype i, qsizetype *length) {
         return encodeOne(encoder, in, i, length);
     });
@@ -76,7 +89,7 @@ QByteArray encode(QStringView text)
 
 qsizetype firstUnencodable(QStringView text)
 {
-    QStringEncoder encoder(codecName);
+    std::optional<QStringEncoder> encoder;
     return firstUnencodableIn(text, [&](QStringView in, qsizetype i, qsizetype *length) {
         return encodeOne(encoder, in, i, length);
     });
@@ -84,6 +97,8 @@ qsizetype firstUnencodable(QStringView text)
 
 QString decode(const QByteArray &bytes)
 {
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     // A CR after the bytes makes the converter give up a lead byte cut off at the end as an
     // invalid one (U+001A, as for every byte it cannot decode); the CR is then taken off.
     QStringDecoder converter(codecName);
@@ -94,6 +109,8 @@ QString decode(const QByteArray &bytes)
 
 std::optional<QString> decodeStrict(const QByteArray &bytes)
 {
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     // The converter flags a byte that is no character and a pair the code page leaves
     // unassigned; the CR after the bytes makes a lead byte cut off at the end one of them.
     QStringDecoder converter(codecName);
@@ -109,15 +126,19 @@ struct Decoder::State
     QStringDecoder converter{codecName};
 };
 
-Decoder::Decoder()
-    : state_(std::make_unique<State>())
-{}
+// The converter is made for the first byte that is not ASCII: until then nothing is held back.
+Decoder::Decoder() = default;
 Decoder::~Decoder() = default;
 Decoder::Decoder(Decoder &&other) noexcept = default;
 Decoder &Decoder::operator=(Decoder &&other) noexcept = default;
 
 QString Decoder::decode(QByteArrayView bytes)
 {
+    if (!state_) {
+        if (isAscii(bytes))
+            return QString::fromLatin1(bytes);
+        state_ = std::make_unique<State>();
+    }
     return decodeKeepingControls(state_->converter, bytes);
 }
 

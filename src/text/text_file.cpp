@@ -153,7 +153,9 @@ qsizetype lineNumberAt(QByteArrayView bytes, qsizetype offset)
     return byteLines(before, -1).size() + (atLineStart ? 1 : 0);
 }
 
-std::optional<QByteArray> readBytes(const QString &path, QString *error)
+} // namespace
+
+std::optional<QByteArray> readFileBytes(const QString &path, QString *error)
 {
     // Only plain files: opening a named pipe would wait for a writer, and a device
     // would never reach its end.
@@ -178,8 +180,6 @@ std::optional<QByteArray> readBytes(const QString &path, QString *error)
         return std::nullopt;
     return bytes;
 }
-
-} // namespace
 
 std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error, TextReading *reading)
 {
@@ -229,19 +229,16 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error, T
 
 std::optional<QString> readTextFile(const QString &path, QString *error, TextReading *reading)
 {
-    const std::optional<QByteArray> bytes = readBytes(path, error);
+    const std::optional<QByteArray> bytes = readFileBytes(path, error);
     if (!bytes)
         return std::nullopt;
     return decodeFileText(*bytes, error, reading);
 }
 
-std::optional<QList<std::optional<QString>>>
-readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStringList *whyNot)
+QList<std::optional<QString>>
+textFileLines(const QByteArray &bytes, qsizetype maxLines, QStringList *whyNot)
 {
-    const std::optional<QByteArray> bytes = readBytes(path, error);
-    if (!bytes)
-        return std::nullopt;
-    QByteArrayView text(*bytes);
+    QByteArrayView text(bytes);
     const bool utf16 = isUtf16Mark(text);
     std::optional<QString> whole;
     const TextEncoding encoding = readingOf(&text, std::nullopt, &whole).encoding;
@@ -255,6 +252,15 @@ readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStri
             whyNot->append(fault);
     }
     return lines;
+}
+
+std::optional<QList<std::optional<QString>>>
+readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStringList *whyNot)
+{
+    const std::optional<QByteArray> bytes = readFileBytes(path, error);
+    if (!bytes)
+        return std::nullopt;
+    return textFileLines(*bytes, maxLines, whyNot);
 }
 
 bool writeTextLine(const QString &path, const QString &line, QString *error)

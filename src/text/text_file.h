@@ -21,6 +21,13 @@
 std::optional<QString>
 readTextFile(const QString &path, QString *error = nullptr, TextReading *reading = nullptr);
 
+// The bytes of a plain file; nothing, with the reason in error, when it cannot be read.
+std::optional<QByteArray> readFileBytes(const QString &path, QString *error = nullptr);
+
+// A text file's lines from its bytes, as readTextFileLines() gives them.
+QList<std::optional<QString>>
+textFileLines(const QByteArray &bytes, qsizetype maxLines = -1, QStringList *whyNot = nullptr);
+
 // Reads the file's lines, as splitTextLines() cuts them, at most maxLines of them when
 // maxLines is not negative. A line whose bytes are no text in the file's encoding is
 // nothing, and whyNot (when given) gets the reason at its index (empty for a good line).

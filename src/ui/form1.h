@@ -3,6 +3,7 @@
 #include "link/reply.h"
 #include "link/reply_assembler.h"
 #include "link/status_polls.h"
+#include "messages/preset_lines.h"
 #include "platform/file_dialog.h"
 #include "speak/run_outcome.h"
 #include "text/text_file.h"
@@ -39,7 +40,7 @@ public:
 
     // Form variables, shared by the handlers.
     QString Rcv_dat;                // text of the latest receive event, replaced whole
-    std::array<QString, 5> Msg_dat; // the presets, "MSG" + line + CR LF
+    PresetLines Msg_dat; // the presets, "MSG" + line + CR LF
     QStringList Snd_dat;            // lines of the run, each with its CR; the last is empty
     qint16 Snd_max = 0;             // highest index of Snd_dat
     qint16 Snd_cnt = 0;             // index of the next line to send
