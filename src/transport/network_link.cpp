@@ -1,7 +1,8 @@
 #include "transport/network_link.h"
 
+#include "transport/tcp_connection_loader.h"
+
 #include <QDeadlineTimer>
-#include <QTcpSocket>
 
 namespace {
 
@@ -33,24 +34,23 @@ void NetworkLink::open(const NetworkPort &port, int timeoutMs, bool lineSettings
     timeoutMs_ = timeoutMs;
     lineSettings_ = lineSettings;
     stage_ = Stage::Connecting;
-    socket_ = new QTcpSocket(this);
-    connect(socket_, &QTcpSocket::connected, this, &NetworkLink::onConnected);
-    connect(socket_, &QTcpSocket::readyRead, this, &NetworkLink::onReadyRead);
-    connect(socket_, &QTcpSocket::errorOccurred, this, &NetworkLink::onSocketError);
-    // A close without an error report still ends the connection.
-    connect(socket_, &QTcpSocket::disconnected, this, &NetworkLink::onSocketError);
+    const TcpConnections connections = tcpConnections();
+    if (!connections.make) {
+        unavailable_ = connections.problem;
+        deadline_.start(0);
+        return;
+    }
+    connection_.reset(connections.make(this, this));
     deadline_.start(timeoutMs);
-    // The look-up and the connection run on the event loop; the answer comes as a signal.
-    socket_->connectToHost(port.host, quint16(port.port));
+    // The look-up and the connection run on the event loop; the answer comes as an event.
+    connection_->connectToHost(port.host, quint16(port.port));
 }
 
-void NetworkLink::onConnected()
+void NetworkLink::tcpConnected()
 {
-    // Each command line goes out at once rather than waiting for more to join it.
-    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (port_.protocol == NetworkPort::Protocol::Rfc2217) {
         telnet_.emplace(lineSettings_);
-        socket_->write(telnet_->start());
+        connection_->write(telnet_->start());
         if (!lineSettings_)
             becomeOpen();
         return;
@@ -63,13 +63,8 @@ void NetworkLink::onConnected()
     settle_.start(rawSettleMs);
 }
 
-void NetworkLink::onReadyRead()
+void NetworkLink::tcpReceived(const QByteArray &bytes)
 {
-    if (!socket_)
-        return;
-    const QByteArray bytes = socket_->readAll();
-    if (bytes.isEmpty())
-        return;
     if (telnet_)
         takeTelnet(bytes);
     else
@@ -80,7 +75,7 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
 {
     const TelnetSession::Input input = telnet_->read(bytes);
     if (!input.answers.isEmpty())
-        socket_->write(input.answers);
+        connection_->write(input.answers);
     if (isOpen()) {
         // Notifications of the line and modem state are subnegotiations: never data.
         if (!input.data.isEmpty())
@@ -102,7 +97,7 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
     // The settings are asked once the server has agreed to the option, not before.
     if (!settingsSent_ && telnet_->localEnabled(TelnetSession::comPortOption)) {
         settingsSent_ = true;
-        socket_->write(Rfc2217Line::requests());
+        connection_->write(Rfc2217Line::requests());
     }
     for (const QByteArray &sub : input.subnegotiations) {
         switch (line_.read(sub)) {
@@ -143,7 +138,7 @@ void NetworkLink::takeRaw(const QByteArray &bytes)
 
 void NetworkLink::becomeOpen()
 {
-    if (!socket_ || stage_ == Stage::Open)
+    if (!connection_ || stage_ == Stage::Open)
         return;
     deadline_.stop();
     settle_.stop();
@@ -162,43 +157,49 @@ QString NetworkLink::closedCause() const
     return cause;
 }
 
-void NetworkLink::onSocketError()
+void NetworkLink::tcpFailed(const TcpFailure &failure)
 {
-    if (!socket_ || stage_ == Stage::Closed)
+    if (!connection_ || stage_ == Stage::Closed)
         return;
-    const QAbstractSocket::SocketError error = socket_->error();
+    using Kind = TcpFailure::Kind;
     if (isOpen()) {
-        const QString reason = error == QAbstractSocket::RemoteHostClosedError
-                                       || socket_->state() == QAbstractSocket::UnconnectedState
+        const QString reason = failure.kind == Kind::RemoteClosed || failure.closed
                                    ? QStringLiteral("the server closed the connection")
-                                   : socket_->errorString();
+                                   : failure.text;
         drop();
         emit lost(reason);
         return;
     }
-    switch (error) {
-    case QAbstractSocket::HostNotFoundError:
+    switch (failure.kind) {
+    case Kind::HostNotFound:
         fail(QStringLiteral("unknown host"));
         break;
-    case QAbstractSocket::ConnectionRefusedError:
+    case Kind::Refused:
         fail(QStringLiteral("connection refused (no server on that port)"));
         break;
-    case QAbstractSocket::RemoteHostClosedError:
+    case Kind::RemoteClosed:
         fail(closedCause(), {OpenFailureKind::ServerBusy, {}});
         break;
-    default:
-        if (socket_->state() == QAbstractSocket::UnconnectedState
-            && error == QAbstractSocket::UnknownSocketError)
+    case Kind::None:
+        // Closed without an error of its own before the open was through: turned away.
+        if (failure.closed) {
             fail(closedCause(), {OpenFailureKind::ServerBusy, {}});
-        else
-            fail(socket_->errorString());
+            break;
+        }
+        [[fallthrough]];
+    case Kind::Other:
+        fail(failure.text);
         break;
     }
 }
 
 void NetworkLink::onTimeout()
 {
-    if (isOpening())
+    if (!isOpening())
+        return;
+    if (!connection_)
+        fail(unavailable_, {OpenFailureKind::Other, {}});
+    else
         fail(QStringLiteral("no answer from %1 within %2 s")
                  .arg(address(), QString::number(timeoutMs_ / 1000.0)));
 }
@@ -209,7 +210,7 @@ QString NetworkLink::address() const
     return host + u':' + QString::number(port_.port);
 }
 
-void NetworkLink::fail(const QString &cause, const OpenFailureCause &kind)
+void NetworkLink::fail(QString cause, OpenFailureCause kind)
 {
     drop();
     emit openFailed(cause, kind);
@@ -225,15 +226,9 @@ void NetworkLink::drop()
     settingsSent_ = false;
     anyReceived_ = false;
     saidWhileOpening_.clear();
-    QTcpSocket *socket = std::exchange(socket_, nullptr);
-    if (!socket)
-        return;
-    socket->disconnect(this);
+    unavailable_.clear();
     // What was written still goes out; the socket goes once it has closed, or with the link.
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    socket->disconnectFromHost();
-    if (socket->state() == QAbstractSocket::UnconnectedState)
-        socket->deleteLater();
+    connection_.reset();
 }
 
 void NetworkLink::close()
@@ -245,22 +240,23 @@ void NetworkLink::write(const QByteArray &bytes)
 {
     if (!isOpen() || bytes.isEmpty())
         return;
-    socket_->write(telnet_ ? TelnetSession::escape(bytes) : bytes);
+    connection_->write(telnet_ ? TelnetSession::escape(bytes) : bytes);
     // Hand the bytes to the system now rather than on the next pass of the event loop.
-    socket_->flush();
+    connection_->flush();
 }
 
 qint64 NetworkLink::pendingBytes() const
 {
-    return isOpen() ? socket_->bytesToWrite() : 0;
+    return isOpen() ? connection_->bytesToWrite() : 0;
 }
 
 bool NetworkLink::waitUntilAccepted(int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
-    while (isOpen() && socket_->bytesToWrite() > 0) {
-        if (deadline.hasExpired() || !socket_->waitForBytesWritten(int(deadline.remainingTime())))
+    while (isOpen() && connection_->bytesToWrite() > 0) {
+        if (deadline.hasExpired()
+            || !connection_->waitForBytesWritten(int(deadline.remainingTime())))
             break;
     }
-    return isOpen() && socket_->bytesToWrite() == 0;
+    return isOpen() && connection_->bytesToWrite() == 0;
 }

@@ -3,6 +3,7 @@
 #include "transport/network_port.h"
 #include "transport/open_failure_cause.h"
 #include "transport/rfc2217_line.h"
+#include "transport/tcp_connection.h"
 #include "transport/telnet_session.h"
 
 #include <QByteArray>
@@ -10,14 +11,14 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
-
-class QTcpSocket;
 
 // One connection at a time to a port of a serial-port server, on the event loop of the
 // thread that owns it: the name look-up, the connection and the line settings run while the
-// window goes on painting and answering; nothing here waits but waitUntilAccepted().
-class NetworkLink : public QObject
+// window goes on painting and answering; nothing here waits but waitUntilAccepted(). The
+// connection itself comes from the network module, loaded by the first open.
+class NetworkLink : public QObject, private TcpListener
 {
     Q_OBJECT
 
@@ -61,20 +62,24 @@ signals:
 private:
     enum class Stage { Closed, Connecting, Settling, Open };
 
-    void onConnected();
-    void onReadyRead();
-    void onSocketError();
+    void tcpConnected() override;
+    void tcpReceived(const QByteArray &bytes) override;
+    void tcpFailed(const TcpFailure &failure) override;
     void onTimeout();
     void takeTelnet(const QByteArray &bytes);
     void takeRaw(const QByteArray &bytes);
     void becomeOpen();
-    void fail(const QString &cause,
-              const OpenFailureCause &kind = {OpenFailureKind::ServerUnreached, {}});
+    // Drops the connection, then reports: the cause is a copy, as drop() clears what the
+    // link held.
+    void fail(QString cause, OpenFailureCause kind = {OpenFailureKind::ServerUnreached, {}});
     QString closedCause() const;
     QString address() const;
     void drop();
 
-    QTcpSocket *socket_ = nullptr;
+    std::unique_ptr<TcpConnection> connection_;
+    // Why no connection could be made (the network module did not load); told from the
+    // event loop, as every other outcome of an open.
+    QString unavailable_;
     QTimer deadline_;
     QTimer settle_;
     NetworkPort port_;

@@ -10,13 +10,18 @@
 #include "support/transcript_reader.h"
 #include "text/cp932.h"
 #include "transport/network_link.h"
+#include "transport/tcp_connection_loader.h"
 #include "ui/form1.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -175,6 +180,61 @@ TEST_F(NetworkModule, APortNobodyServesFailsTheOpenWithItsCause)
         const QList<TranscriptRecord> records = transcript();
         ASSERT_EQ(records.size(), 1);
         EXPECT_EQ(records[0].kind, QStringLiteral("OPEN-FAILED"));
+    }
+}
+
+TEST_F(NetworkModule, WithoutItsNetworkModuleTheProgramFailsTheOpenAndSaysWhy)
+{
+    // The program alone in a folder: neither beside it nor in the installed place.
+    const QString program = work.file(QStringLiteral("parlino"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PARLINO_APP_PATH), program));
+    const QString name = QStringLiteral("rfc2217://127.0.0.1:%1").arg(freeLocalPort());
+    QProcess process;
+    process.setWorkingDirectory(work.path());
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("PARLINO_COM2"), name);
+    process.setProcessEnvironment(variables);
+    process.start(program, {"--speak", "two.txt", "--port", "2"});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 2);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(
+        err.contains(QStringLiteral("COMがOPENできません: %1: the network module %2 is missing")
+                         .arg(name, QFileInfo(PARLINO_NETWORK_MODULE_PATH).fileName())))
+        << err.toStdString();
+}
+
+TEST(NetworkModuleFile, IsLoadedFromTheFirstFolderThatHoldsItElseTheCauseNamesIt)
+{
+    const QFileInfo module(QStringLiteral(PARLINO_NETWORK_MODULE_PATH));
+    const QString built = module.absolutePath();
+    const QTemporaryDir empty;
+    const QTemporaryDir broken;
+    QFile notALibrary(QDir(broken.path()).filePath(module.fileName()));
+    ASSERT_TRUE(notALibrary.open(QIODevice::WriteOnly) && notALibrary.write("text\n") == 5);
+    notALibrary.close();
+    const struct
+    {
+        QStringList folders;
+        QString problem; // empty: it loads
+    } rows[] = {
+        {{built}, {}},
+        {{empty.path(), built}, {}},
+        {{empty.path()},
+         QStringLiteral("the network module %1 is missing: it is in none of %2")
+             .arg(module.fileName(), empty.path())},
+        // The first file found is the one meant: its loader's words say what is wrong with it.
+        {{broken.path(), built},
+         QStringLiteral("the network module cannot be loaded: Cannot load library %1")
+             .arg(notALibrary.fileName())},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.folders.join(u' ').toStdString());
+        const TcpConnections loaded = loadNetworkModule(row.folders);
+        EXPECT_EQ(loaded.make == nullptr, !row.problem.isEmpty());
+        EXPECT_EQ(loaded.problem.isEmpty(), row.problem.isEmpty());
+        EXPECT_TRUE(loaded.problem.startsWith(row.problem)) << loaded.problem.toStdString();
     }
 }
 

@@ -37,6 +37,7 @@ contents_step() {
     local expected=(
         "-rwxr-xr-x ./usr/bin/parlino"
         "-rwxr-xr-x ./usr/bin/parlino-sim"
+        "-rw-r--r-- ./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/parlino/libparlino-network.so"
         "-rw-r--r-- ./usr/share/parlino/parlino_msg_ini.txt"
         "-rw-r--r-- ./usr/share/parlino/icon/MISC13.ICO"
         "-rw-r--r-- ./usr/share/parlino/icon/MISC15.ICO"
@@ -93,6 +94,12 @@ contents_step() {
         || fail "parlino-sim --help"
     env -u LD_LIBRARY_PATH "$root/usr/bin/parlino" --version | grep -qx "parlino $caption" \
         || fail "parlino --version"
+    # The unpacked program finds its network module: a port nobody serves is refused by the
+    # system, not for want of the module.
+    env -u LD_LIBRARY_PATH HOME="$scratch/home" QT_QPA_PLATFORM=offscreen \
+        PARLINO_COM1=tcp://127.0.0.1:1 "$root/usr/bin/parlino" --list-ports 2>/dev/null \
+        | grep -q "tcp://127.0.0.1:1 (PARLINO_COM1).*does not answer: connection refused" \
+        || fail "parlino --list-ports does not reach a network port"
     # The manual covers every switch the help names.
     local switch manual
     manual=$(zcat "$root/usr/share/man/man1/parlino-sim.1.gz" | sed 's/\\-/-/g')
