@@ -1,5 +1,6 @@
 // Start-up, exit, the preset buttons and the slot box.
 #include "platform/console_icon.h"
+#include "platform/picture.h"
 #include "platform/qt_translation.h"
 #include "support/form_fixture.h"
 #include "text/cp932.h"
@@ -54,6 +55,10 @@ TEST(DesktopLook, TheConsoleIconComesFromItsThemeFolder)
     }
     const QIcon icon = consoleIcon({theme.file("none"), theme.path()});
     EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    // A picture whose name gives another format is still read, by what its bytes say.
+    ASSERT_TRUE(image.save(theme.file("misnamed.ico"), "PNG"));
+    EXPECT_EQ(readImageFile(theme.file("misnamed.ico")).size(), QSize(16, 16));
+    EXPECT_TRUE(readImageFile(theme.file("16x16")).isNull());
 }
 
 TEST_F(StartUp, RestoresThePortAndSelectsTheFirstSlot)
