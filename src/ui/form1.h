@@ -39,18 +39,18 @@ public:
     CommonDialog CommonDialog1;
 
     // Form variables, shared by the handlers.
-    QString Rcv_dat;                // text of the latest receive event, replaced whole
+    QString Rcv_dat;     // text of the latest receive event, replaced whole
     PresetLines Msg_dat; // the presets, "MSG" + line + CR LF
-    QStringList Snd_dat;            // lines of the run, each with its CR; the last is empty
-    qint16 Snd_max = 0;             // highest index of Snd_dat
-    qint16 Snd_cnt = 0;             // index of the next line to send
-    qint16 Snd_flg = 0;             // 1 while a run is active
-    qint16 Stop_flg = 0;            // 1: stop requested or error latched
-    qint16 Rep_flg = 0;             // 1: repeat the list
-    QString File_nam;               // path of the file imported last
-    qint16 File_no = 0;             // file number of the import file while it is read
-    QString Eep_cmd;                // record command of the chosen slot
-    QString Sel_cmd;                // play command of the chosen slot
+    QStringList Snd_dat; // lines of the run, each with its CR; the last is empty
+    qint16 Snd_max = 0;  // highest index of Snd_dat
+    qint16 Snd_cnt = 0;  // index of the next line to send
+    qint16 Snd_flg = 0;  // 1 while a run is active
+    qint16 Stop_flg = 0; // 1: stop requested or error latched
+    qint16 Rep_flg = 0;  // 1: repeat the list
+    QString File_nam;    // path of the file imported last
+    qint16 File_no = 0;  // file number of the import file while it is read
+    QString Eep_cmd;     // record command of the chosen slot
+    QString Sel_cmd;     // play command of the chosen slot
 
     // The send box's text as the program reads it, with CR LF between lines.
     QString Text1_Text() const;
