@@ -17,7 +17,6 @@ public:
     // Keeps the file's bytes; a file that cannot be read leaves every entry empty.
     void read(const QString &path);
     const QString &operator[](size_t index) const { return entries()[index]; }
-    size_t size() const { return Entries().size(); }
     bool operator==(const Entries &other) const { return entries() == other; }
 
 private:

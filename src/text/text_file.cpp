@@ -254,15 +254,6 @@ textFileLines(const QByteArray &bytes, qsizetype maxLines, QStringList *whyNot)
     return lines;
 }
 
-std::optional<QList<std::optional<QString>>>
-readTextFileLines(const QString &path, qsizetype maxLines, QString *error, QStringList *whyNot)
-{
-    const std::optional<QByteArray> bytes = readFileBytes(path, error);
-    if (!bytes)
-        return std::nullopt;
-    return textFileLines(*bytes, maxLines, whyNot);
-}
-
 bool writeTextLine(const QString &path, const QString &line, QString *error)
 {
     const QFileInfo info(path);

@@ -24,18 +24,11 @@ readTextFile(const QString &path, QString *error = nullptr, TextReading *reading
 // The bytes of a plain file; nothing, with the reason in error, when it cannot be read.
 std::optional<QByteArray> readFileBytes(const QString &path, QString *error = nullptr);
 
-// A text file's lines from its bytes, as readTextFileLines() gives them.
+// A text file's lines from its bytes, as splitTextLines() cuts them, at most maxLines of them
+// when maxLines is not negative. A line whose bytes are no text in the file's encoding is
+// nothing, and whyNot (when given) gets the reason at its index (empty for a good line).
 QList<std::optional<QString>>
 textFileLines(const QByteArray &bytes, qsizetype maxLines = -1, QStringList *whyNot = nullptr);
-
-// Reads the file's lines, as splitTextLines() cuts them, at most maxLines of them when
-// maxLines is not negative. A line whose bytes are no text in the file's encoding is
-// nothing, and whyNot (when given) gets the reason at its index (empty for a good line).
-// Returns nothing when the file cannot be opened or read.
-std::optional<QList<std::optional<QString>>> readTextFileLines(const QString &path,
-                                                               qsizetype maxLines = -1,
-                                                               QString *error = nullptr,
-                                                               QStringList *whyNot = nullptr);
 
 // The text of a file's bytes, by the rules above; nothing, with the reason naming the first
 // line that does not decode, when some bytes are no character.

@@ -181,7 +181,7 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
     ScopedWorkDir work;
     work.write("p.txt", QByteArray("\x82\xA0\r\n\x82\r\n\xE3\x81\x82\r\n\xE8\xB3\x8E\x71\r\nc"));
     QStringList whyNot;
-    EXPECT_EQ(readTextFileLines(work.file("p.txt"), 4, nullptr, &whyNot),
+    EXPECT_EQ(textFileLines(*readFileBytes(work.file("p.txt")), 4, &whyNot),
               (QList<std::optional<QString>>{
                   QStringLiteral("あ"), std::nullopt, std::nullopt, QStringLiteral("雉子")}));
     ASSERT_EQ(whyNot.size(), 4);
