@@ -72,5 +72,7 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
            vbCritical,
            QStringLiteral("Com Port Error"),
            portCause(port, reason),
-           visibleDeviceLoss(port, devicePathForPort(port)));
+           lostIdentity_.kind == DeviceIdentity::Kind::OneTime
+               ? visibleOneTimeDeviceLoss(port, devicePathForPort(port))
+               : visibleDeviceLoss(port, devicePathForPort(port)));
 }
