@@ -197,49 +197,31 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
         EXPECT_FALSE(QFile::exists(lock->path));
     }
 
-    // The console holds the device through the link: under the device's own name, and under a
-    // second node of the same device (made where root may), a second window and a scripted run
-    // are refused.
+    // The console holds the device through the link: under the device's own name a second
+    // window and a scripted run are refused, the run naming the holder.
     qputenv("PARLINO_COM1", QFile::encodeName(link));
     Form1 owner;
     owner.Command5_Click();
     ASSERT_TRUE(owner.MSComm1->PortOpen());
     expectInUseUnder(module.terminalPath(), module, work);
-    struct stat device
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(module.terminalPath()).constData(), &device), 0);
-    const QString node = work.file(QStringLiteral("second-node"));
-    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, device.st_rdev) == 0)
-        expectInUseUnder(node, module, work);
-    else
-        EXPECT_NE(::geteuid(), 0u) << "root could not make a device node: " << strerror(errno);
 }
 
-TEST(PortInUse, ABindMountOfAnOpenDeviceIsRefusedAsInUse)
+TEST_F(ConsoleOnModule, SecondNamesOfTheOpenDeviceThatAreNoLinksAreRefusedAsInUse)
 {
-    ScopedWorkDir work;
-    work.copyData();
-    MessageBoxRecorder boxes;
-    EndProgramRecorder end;
-    ScriptedModule module;
-    ASSERT_TRUE(module.isValid());
-    const QString bound = work.file(QStringLiteral("bound"));
+    // A second node of the device (where root may make one), then a bind mount of it.
+    struct stat device = {};
+    ASSERT_EQ(::stat(QFile::encodeName(module.terminalPath()).constData(), &device), 0);
+    const QByteArray node = QFile::encodeName(work.file(QStringLiteral("node")));
+    if (::mknod(node.constData(), S_IFCHR | 0600, device.st_rdev) == 0)
+        expectInUseUnder(QFile::decodeName(node), module, work);
+    else
+        EXPECT_NE(::geteuid(), 0u) << "root could not make a device node: " << strerror(errno);
     work.write(QStringLiteral("bound"), {});
-    if (::mount(QFile::encodeName(module.terminalPath()).constData(),
-                QFile::encodeName(bound).constData(),
-                nullptr,
-                MS_BIND,
-                nullptr)
-        != 0)
+    const QByteArray bound = QFile::encodeName(work.file(QStringLiteral("bound")));
+    if (::mount(QFile::encodeName(module.terminalPath()), bound, nullptr, MS_BIND, nullptr) != 0)
         GTEST_SKIP() << "bind mounts are not allowed here: " << strerror(errno);
-    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(bound), MNT_DETACH); });
-    qputenv("PARLINO_COM1", QFile::encodeName(module.terminalPath()));
-    const auto unsetPort = qScopeGuard([] { qunsetenv("PARLINO_COM1"); });
-    Form1 owner;
-    owner.Command5_Click();
-    ASSERT_TRUE(owner.MSComm1->PortOpen());
-    expectInUseUnder(bound, module, work);
+    const auto unmount = qScopeGuard([&] { ::umount2(bound.constData(), MNT_DETACH); });
+    expectInUseUnder(QFile::decodeName(bound), module, work);
 }
 
 using PortNames = TwoPorts;

@@ -16,9 +16,8 @@
 
 QString openRawPty(int &master, int &slave)
 {
-    // A terminal that a lock file names is not the test's: a console elsewhere on the machine
-    // (another user's, one left waiting for a device) holds it or its number. Such terminals
-    // are kept while another is taken, so that the next one is new, then let go.
+    // A terminal that a lock file names is another console's on this machine: it is kept aside
+    // while the next is taken, then let go.
     char name[256] = {};
     std::vector<std::pair<int, int>> aside;
     for (;;) {
