@@ -72,7 +72,5 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
            vbCritical,
            QStringLiteral("Com Port Error"),
            portCause(port, reason),
-           lostIdentity_.kind == DeviceIdentity::Kind::OneTime
-               ? visibleOneTimeDeviceLoss(port, devicePathForPort(port))
-               : visibleDeviceLoss(port, devicePathForPort(port)));
+           lossCause(port));
 }

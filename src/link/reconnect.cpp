@@ -12,6 +12,8 @@
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 
+#include <utility>
+
 void Form1::watchForReturn()
 {
     // Windows keeps its behaviour: one OPEN reconnects.
@@ -57,6 +59,9 @@ void Form1::reconnectTick()
     }
     if (deviceState(lostDevice_) == DeviceState::Missing) {
         reopenTries_ = 0;
+        // Another device that had the name has gone again: the box says the loss once more.
+        if (!std::exchange(otherDeviceTold_, QString()).isEmpty())
+            setMessageBoxCause(deviceLostPrompt, lossCause(openPort_));
         return;
     }
     // Only the device that was lost is opened by itself: another that has come to have its
@@ -82,6 +87,15 @@ void Form1::reconnectTick()
         return;
     }
     reconnected();
+}
+
+QString Form1::lossCause(int port) const
+{
+    // A device that never comes back is not promised to be opened again by itself.
+    const QString device = devicePathForPort(port);
+    return lostIdentity_.kind == DeviceIdentity::Kind::OneTime
+               ? visibleOneTimeDeviceLoss(port, device)
+               : visibleDeviceLoss(port, device);
 }
 
 void Form1::tellOtherDevice(const DeviceIdentity &other)

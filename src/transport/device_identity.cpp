@@ -10,6 +10,7 @@
 #include "transport/port_inventory.h"
 #endif
 
+#ifndef Q_OS_WIN
 namespace {
 
 bool inByIdFolder(const QString &path)
@@ -20,6 +21,7 @@ bool inByIdFolder(const QString &path)
 }
 
 } // namespace
+#endif
 
 DeviceIdentity deviceIdentity(const QString &path)
 {

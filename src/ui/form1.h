@@ -186,6 +186,8 @@ private:
     void stopAwaitingLostDevice();
     // Another device has the lost device's name: said once for each device that comes.
     void tellOtherDevice(const DeviceIdentity &other);
+    // What the loss box says beneath its message about port number n's lost device.
+    QString lossCause(int port) const;
     void refreshPortBoxTooltip();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
     void refreshPortTooltips();
