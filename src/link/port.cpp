@@ -14,6 +14,8 @@
 
 void Form1::Combo1_Click()
 {
+    // A pick is a change of the port box: a lost device is awaited no more.
+    stopAwaitingLostDevice();
     // Only the number is stored; an open port is not touched, the new number applies at
     // the next OPEN.
     if (const int port = portNumberOf(ui.Combo1->currentText()))

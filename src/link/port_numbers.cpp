@@ -1,20 +1,24 @@
 #include "link/port_numbers.h"
 
 #include "link/port_names.h"
-#include "platform/app_paths.h"
 #include "platform/append_file.h"
 #include "platform/data_folders.h"
+#include "platform/file_lock.h"
 #include "text/text_file.h"
 #include "transport/device_path.h"
 #include "transport/open_failure.h"
 
 #include <QHash>
 #include <QSet>
+#include <QStringDecoder>
 
 namespace {
 
 constexpr int firstNumbered = 3;
 constexpr int lastPort = 16;
+// How long a start waits for another that is numbering the same file: it reads a small file
+// and adds a line or two.
+constexpr int portsFileLockWaitMs = 5000;
 
 // What this run remembers beyond the file: numbers that could not be written, and what has
 // been said already, so that each refresh does not repeat it.
@@ -32,31 +36,73 @@ RunMemory &runMemory(const QString &portsFile)
     return memories[portsFile];
 }
 
+// Says the line once a run: each refresh finds the same again.
+void tellOnce(RunMemory &memory, const QString &line)
+{
+    if (memory.toldProblems.contains(line))
+        return;
+    memory.toldProblems.insert(line);
+    reportToConsole(line);
+}
+
+// The lines of the file's bytes, without their ends: CR LF, a lone LF and a lone CR each end
+// one, as the text files' lines are cut.
+QList<QByteArray> byteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (bytes[at] != '\n' && bytes[at] != '\r')
+            continue;
+        lines.append(bytes.mid(start, at - start));
+        if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            ++at;
+        start = at + 1;
+    }
+    if (start < bytes.size())
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
 } // namespace
 
-PortsFile parsePortsFile(const QString &text)
+PortsFile parsePortsFile(const QByteArray &bytes)
 {
     PortsFile file;
-    const QStringList lines = splitTextLines(text);
+    const QList<QByteArray> lines = byteLines(bytes);
+    QHash<int, qsizetype> lineOf; // the line that gave each number
     for (qsizetype index = 0; index < lines.size(); ++index) {
-        const QString line = lines[index].trimmed();
+        // UTF-8, line by line: a note saved in another encoding costs its own line only.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Default);
+        const QString line = QString(utf8.decode(lines[index])).trimmed();
+        const auto problem = [&](const QString &why) {
+            file.problems.append(
+                QStringLiteral("line %1 \"%2\" %3; ignored").arg(index + 1).arg(line, why));
+        };
+        if (utf8.hasError()) {
+            problem(QStringLiteral("is no UTF-8 text"));
+            continue;
+        }
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         const qsizetype equals = line.indexOf(u'=');
         const int port = equals > 0 ? portNumberOf(QStringView(line).left(equals).trimmed()) : 0;
         const QString device = equals > 0 ? line.mid(equals + 1).trimmed() : QString();
-        QString problem;
         if (port == 0 || device.isEmpty())
-            problem = QStringLiteral("is no COM<n>=<device> line (COM1 to COM16)");
+            problem(QStringLiteral("is no COM<n>=<device> line (COM1 to COM16)"));
         else if (file.numbers.contains(port))
-            problem = QStringLiteral("gives COM%1 a second device").arg(port);
+            problem(QStringLiteral("gives COM%1 a second device, %2; line %3 gives it %4, "
+                                   "which keeps it")
+                        .arg(port)
+                        .arg(device)
+                        .arg(lineOf.value(port) + 1)
+                        .arg(file.numbers.value(port)));
         else if (file.numbers.values().contains(device))
-            problem = QStringLiteral("gives %1 a second number").arg(device);
-        if (problem.isEmpty())
+            problem(QStringLiteral("gives %1 a second number").arg(device));
+        else {
             file.numbers.insert(port, device);
-        else
-            file.problems.append(
-                QStringLiteral("line %1 \"%2\" %3; ignored").arg(index + 1).arg(line, problem));
+            lineOf.insert(port, index);
+        }
     }
     return file;
 }
@@ -83,10 +129,7 @@ PortNumbers numberDevices(const PortNumbers &remembered,
 
 PortPlaces defaultPortPlaces()
 {
-    QString byId = qEnvironmentVariable("PARLINO_SERIAL_BY_ID");
-    if (byId.isEmpty())
-        byId = QStringLiteral("/dev/serial/by-id");
-    return {byId, QStringLiteral("/dev"), userPortsFile()};
+    return {serialByIdFolder(), QStringLiteral("/dev"), userPortsFile()};
 }
 
 QString userPortsFile()
@@ -95,23 +138,41 @@ QString userPortsFile()
         return chosen;
     const QString folder = userDataFolder();
     if (folder.isEmpty())
-        return appFilePath(portsFileName);
+        return QString();
     return folder + QString(portsFileName).replace(u'\\', u'/');
 }
 
 PortNumbers refreshPortNumbers(const PortPlaces &places)
 {
     RunMemory &memory = runMemory(places.portsFile);
-    // A missing file is the first start: nothing remembered yet.
-    const QString text = readTextFile(places.portsFile).value_or(QString());
-    PortsFile file = parsePortsFile(text);
-    for (const QString &problem : std::as_const(file.problems)) {
-        const QString told = places.portsFile + QStringLiteral(": ") + problem;
-        if (!memory.toldProblems.contains(told)) {
-            memory.toldProblems.insert(told);
-            reportToConsole(told);
-        }
+    // Numbers that no file keeps would be guesses that the next start may give others.
+    if (places.portsFile.isEmpty()) {
+        tellOnce(memory,
+                 QStringLiteral("no place for the ports file (no home folder): USB adapters get "
+                                "no COM numbers in this run"));
+        return {};
     }
+    // The file is read and added to under its lock, so that consoles starting together take
+    // turns: the second reads what the first added and agrees with it.
+    QString lockError;
+    FileLock lock;
+    const bool locked = makeFolderFor(places.portsFile, &lockError)
+                        && lock.lock(places.portsFile, portsFileLockWaitMs, &lockError);
+    // A missing file is the first start: nothing remembered yet. One that is there but cannot
+    // be read whole gives no numbers, and nothing is added to it.
+    QString readError;
+    const std::optional<QByteArray> bytes
+        = pathExists(places.portsFile) ? readFileBytes(places.portsFile, &readError) : QByteArray();
+    if (!bytes) {
+        tellOnce(memory,
+                 QStringLiteral("cannot read %1 (%2): USB adapters get no COM numbers in this "
+                                "run, and nothing is added to the file")
+                     .arg(places.portsFile, readError));
+        return {};
+    }
+    PortsFile file = parsePortsFile(*bytes);
+    for (const QString &problem : std::as_const(file.problems))
+        tellOnce(memory, places.portsFile + QStringLiteral(": ") + problem);
     PortNumbers remembered = file.numbers;
     for (auto it = memory.unsaved.cbegin(); it != memory.unsaved.cend(); ++it) {
         if (!remembered.contains(it.key()) && !remembered.values().contains(it.value()))
@@ -133,12 +194,11 @@ PortNumbers refreshPortNumbers(const PortPlaces &places)
     }
     if (added.isEmpty())
         return numbers;
-    if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
+    if (!bytes->isEmpty() && !bytes->endsWith('\n') && !bytes->endsWith('\r'))
         added.prepend('\n');
     AppendFile out;
-    QString error;
-    if (makeFolderFor(places.portsFile, &error) && out.open(places.portsFile, &error)
-        && out.append(added, &error))
+    QString error = lockError;
+    if (locked && out.open(places.portsFile, &error) && out.append(added, &error))
         return numbers;
     for (auto it = numbers.cbegin(); it != numbers.cend(); ++it) {
         if (!file.numbers.contains(it.key()))

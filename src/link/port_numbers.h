@@ -14,24 +14,25 @@
 // Port number -> device.
 using PortNumbers = QMap<int, QString>;
 
-// The file's name, in the per-user folder or, for a user without a home, the working folder
-// (as appFilePath() takes it).
+// The file's name in the per-user folder.
 inline const QString portsFileName = QStringLiteral("\\parlino_ports.txt");
 
 // The user's ports file: the file PARLINO_PORTS_FILE names when it is set (tests and CI
 // images); else parlino_ports.txt in the per-user folder (~/.local/share/parlino, following
-// XDG_DATA_HOME), whatever the working folder; the working folder's only when there is no home.
+// XDG_DATA_HOME), whatever the working folder. Empty when the user has no home: there is no
+// place for it.
 QString userPortsFile();
 
-// The numbers a ports file's text holds, and a sentence for each line that could not be read
-// (no "COM<n>=" from COM1 to COM16, no device, a number or a device given twice: the first
-// holds). Blank lines and lines starting with '#' are skipped.
+// The numbers a ports file's bytes hold, and a sentence for each line that could not be read
+// (no UTF-8 text, no "COM<n>=" from COM1 to COM16, no device, a number or a device given
+// twice: the first holds). The file is UTF-8, read line by line, so that a note in another
+// encoding costs its own line only. Blank lines and lines starting with '#' are skipped.
 struct PortsFile
 {
     PortNumbers numbers;
     QStringList problems;
 };
-PortsFile parsePortsFile(const QString &text);
+PortsFile parsePortsFile(const QByteArray &bytes);
 
 // The numbers after the devices present now are given theirs: a remembered device keeps its
 // number; a new one gets the lowest from COM3 to COM16 that no remembered device holds and no
@@ -54,9 +55,12 @@ struct PortPlaces
 PortPlaces defaultPortPlaces();
 
 // Reads the ports file, numbers the devices present now and adds the new ones to the file
-// (making its folder when it is the first).
+// (making its folder when it is the first), all under the file's lock (a QLockFile beside
+// it), so that consoles numbering at the same moment agree.
 // Lines that cannot be read are reported on standard error, each once. When the file cannot
-// be written the new numbers hold for the rest of this run, and that is said once.
+// be written the new numbers hold for the rest of this run, and that is said once. A file
+// that is there but cannot be read whole (no permission, a folder, an I/O error), or no place
+// for it, gives the devices no numbers at all, is said once and is never added to.
 PortNumbers refreshPortNumbers(const PortPlaces &places);
 // The same at the default places, and the numbers become the ones the serial controls open
 // by (setNumberedPorts); nothing on Windows, which numbers its ports itself.

@@ -72,5 +72,5 @@ void Form1::MSComm1_DeviceLost(const QString &reason)
            vbCritical,
            QStringLiteral("Com Port Error"),
            portCause(port, reason),
-           visibleDeviceLoss(port, devicePathForPort(port)));
+           lossCause(port));
 }

@@ -133,6 +133,27 @@ QString visibleDeviceLoss(int port, const QString &device)
     return QStringLiteral("%1 の %2 との接続が切れました。\n").arg(portName(port), device) + remedy;
 }
 
+QString visibleOneTimeDeviceLoss(int port, const QString &device)
+{
+    return QStringLiteral("%1 の %2 との接続が切れました。\n").arg(portName(port), device)
+           + QStringLiteral("この装置（擬似端末など）の名前はほかの装置に使われるので、"
+                            "自動では開きません。つなぎ直したら OPEN を押してください。");
+}
+
+QString visibleOtherDevice(int port, const QString &device, const QString &what)
+{
+    return QStringLiteral("%1 の %2 には、今は別の装置（%3）があります。"
+                          "切断された装置ではないので、自動では開きません。\n")
+               .arg(portName(port), device, what)
+           + QStringLiteral("その装置を使うなら OPEN を押してください。");
+}
+
+QString visibleLossNotAwaited()
+{
+    return QStringLiteral("ポート欄が変わったので、切断された装置はもう待っていません。\n"
+                          "OPEN を押すと、ポート欄のポートを開きます。");
+}
+
 QString moduleSilentSign(int port, const QString &device)
 {
     return QStringLiteral("%1 の %2 のモジュールが応答しません").arg(portName(port), device);

@@ -17,5 +17,16 @@ QString visibleNoPortName(const QString &shown);
 // Port number n's device went away while open.
 QString visibleDeviceLoss(int port, const QString &device);
 
+// Port number n's device went away, and it is of a kind that never comes back (a
+// pseudo-terminal): nothing opens it by itself.
+QString visibleOneTimeDeviceLoss(int port, const QString &device);
+
+// Another device (what it is) now has the name of port number n's lost device: it is not
+// opened by itself, and OPEN opens it.
+QString visibleOtherDevice(int port, const QString &device, const QString &what);
+
+// The port box names another port now: the lost device is awaited no more.
+QString visibleLossNotAwaited();
+
 // The module on port number n has not answered a poll or a query.
 QString moduleSilentSign(int port, const QString &device);

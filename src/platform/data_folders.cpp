@@ -6,6 +6,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifndef Q_OS_WIN
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 QString installedDataFolder()
 {
 #ifdef Q_OS_WIN
@@ -17,17 +22,50 @@ QString installedDataFolder()
 #endif
 }
 
+#ifdef Q_OS_WIN
 QString userDataFolder()
 {
     // %LOCALAPPDATA% on Windows: the files belong to this machine's user, not to a roaming
     // profile, as the port they name does.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-#ifdef Q_OS_WIN
-    const QString name = QStringLiteral("/PARLINO");
+    return data.isEmpty() ? QString() : data + QStringLiteral("/PARLINO");
+}
 #else
-    const QString name = QStringLiteral("/parlino");
+namespace {
+
+// $HOME when it is an absolute path; else the account's own, from the password database (a
+// service or a cron job may run without HOME). Empty when neither gives one.
+QString userHome()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isAbsolutePath(home))
+        return home;
+    const passwd *account = ::getpwuid(::getuid());
+    const QString own = account && account->pw_dir ? QFile::decodeName(account->pw_dir) : QString();
+    return QDir::isAbsolutePath(own) ? own : QString();
+}
+
+} // namespace
+
+QString userDataFolder()
+{
+    // A relative XDG_DATA_HOME is ignored, as the XDG base directory rules say: it would make
+    // the folder depend on where the console was started.
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(data)) {
+        const QString home = userHome();
+        if (home.isEmpty())
+            return QString();
+        data = home + QStringLiteral("/.local/share");
+    }
+    return QDir::cleanPath(data + QStringLiteral("/parlino"));
+}
 #endif
-    return data.isEmpty() ? QString() : data + name;
+
+bool pathExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 bool folderExists(const QString &path)

@@ -10,10 +10,14 @@
 // On Windows the program's own folder, the install folder or the unpacked zip.
 QString installedDataFolder();
 
-// The per-user working folder: parlino under the user's data folder ($XDG_DATA_HOME, else
-// ~/.local/share); on Windows %LOCALAPPDATA%\PARLINO. Empty when the user has no home to put
-// it in.
+// The per-user working folder: parlino under the user's data folder ($XDG_DATA_HOME when it is
+// an absolute path, as the XDG base directory rules say, else ~/.local/share); on Windows
+// %LOCALAPPDATA%\PARLINO. The home is $HOME when it is an absolute path, else the account's
+// home in the password database. Empty when the user has no home to put it in.
 QString userDataFolder();
+
+// True when anything is there: a file, a folder, a device, a link (a broken one too).
+bool pathExists(const QString &path);
 
 bool folderExists(const QString &path);
 bool fileExists(const QString &path);

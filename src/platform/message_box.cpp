@@ -82,6 +82,14 @@ void closeMessageBoxes(const QString &prompt)
     }
 }
 
+void setMessageBoxCause(const QString &prompt, const QString &visibleCause)
+{
+    for (OpenBox *box : std::as_const(boxesOpen)) {
+        if (box->prompt == prompt && box->shown)
+            box->shown->setInformativeText(visibleCause);
+    }
+}
+
 MessageBoxHandler installMessageBoxHandler(MessageBoxHandler handler)
 {
     MessageBoxHandler previous = std::move(currentHandler());

@@ -30,6 +30,9 @@ bool messageBoxIsOpen(const QString &prompt);
 // Closes the open boxes with this prompt as their OK would, once what they said no longer
 // holds; each MsgBox that shows one then returns.
 void closeMessageBoxes(const QString &prompt);
+// Gives the open boxes with this prompt a new cause beneath their message, once the old one
+// no longer holds but the message does.
+void setMessageBoxCause(const QString &prompt, const QString &visibleCause);
 
 // Tests answer message boxes without a window: the handler gets what would be shown (details
 // and the visible cause empty when the box has none) and returns at once. Returns the handler

@@ -1,6 +1,7 @@
 #include "transport/device_locks.h"
 
 #include "transport/open_failure.h"
+#include "transport/port_inventory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -171,13 +172,25 @@ QStringList deviceLockNames(const QString &path)
     return names;
 }
 
+QString deviceNumberLockName(const QString &path)
+{
+    const std::optional<DeviceNumbers> numbers = deviceNumbers(path);
+    return numbers ? QStringLiteral("LCK.char.%1.%2").arg(numbers->major).arg(numbers->minor)
+                   : QString();
+}
+
 QList<PortLock> readDeviceLocks(const QString &path)
 {
     QList<PortLock> locks;
     const QStringList folders = existingLockFolders();
-    for (const QString &name : deviceLockNames(path)) {
+    QStringList lockNames;
+    for (const QString &name : deviceLockNames(path))
+        lockNames.append(lockFileName(name));
+    if (const QString numbers = deviceNumberLockName(path); !numbers.isEmpty())
+        lockNames.append(numbers);
+    for (const QString &lockName : std::as_const(lockNames)) {
         for (const QString &folder : folders) {
-            const QString lockFile = folder + u'/' + lockFileName(name);
+            const QString lockFile = folder + u'/' + lockName;
             const QFileInfo info(lockFile);
             if (info.exists() || info.isSymLink())
                 locks.append(judgeLock(path, lockFile));
@@ -205,14 +218,12 @@ void removeStaleLocks(const QList<PortLock> &locks)
     }
 }
 
-std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal)
+namespace {
+
+// Takes the lock file of this name in the folder Qt itself would lock a port in: the first
+// that can be read and that holds the lock already or can be written.
+std::unique_ptr<QLockFile> takeLock(const QString &path, const QString &name, PortLock *refusal)
 {
-    const QStringList names = deviceLockNames(path);
-    if (names.size() < 2)
-        return nullptr;
-    // The folder Qt itself would lock the name in: the first that can be read and that holds
-    // the lock already or can be written.
-    const QString name = lockFileName(names.last());
     for (const QString &folder : portLockFolders()) {
         const QFileInfo folderInfo(folder);
         const QString lockFile = folder + u'/' + name;
@@ -229,4 +240,20 @@ std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal)
         return nullptr;
     }
     return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal)
+{
+    const QStringList names = deviceLockNames(path);
+    if (names.size() < 2)
+        return nullptr;
+    return takeLock(path, lockFileName(names.last()), refusal);
+}
+
+std::unique_ptr<QLockFile> lockDeviceNumbers(const QString &path, PortLock *refusal)
+{
+    const QString name = deviceNumberLockName(path);
+    return name.isEmpty() ? nullptr : takeLock(path, name, refusal);
 }

@@ -13,6 +13,10 @@ class QLockFile;
 // folders), read in the forms serial programs write. A device is one whatever name it is
 // opened by, so it is checked under every name it has: the name given and its real name, with
 // links resolved (/dev/serial/by-id/... leads to /dev/ttyUSB0, the name other programs lock).
+// Beside those, the console locks the device by its numbers ("LCK.char.<major>.<minor>"),
+// which every name of it leads to: a bind mount, a second node made with mknod on any file
+// system, a link. (The System V form "LK.<file system>.<major>.<minor>" names the node's file
+// system too, and so misses a second node made on another one.)
 
 // One lock file and what it says.
 struct PortLock
@@ -36,8 +40,12 @@ struct PortLock
 // lead elsewhere.
 QStringList deviceLockNames(const QString &path);
 
-// Every lock of the device, under each of its names, in each lock folder. Reading changes
-// nothing.
+// The name of the lock of the device's numbers ("LCK.char.188.0"); empty when the path leads
+// to no character device.
+QString deviceNumberLockName(const QString &path);
+
+// Every lock of the device, under each of its names and its numbers, in each lock folder.
+// Reading changes nothing.
 QList<PortLock> readDeviceLocks(const QString &path);
 
 // The lock that keeps the device from being opened: the first that is held, or that names no
@@ -55,3 +63,8 @@ void removeStaleLocks(const QList<PortLock> &locks);
 // folder can be written (the lock of the name given still stands). Released when the lock is
 // destroyed.
 std::unique_ptr<QLockFile> lockRealName(const QString &path, PortLock *refusal);
+
+// Takes the lock of the device's numbers while it is open, so that another console that
+// reaches it by any other name finds it in use. Null, with the refusal's cause set, when
+// another took it first; null with none when no lock folder can be written.
+std::unique_ptr<QLockFile> lockDeviceNumbers(const QString &path, PortLock *refusal);

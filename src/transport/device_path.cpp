@@ -58,6 +58,12 @@ std::pair<QStringView, qlonglong> nameAndNumber(QStringView name)
 
 } // namespace
 
+QString serialByIdFolder()
+{
+    const QString chosen = qEnvironmentVariable("PARLINO_SERIAL_BY_ID");
+    return chosen.isEmpty() ? QStringLiteral("/dev/serial/by-id") : chosen;
+}
+
 QStringList serialDeviceNames(const QString &byIdFolder, const QString &deviceFolder)
 {
     QStringList names;

@@ -19,6 +19,10 @@ void setNumberedPorts(const QMap<int, QString> &numbered);
 // The device in PARLINO_COM<n>; empty when the variable is unset or empty.
 QString mappedDevice(int port);
 
+// The folder of the serial devices' stable names: /dev/serial/by-id, or the folder
+// PARLINO_SERIAL_BY_ID names (tests stand their links in for adapters there).
+QString serialByIdFolder();
+
 // The serial devices present now, by stable name: the entries of the by-id folder, or where
 // that folder does not exist (no udev), the ttyUSB* and ttyACM* of the device folder. In
 // name order, numbers counted as numbers (ttyUSB2 before ttyUSB10).

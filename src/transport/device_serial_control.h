@@ -26,6 +26,7 @@ public:
     int CommEvent() const override { return active_->CommEvent(); }
     qint64 bytesToWrite() const override { return active_->bytesToWrite(); }
     bool drainOutput(int milliseconds) override { return active_->drainOutput(milliseconds); }
+    DeviceIdentity openedIdentity() const override { return active_->openedIdentity(); }
 
 private:
     void relay(SerialControl &control);

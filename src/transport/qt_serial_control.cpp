@@ -21,10 +21,7 @@ bool QtSerialControl::setPortOpen(bool open)
 {
     if (!open) {
         if (port_.isOpen()) {
-            closing_ = true;
-            port_.close();
-            closing_ = false;
-            realNameLock_.reset();
+            closePort();
             reportClosed();
         }
         return true;
@@ -52,15 +49,19 @@ bool QtSerialControl::setPortOpen(bool open)
         const QString text = explainOpenFailure(path, port_.error(), port_.errorString(), &cause);
         return refuseOpen(text, cause);
     }
-    // Qt locks the name given; programs that open the device by its own name look there.
+    // Qt locks the name given; programs that open the device by its own name look there,
+    // and consoles that reach it by any other name look at its numbers.
     PortLock refusal;
     realNameLock_ = lockRealName(path, &refusal);
+    if (refusal.cause.isEmpty())
+        numberLock_ = lockDeviceNumbers(path, &refusal);
     if (!refusal.cause.isEmpty()) {
-        closing_ = true;
-        port_.close();
-        closing_ = false;
+        closePort();
         return refuseOpen(refusal.cause, refusal.failure);
     }
+    // What was opened, for the window that may open it again after a loss: only the same
+    // device, whatever comes to have its name meanwhile.
+    identity_ = deviceIdentity(path);
     // Pseudo-terminals refuse the modem-line calls; that is no reason to fail the open.
     if (port_.error() == QSerialPort::UnsupportedOperationError)
         port_.clearError();
@@ -119,10 +120,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
         // The device is gone. Qt keeps reporting it as long as the port stays open, up to
         // a storm of signals, so close it here, once; CLOSE then OPEN reconnects.
         const QString reason = explainDeviceLoss(path());
-        closing_ = true;
-        port_.close();
-        closing_ = false;
-        realNameLock_.reset();
+        closePort();
         port_.clearError();
         emit deviceLost(reason);
         break;
@@ -130,4 +128,13 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
     default:
         break;
     }
+}
+
+void QtSerialControl::closePort()
+{
+    closing_ = true;
+    port_.close();
+    closing_ = false;
+    realNameLock_.reset();
+    numberLock_.reset();
 }

@@ -21,13 +21,19 @@ public:
     void Output(const QString &text) override;
     qint64 bytesToWrite() const override;
     bool drainOutput(int milliseconds) override;
+    DeviceIdentity openedIdentity() const override { return identity_; }
 
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    // Closes the port and lets go of the console's own locks of it.
+    void closePort();
 
     QSerialPort &port_;
     // The lock of the device's real name while it is open under another (a by-id link).
     std::unique_ptr<QLockFile> realNameLock_;
+    // The lock of the device's numbers while it is open, whatever name it was opened by.
+    std::unique_ptr<QLockFile> numberLock_;
+    DeviceIdentity identity_;
     bool closing_ = false;
 };

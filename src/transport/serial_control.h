@@ -5,6 +5,7 @@
 // ports a machine has. It uses the text room (code page 932) and the platform room; nothing
 // above them.
 
+#include "transport/device_identity.h"
 #include "transport/open_failure_cause.h"
 
 #include <QObject>
@@ -63,6 +64,10 @@ public:
     // Waits, for at most the given time, until every byte written has left the port. False
     // when the time ran out, the port is closed or the device failed.
     virtual bool drainOutput(int milliseconds) = 0;
+
+    // What the device of the last successful open is, taken as it opened and kept after it
+    // closes or goes away; kind None where the control cannot tell.
+    virtual DeviceIdentity openedIdentity() const { return {}; }
 
     // Which way bytes crossed the line.
     enum class Direction { Out, In };

@@ -53,6 +53,7 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
         if (!typedTextEnding_)
             Combo1_Click();
     });
+    connect(ui.Combo1, &QComboBox::editTextChanged, this, &Form1::portBoxChanged);
     connect(ui.Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
     connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

@@ -180,6 +180,14 @@ private:
     void stopWatchingForReturn();
     void reconnectTick();
     void reconnected();
+    // Any change of the port box, a pick or an edit that leaves it naming another port or
+    // none, ends the wait for a lost device.
+    void portBoxChanged();
+    void stopAwaitingLostDevice();
+    // Another device has the lost device's name: said once for each device that comes.
+    void tellOtherDevice(const DeviceIdentity &other);
+    // What the loss box says beneath its message about port number n's lost device.
+    QString lossCause(int port) const;
     void refreshPortBoxTooltip();
     void runQuery(const QString &command, QStringView prefix, QLineEdit *answerBox);
     void refreshPortTooltips();
@@ -194,6 +202,8 @@ private:
     // Runs only while a lost device is awaited: it opens the device again when it returns.
     QTimer *reconnectWatch_ = nullptr;
     QString lostDevice_;
+    DeviceIdentity lostIdentity_; // what the lost device was when it opened
+    QString otherDeviceTold_;     // the key of the other device last said to have its name
     int reopenTries_ = 0;
     // Who waits for an open of a network port that is under way.
     enum class OpenWaiter { None, Operator, Reconnect };

@@ -1,11 +1,16 @@
 // The device goes away (a USB adapter pulled out, the simulator killed) in the middle of a run,
 // of a version query and of a record, and comes back: CLOSE then OPEN reconnects, and nothing
-// of the run is lost or sent twice.
+// of the run is lost or sent twice. The window opens it again by itself only when the same
+// device comes back, never another that has taken its name.
 #include "fault_support.h"
 #include "support/console_fixture.h"
 #include "text/cp932.h"
+#include "transport/port_inventory.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -139,11 +144,24 @@ TEST_F(ConsoleOnModule, RemovedDuringAVersionQueryTheQueryEndsAsUsual)
     form.reset();
 }
 
+// The loss box that is up, if any.
+QMessageBox *openBox()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
 TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothingUntilAsked)
 {
-    // The device is reached through a link that stays, as udev's by-id link does.
-    const QString link = work.file("com1");
-    ASSERT_TRUE(QFile::link(module.terminalPath(), link));
+    // The device is reached by its by-id name, which stays while it is gone and leads to the
+    // same adapter when it comes back, on whatever terminal.
+    qputenv("PARLINO_SERIAL_BY_ID", QFile::encodeName(work.file("by-id")));
+    const auto unsetById = qScopeGuard([] { qunsetenv("PARLINO_SERIAL_BY_ID"); });
+    const QString link = work.file("by-id/usb-Maker_Adapter_A10K-if00-port0");
+    ASSERT_TRUE(QDir().mkpath(work.file("by-id")) && QFile::link(module.terminalPath(), link));
     button("Command6")->click();
     qputenv("PARLINO_COM1", QFile::encodeName(link));
     button("Command5")->click();
@@ -214,6 +232,115 @@ TEST_F(ConsoleOnModule, ADeviceThatComesBackIsOpenedAgainByItselfAndHearsNothing
             [&] { return shownCount == cycle && form->MSComm1->PortOpen() && !shown; }, 8000));
     }
     EXPECT_EQ(mostAtOnce, 1);
+}
+
+TEST_F(ConsoleOnModule, OnlyTheLostDeviceIsOpenedAgainByItselfWhateverElseTakesItsName)
+{
+    // How the port names the device: its "by-id" name, a "link" of the user's or the "pty"
+    // itself; the USB identities the seam gives the lost terminal and the one that comes
+    // under the name; what is typed into the port box meanwhile ("!" picks COM1); and a part
+    // of what the loss box then says (null: the device is opened again by itself).
+    const struct
+    {
+        const char *name, *lostUsb, *backUsb, *edit, *cause;
+    } rows[] = {
+        {"by-id", "", "", nullptr, nullptr},
+        {"link", "ftdi A1", "ftdi A1", nullptr, nullptr},
+        {"link", "ftdi A1", "ftdi B2", nullptr, "別の装置（USB ftdi B2"},
+        {"link", "ch340 port 1-1.2", "ch340 port 1-1.3", nullptr, "（USB ch340 port 1-1.3"},
+        {"link", "", "", nullptr, "別の装置（pseudo-terminal"},
+        // Its number may go to another terminal, which is not opened; it never comes back.
+        {"pty", "", "", nullptr, "自動では開きません"},
+        {"by-id", "", "", "COM2", "ポート欄が変わった"},
+        {"by-id", "", "", "COM", "ポート欄が変わった"},
+        {"by-id", "", "", "!", "ポート欄が変わった"},
+    };
+    qputenv("PARLINO_SERIAL_BY_ID", QFile::encodeName(work.file("by-id")));
+    ASSERT_TRUE(QDir().mkpath(work.file("by-id")));
+    const MessageBoxHandler recorder = installMessageBoxHandler({});
+    QString lostPath, backPath;
+    const char *lostUsb = "", *backUsb = "";
+    const UsbIdentityReader system = installUsbIdentityReader([&](const QString &real) {
+        return QString::fromUtf8(real == lostPath ? lostUsb : real == backPath ? backUsb : "");
+    });
+    const auto restore = qScopeGuard([&] {
+        installMessageBoxHandler(recorder);
+        installUsbIdentityReader(system);
+        qunsetenv("PARLINO_SERIAL_BY_ID");
+    });
+    auto *portBox = form->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(row.name, row.backUsb, row.edit).toStdString());
+        button("Command6")->click();
+        auto lost = std::make_unique<ScriptedModule>();
+        std::unique_ptr<ScriptedModule> back, spares[64];
+        lostPath = lost->terminalPath();
+        lostUsb = row.lostUsb;
+        backUsb = row.backUsb;
+        const QString name = QLatin1String(row.name) == "pty" ? lostPath
+                             : QLatin1String(row.name) == "by-id"
+                                 ? work.file("by-id/usb-Maker_Adapter_A10K-if00-port0")
+                                 : work.file("com1");
+        QFile::remove(name);
+        ASSERT_TRUE(name == lostPath || QFile::link(lostPath, name));
+        qputenv("PARLINO_COM1", QFile::encodeName(name));
+        portBox->setEditText(QStringLiteral("COM1"));
+        button("Command5")->click();
+        ASSERT_TRUE(form->MSComm1->PortOpen());
+
+        // While the loss box is up: the port box changes, if the row says so, then another
+        // terminal comes under the name; after a while, what the box says is read.
+        bool shown = false;
+        QString cause;
+        QElapsedTimer up;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] {
+            QMessageBox *box = openBox();
+            if (box && !shown) {
+                shown = true;
+                up.start();
+                if (row.edit && *row.edit == '!')
+                    emit portBox->activated(0);
+                else if (row.edit)
+                    portBox->setEditText(QString::fromLatin1(row.edit));
+                if (name == lostPath) {
+                    // The number is given to the lowest free: the terminals below it are
+                    // taken until it comes, or others have it.
+                    lost.reset();
+                    back = std::make_unique<ScriptedModule>();
+                    for (auto &spare : spares) {
+                        if (back->terminalPath() == name)
+                            break;
+                        spare = std::exchange(back, std::make_unique<ScriptedModule>());
+                    }
+                } else {
+                    back = std::make_unique<ScriptedModule>();
+                    QFile::remove(name);
+                    QFile::link(back->terminalPath(), name);
+                }
+                backPath = back->terminalPath();
+            } else if (box && up.elapsed() > 1500) {
+                cause = box->informativeText();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        lost->closeModuleSide();
+        sampler.start(20);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown && !openBox(); }, 8000));
+        sampler.stop();
+        EXPECT_EQ(form->MSComm1->PortOpen(), !row.cause);
+        EXPECT_TRUE(back->received().isEmpty());
+        if (row.cause) {
+            EXPECT_TRUE(cause.contains(QString::fromUtf8(row.cause)) && cause.contains(u"OPEN"))
+                << cause.toStdString();
+            // The operator's OPEN opens what has the name now.
+            qputenv("PARLINO_COM1", QFile::encodeName(name == lostPath ? backPath : name));
+            portBox->setEditText(QStringLiteral("COM1"));
+            button("Command5")->click();
+            ASSERT_TRUE(form->MSComm1->PortOpen());
+        }
+        EXPECT_TRUE(chimeReaches(*form, *back));
+    }
 }
 
 // A module that never answers: only the loss of the device can end a record early.

@@ -17,7 +17,33 @@
 
 #include <optional>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// The device is open in this process: reached by another name, a second window and a scripted
+// run are refused as in use, the run naming this process, and nothing reaches the module.
+void expectInUseUnder(const QString &name, ScriptedModule &module, const ScopedWorkDir &work)
+{
+    SCOPED_TRACE(name.toStdString());
+    qputenv("PARLINO_COM3", QFile::encodeName(name));
+    const auto unsetCom3 = qScopeGuard([] { qunsetenv("PARLINO_COM3"); });
+    Form1 second;
+    second.ui.Combo1->setEditText(QStringLiteral("COM3"));
+    second.Command5_Click();
+    EXPECT_FALSE(second.MSComm1->PortOpen());
+    work.write(QStringLiteral("one.txt"), cp932::encode(u"あ\r\n"));
+    const ConsoleResult run = runConsole({"--speak", "one.txt", "--port", "COM3"}, work.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("in use by another program (process "
+                                 + QByteArray::number(QCoreApplication::applicationPid())))
+        << run.err.toStdString();
+    EXPECT_FALSE(module.received().contains("MSG"));
+}
 
 // The lock file Qt's serial port makes for a device while it is open: where it is and what
 // it holds (process id, program name, host and machine lines). Found by opening the device
@@ -174,22 +200,28 @@ TEST(PortInUse, ALiveProcesssLockInAnyFormKeepsThePortTheirsAndADeadOnesIsTakenO
     // The console holds the device through the link: under the device's own name a second
     // window and a scripted run are refused, the run naming the holder.
     qputenv("PARLINO_COM1", QFile::encodeName(link));
-    qputenv("PARLINO_COM3", QFile::encodeName(module.terminalPath()));
-    const auto unsetCom3 = qScopeGuard([] { qunsetenv("PARLINO_COM3"); });
     Form1 owner;
     owner.Command5_Click();
     ASSERT_TRUE(owner.MSComm1->PortOpen());
-    Form1 second;
-    second.ui.Combo1->setEditText(QStringLiteral("COM3"));
-    second.Command5_Click();
-    EXPECT_FALSE(second.MSComm1->PortOpen());
-    work.write(QStringLiteral("one.txt"), cp932::encode(u"あ\r\n"));
-    const ConsoleResult run = runConsole({"--speak", "one.txt", "--port", "COM3"}, work.path());
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("in use by another program (process "
-                                 + QByteArray::number(QCoreApplication::applicationPid())))
-        << run.err.toStdString();
-    EXPECT_FALSE(module.received().contains("MSG"));
+    expectInUseUnder(module.terminalPath(), module, work);
+}
+
+TEST_F(ConsoleOnModule, SecondNamesOfTheOpenDeviceThatAreNoLinksAreRefusedAsInUse)
+{
+    // A second node of the device (where root may make one), then a bind mount of it.
+    struct stat device = {};
+    ASSERT_EQ(::stat(QFile::encodeName(module.terminalPath()).constData(), &device), 0);
+    const QByteArray node = QFile::encodeName(work.file(QStringLiteral("node")));
+    if (::mknod(node.constData(), S_IFCHR | 0600, device.st_rdev) == 0)
+        expectInUseUnder(QFile::decodeName(node), module, work);
+    else
+        EXPECT_NE(::geteuid(), 0u) << "root could not make a device node: " << strerror(errno);
+    work.write(QStringLiteral("bound"), {});
+    const QByteArray bound = QFile::encodeName(work.file(QStringLiteral("bound")));
+    if (::mount(QFile::encodeName(module.terminalPath()), bound, nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "bind mounts are not allowed here: " << strerror(errno);
+    const auto unmount = qScopeGuard([&] { ::umount2(bound.constData(), MNT_DETACH); });
+    expectInUseUnder(QFile::decodeName(bound), module, work);
 }
 
 using PortNames = TwoPorts;

@@ -1,5 +1,7 @@
 #include "support/pty_pair.h"
 
+#include "transport/device_locks.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -9,13 +11,30 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
 QString openRawPty(int &master, int &slave)
 {
+    // A terminal that a lock file names is another console's on this machine: it is kept aside
+    // while the next is taken, then let go.
     char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        master = slave = -1;
-        return QString();
+    std::vector<std::pair<int, int>> aside;
+    for (;;) {
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+            master = slave = -1;
+            break;
+        }
+        if (readDeviceLocks(QString::fromLocal8Bit(name)).isEmpty() || aside.size() >= 32)
+            break;
+        aside.emplace_back(master, slave);
     }
+    for (const auto &[heldMaster, heldSlave] : aside) {
+        ::close(heldMaster);
+        ::close(heldSlave);
+    }
+    if (master < 0)
+        return QString();
     // A new pseudo-terminal echoes and turns CR into LF; the line must carry bytes as is.
     for (int fd : {master, slave}) {
         termios settings{};

@@ -1,15 +1,24 @@
 // COM numbers for USB serial devices: a by-id folder (or a device folder) and a ports file
 // given to the numbering, never the real /dev.
 #include "link/port_numbers.h"
+#include "support/console_process.h"
 #include "support/recorders.h"
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
 // Lists are space-separated; "@" and "%" stand for the test's by-id and device folders, and
-// with no "@" device there is no by-id folder. before null: no ports file; added: what the
-// file gains.
+// with no "@" device there is no by-id folder; "~" is the byte 0xFC (Latin-1 ü), which is no
+// UTF-8. before null: no ports file; added: what the file gains.
 struct NumberingRow
 {
     const char *present, *before, *variables, *numbers, *added;
@@ -43,6 +52,15 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
          "",
          "1=rfc2217://b:4000 3=tcp://h:23 4=@A",
          "\nCOM4=@A\n"},
+        // A note in another encoding costs its own line only: every number holds, nothing is
+        // added, at this start or the next.
+        {"@A @B", "COM3=@B\n# B~ro\nCOM4=@A\n", "", "3=@B 4=@A", ""},
+        {"@A @B",
+         "\xEF\xBB\xBF"
+         "COM3=@B\nCOM4=@~\n",
+         "",
+         "3=@B 4=@A",
+         "COM4=@A\n"},
     };
     for (const NumberingRow &row : rows) {
         SCOPED_TRACE(row.numbers);
@@ -57,8 +75,11 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
         };
         for (const QString &device : list(row.present))
             work.write(QString(device).replace(u'@', "by-id/").replace(u'%', "dev/"), "");
+        const auto bytes = [&](const QString &text) {
+            return place(text).toUtf8().replace('~', "\xFC");
+        };
         if (row.before)
-            work.write("parlino_ports.txt", place(row.before).toUtf8());
+            work.write("parlino_ports.txt", bytes(row.before));
         for (int port = 1; port <= 16; ++port)
             qunsetenv("PARLINO_COM" + QByteArray::number(port));
         for (const QString &variable : list(row.variables))
@@ -71,8 +92,7 @@ TEST(PortNumbers, NumbersComeFromTheFileThenTheLowestFreeFromCom3)
         const PortPlaces places{
             work.file("by-id"), work.file("dev"), work.file("parlino_ports.txt")};
         EXPECT_EQ(refreshPortNumbers(places), expected);
-        EXPECT_EQ(QString::fromUtf8(work.read("parlino_ports.txt")),
-                  place(QString(row.before) + row.added));
+        EXPECT_EQ(work.read("parlino_ports.txt"), bytes(QString(row.before) + row.added));
         // Asked again, nothing changes: the numbers are kept.
         EXPECT_EQ(refreshPortNumbers(places), expected);
         for (const QString &variable : list(row.variables))
@@ -94,6 +114,81 @@ TEST(PortNumbers, AFolderThatCannotBeWrittenKeepsTheNumbersForThisRun)
     QFile::remove(work.file("by-id/A"));
     work.write("by-id/C", "");
     EXPECT_EQ(refreshPortNumbers(places)[5], work.file("by-id/C"));
+    // A file that is there but cannot be read whole gives no numbers and is not added to: a
+    // folder in its place; a file without read permission (where permissions hold: not root).
+    const QString folder = work.file("folder/parlino_ports.txt"), locked = work.file("locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_EQ(refreshPortNumbers({work.file("by-id"), {}, folder}), PortNumbers());
+    work.write("locked", "COM3=/b\n");
+    if (QFile::setPermissions(locked, {}) && ::geteuid() != 0) {
+        EXPECT_EQ(refreshPortNumbers({work.file("by-id"), {}, locked}), PortNumbers());
+        EXPECT_EQ(QFileInfo(locked).size(), 8);
+    }
+}
+
+TEST(PortNumbers, TheUserFileFollowsAnAbsoluteDataFolderAndTheAccountsHome)
+{
+    const char *names[] = {"PARLINO_PORTS_FILE", "XDG_DATA_HOME", "HOME"};
+    QByteArray saved[3];
+    for (int i = 0; i < 3; ++i)
+        saved[i] = qgetenv(names[i]);
+    const auto restore = qScopeGuard([&] {
+        for (int i = 0; i < 3; ++i)
+            saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+    });
+    qunsetenv("PARLINO_PORTS_FILE");
+    const QString account = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
+    const struct
+    {
+        const char *dataHome, *home; // null: unset
+        QString file;
+    } rows[] = {
+        {"/x/data", "/h", QStringLiteral("/x/data/parlino/parlino_ports.txt")},
+        // A relative data folder is ignored, as the XDG rules say.
+        {"data", "/h", QStringLiteral("/h/.local/share/parlino/parlino_ports.txt")},
+        // No usable HOME: the account's home from the password database.
+        {nullptr, nullptr, account + QStringLiteral("/.local/share/parlino/parlino_ports.txt")},
+        {"data", "h", account + QStringLiteral("/.local/share/parlino/parlino_ports.txt")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file.toStdString());
+        row.dataHome ? qputenv("XDG_DATA_HOME", row.dataHome) : qunsetenv("XDG_DATA_HOME");
+        row.home ? qputenv("HOME", row.home) : qunsetenv("HOME");
+        EXPECT_EQ(userPortsFile(), QDir::cleanPath(row.file));
+    }
+    // No place for the file at all: nothing is numbered, and nothing is guessed.
+    EXPECT_EQ(refreshPortNumbers({QStringLiteral("/dev"), {}, QString()}), PortNumbers());
+}
+
+TEST(PortNumbers, ConsolesNumberingAtOnceAgree)
+{
+    // One start sees A and B, the other only B (A is reached by a variable there, so it is not
+    // numbered): started together, each reads what the other added, under the file's lock.
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        ScopedWorkDir work;
+        work.write("by-id/A", "");
+        work.write("by-id/B", "");
+        const QString file = work.file("parlino_ports.txt");
+        const QStringList common{QStringLiteral("PARLINO_SERIAL_BY_ID=") + work.file("by-id"),
+                                 QStringLiteral("PARLINO_PORTS_FILE=") + file};
+        QProcess other;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PARLINO_SERIAL_BY_ID", work.file("by-id"));
+        environment.insert("PARLINO_PORTS_FILE", file);
+        environment.insert("PARLINO_COM9", work.file("by-id/A"));
+        other.setProcessEnvironment(environment);
+        const ConsoleResult first
+            = runConsole({"--list-ports"}, work.path(), common, 30000, [&](qint64) {
+                  other.start(QStringLiteral(PARLINO_APP_PATH), {"--list-ports"});
+              });
+        other.waitForFinished(30000); // false when it has ended already
+        ASSERT_TRUE(first.finished && other.state() == QProcess::NotRunning);
+        const PortsFile numbered = parsePortsFile(work.read("parlino_ports.txt"));
+        EXPECT_TRUE(numbered.problems.isEmpty()) << numbered.problems.join(u'\n').toStdString();
+        EXPECT_EQ(numbered.numbers.size(), 2);
+        EXPECT_EQ(work.read("parlino_ports.txt").count('\n'), 2);
+    }
 }
 
 } // namespace
