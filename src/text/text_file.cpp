@@ -61,7 +61,11 @@ bool isUtf8Line(QByteArrayView line)
 {
     if (isAscii(line) || !line.isValidUtf8())
         return false;
-    return chooseEncoding(strictUtf8(line), cp932Reading(line)).encoding == TextEncoding::Utf8;
+    // The rest of the file is code page 932: the line's UTF-8 reading must be far likelier
+    // (by 2^30) than its code page 932 reading to be taken for another encoding.
+    constexpr int otherEncodingsCost = 300;
+    const std::optional<QString> asCp932 = cp932Reading(line);
+    return !asCp932 || readingCost(*strictUtf8(line)) + otherEncodingsCost < readingCost(*asCp932);
 }
 
 bool isUtf16Mark(QByteArrayView bytes)

@@ -1,6 +1,7 @@
 // Reading and writing the program's text files: fields, lines, code page 932.
 #include "support/recorders.h"
 #include "text/cp932.h"
+#include "text/generated_text.h"
 #include "text/text_file.h"
 
 #include <QFile>
@@ -85,7 +86,7 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
 {
     // The file's bytes, its text and the encoding it is read in; null text when it is
     // refused, with the words that must name the line and what was found. forced: what
-    // --encoding asks for. Both: its UTF-8 reading is text too, code page 932 is taken.
+    // --encoding asks for. Both: the bytes decode in both encodings, to texts that differ.
     const auto cp932 = TextEncoding::Cp932;
     const auto utf8 = TextEncoding::Utf8;
     const struct
@@ -100,29 +101,58 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
     } rows[] = {
         {"code page 932", "\x82\xA0\xB1\r\n", QStringLiteral("あｱ\r\n")},
         {"pure ASCII", "MSGa\r\n", QStringLiteral("MSGa\r\n")},
-        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n"), utf8},
+        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n"), utf8, u"", {}, true},
         {"UTF-8 with its mark",
          "\xEF\xBB\xBF"
          "abc",
          QStringLiteral("abc"),
          utf8},
         // Half-width katakana pairs that are also valid UTF-8 below U+0800 (÷ α б ° é).
-        {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n")},
+        {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n"), cp932, u"", {}, true},
         {"ﾎｱ ﾐｱ ﾂｰ, not α б °",
          "\xCE\xB1\r\n\xD0\xB1\r\n\xC2\xB0",
-         QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ")},
-        {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ")},
+         QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ"),
+         cp932,
+         u"",
+         {},
+         true},
+        {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ"), cp932, u"", {}, true},
         // Code page 932 words that are valid UTF-8, read as UTF-8 only with stray letters.
-        {"雉子, not 賎q", "\xE8\xB3\x8E\x71", QStringLiteral("雉子")},
-        {"驢馬, not 醔n", "\xE9\x86\x94\x6E\r\n", QStringLiteral("驢馬\r\n")},
+        {"雉子, not 賎q", "\xE8\xB3\x8E\x71", QStringLiteral("雉子"), cp932, u"", {}, true},
+        {"驢馬, not 醔n", "\xE9\x86\x94\x6E\r\n", QStringLiteral("驢馬\r\n"), cp932, u"", {}, true},
         {"菫色 關係 髮型, one a line",
          cp932::encode(u"菫色\r\n關係\r\n髮型\r\n"),
-         QStringLiteral("菫色\r\n關係\r\n髮型\r\n")},
-        {"a UTF-8 word of letters", "caf\xC3\xA9\n", QStringLiteral("café\n"), utf8},
+         QStringLiteral("菫色\r\n關係\r\n髮型\r\n"),
+         cp932,
+         u"",
+         {},
+         true},
+        {"a UTF-8 word of letters", "caf\xC3\xA9\n", QStringLiteral("café\n"), utf8, u"", {}, true},
         {"UTF-8 kanji that code page 932 reads as other kanji",
          QStringLiteral("雉子\n塗抹\n").toUtf8(),
          QStringLiteral("雉子\n塗抹\n"),
          utf8},
+        // A kanji and a letter, digit or symbol: code page 932 reads the UTF-8 bytes as two
+        // kanji, one of them rare.
+        {"型A, not 蝙帰",
+         QStringLiteral("型A").toUtf8(),
+         QStringLiteral("型A"),
+         utf8,
+         u"",
+         {},
+         true},
+        {"例C, not 萓気",
+         QStringLiteral("例C\r\n").toUtf8(),
+         QStringLiteral("例C\r\n"),
+         utf8,
+         u"",
+         {},
+         true},
+        {"棟B ①, no code page 932",
+         QStringLiteral("棟B ①").toUtf8(),
+         QStringLiteral("棟B ①"),
+         utf8},
+        {"型A in code page 932", cp932::encode(u"型A"), QStringLiteral("型A")},
         {"both readings text",
          "\xE4\xBA\x82\xE9\x82\xA8",
          QStringLiteral("莠るお"),
@@ -170,6 +200,11 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
         EXPECT_TRUE(error.contains(QString::fromUtf16(row.why))) << error.toStdString();
         EXPECT_EQ(reading.encoding, row.encoding);
         EXPECT_EQ(reading.bothPlausible, row.both);
+        // What is told names the first differing line as the encoding taken reads it.
+        if (row.both && text) {
+            EXPECT_TRUE(text->startsWith(reading.takenLine)) << reading.takenLine.toStdString();
+            EXPECT_NE(reading.takenLine, reading.otherLine);
+        }
         // A code page 932 file goes out byte for byte as it stands.
         if (text && row.encoding == TextEncoding::Cp932) {
             EXPECT_EQ(cp932::encode(*text), row.bytes);
@@ -235,6 +270,46 @@ TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
         }
     }
     EXPECT_EQ(wrong.mid(0, 20), QStringList()) << wrong.size() << " of " << words.size();
+}
+
+// Text made of the dictionary's words, single kanji of both levels, ASCII letters, digits and
+// symbols, in both encodings, is read as what it was made as, or the operator is told that it
+// reads in both. Wrong at most: a code page 932 file in 500, a UTF-8 file of several pieces in
+// 100; a UTF-8 file of one kanji of either level and one letter is the hard case (a rare kanji
+// and a lower-case letter are as often two code page 932 kanji). PARLINO_TEXT_FILES sets the
+// count (the property run takes a large one).
+TEST(TextFiles, GeneratedTextIsReadAsMadeOrTold)
+{
+    const GeneratedText made;
+    const int files = std::max(qEnvironmentVariableIntValue("PARLINO_TEXT_FILES"), 4000);
+    std::mt19937 random(37);
+    int count[2][2] = {}; // [one kanji and one more][UTF-8]
+    int wrong[2][2] = {};
+    QStringList untold;
+    for (int i = 0; i < files; ++i) {
+        const bool one = i % 2;
+        const bool utf8 = i % 4 < 2;
+        const QString text = one ? made.kanjiAndOne(random) : made.lines(random);
+        TextReading reading;
+        ++count[one][utf8];
+        if (decodeFileText(utf8 ? text.toUtf8() : cp932::encode(text), nullptr, &reading) != text) {
+            ++wrong[one][utf8];
+            if (!reading.bothPlausible)
+                untold.append(text);
+        }
+    }
+    std::printf("read wrong: code page 932 %d of %d, UTF-8 pieces %d of %d, UTF-8 one kanji "
+                "and one more %d of %d\n",
+                wrong[0][0] + wrong[1][0],
+                count[0][0] + count[1][0],
+                wrong[0][1],
+                count[0][1],
+                wrong[1][1],
+                count[1][1]);
+    EXPECT_EQ(untold, QStringList());
+    EXPECT_LE((wrong[0][0] + wrong[1][0]) * 500, count[0][0] + count[1][0]);
+    EXPECT_LE(wrong[0][1] * 100, count[0][1]);
+    EXPECT_LE(wrong[1][1] * 5, count[1][1]);
 }
 
 TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)
