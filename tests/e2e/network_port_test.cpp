@@ -125,8 +125,7 @@ TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysThroughEachServer)
         }
         EXPECT_EQ(out, sim.received());
         EXPECT_EQ(in, sim.sent());
-        // A plain telnet server's own line settings are said once, in the transcript and on
-        // standard error.
+        // A plain telnet server's own line settings are said once on stderr and in the transcript.
         const QString own = QStringLiteral("the server's own line settings hold");
         EXPECT_EQ(QString::fromUtf8(result.err).count(own), server == Bridge::Ser2NetTelnet ? 1 : 0)
             << result.err.toStdString();
@@ -380,6 +379,22 @@ TEST(NetworkLinkOnServers, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
         QTest::qWait(50);
         EXPECT_EQ(received, bytes);
     }
+}
+
+TEST(NetworkLinkOnServers, OnceARawPortIsOpenTelnetBytesAreTheModules)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    NetworkLink link;
+    QByteArray received;
+    QObject::connect(&link, &NetworkLink::received, [&](const QByteArray &b) { received += b; });
+    ASSERT_EQ(openLink(link, QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort())), "");
+    QTcpSocket *module = server.nextPendingConnection();
+    ASSERT_NE(module, nullptr);
+    module->write("\xFF\xFB\x01IDL\r");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= 7; }, 2000));
+    EXPECT_EQ(received, QByteArray("\xFF\xFB\x01IDL\r"));
+    EXPECT_TRUE(link.isOpen());
 }
 
 TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause)
