@@ -20,11 +20,11 @@ struct TextReading
     std::optional<TextEncoding> forced;
     // Out: the encoding the file was read in.
     TextEncoding encoding = TextEncoding::Cp932;
-    // Out: the bytes decode in both encodings, to texts that differ: the file could be either,
-    // and the operator is told which was taken.
+    // Out: the bytes decode in both encodings, to texts that differ (the whole file, or a line
+    // of a code page 932 file): it could be either, and the operator is told which was taken.
     bool bothPlausible = false;
-    // Out, when bothPlausible: the first line (from 1) whose readings differ, as the encoding
-    // taken reads it and as the other one would.
+    // Out, when bothPlausible: the first such line (from 1) whose readings differ, as the
+    // encoding taken reads it and as the other one would.
     qsizetype differingLine = 0;
     QString takenLine;
     QString otherLine;
