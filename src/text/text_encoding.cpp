@@ -79,17 +79,29 @@ KanjiLevels readKanjiLevels()
     return levels;
 }
 
-// The kanji among the most used ones (kanji_frequency.cpp): rank 1 to 1,023.
-using RankedKanji = std::array<bool, 0x10000>;
+// How common each kanji is (kanji_frequency.cpp): its rank bucket plus one, 0 for a kanji rarer
+// than rank 2,501.
+using KanjiRanks = std::array<unsigned char, 0x10000>;
 
-RankedKanji readRankedKanji()
+KanjiRanks readKanjiRanks()
 {
-    RankedKanji ranked{};
-    for (int bucket = 0; bucket < 10; ++bucket) {
+    KanjiRanks ranks{};
+    for (int bucket = 0; bucket < kanjiRankBuckets; ++bucket) {
         for (const char16_t kanji : kanjiByRankBucket[bucket])
-            ranked[kanji] = true;
+            ranks[kanji] = static_cast<unsigned char>(bucket + 1);
     }
-    return ranked;
+    return ranks;
+}
+
+// Whether an ASCII letter after this kanji labels something (型A, 棟B, 変数x) rather than
+// being the second byte of a code page 932 kanji read as UTF-8: a capital after one of the
+// 1,023 most used kanji, a small letter after one of the 511 most used. Beyond these the
+// words of Debian's SKK dictionary in code page 932 would be read as UTF-8 (陋巷 as 蛍J).
+bool labelsAfter(char16_t letter, unsigned char rank)
+{
+    const bool capital = letter >= u'A' && letter <= u'Z';
+    const bool small = letter >= u'a' && letter <= u'z';
+    return rank != 0 && ((capital && rank <= 10) || (small && rank <= 9));
 }
 
 bool isKanji(char16_t c)
@@ -196,7 +208,7 @@ bool isSmallKana(char16_t c)
 int readingCost(QStringView text)
 {
     static const KanjiLevels levels = readKanjiLevels();
-    static const RankedKanji ranked = readRankedKanji();
+    static const KanjiRanks ranks = readKanjiRanks();
     struct
     {
         int cost = 0;
@@ -255,9 +267,9 @@ int readingCost(QStringView text)
             break;
         case AsciiLetter:
         case AsciiMark:
-            // A capital after a common kanji labels something: 型A, 棟B.
-            if (c >= u'A' && c <= u'Z' && i > 0 && ranked[text[i - 1].unicode()]
-                && !isKanjiKind(after) && after != Other) {
+            // A letter after a common kanji labels something.
+            if (i > 0 && labelsAfter(c, ranks[text[i - 1].unicode()]) && !isKanjiKind(after)
+                && after != Other) {
                 score.cost += AsciiCost;
                 break;
             }
