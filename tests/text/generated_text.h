@@ -25,29 +25,21 @@ public:
         }
     }
 
-    // One piece: 0 a dictionary word, 1 a kanji, 2 a letter, 3 an ASCII word, 4 a number, 5 a
-    // symbol.
+    // 0 a dictionary word, 1 a kanji, 2 a letter, 3 an ASCII word, 4 a number, 5 a symbol.
     QString piece(unsigned kind, std::mt19937 &random) const
     {
         const QStringView symbols = u"①②③●○△▲■□◆★※〒→←㈱㈲№℡ⅠⅡ、。・「」（）！？：";
+        const QStringList &from = kind == 0 && !words_.isEmpty() ? words_ : kanji_;
+        if (kind <= 1)
+            return from[qsizetype(random() % from.size())];
+        if (kind >= 4)
+            return kind == 4 ? QString::number(random() % (random() % 2 ? 10 : 1000))
+                             : symbols.sliced(qsizetype(random() % symbols.size()), 1).toString();
         const char16_t first = u"Aa"[random() % 2];
         QString text;
-        switch (kind) {
-        case 0:
-        case 1: {
-            const QStringList &from = kind == 0 && !words_.isEmpty() ? words_ : kanji_;
-            return from[qsizetype(random() % from.size())];
-        }
-        case 2:
-        case 3:
-            for (int count = kind == 2 ? 1 : 1 + int(random() % 5); count > 0; --count)
-                text += QChar(char16_t(first + random() % 26));
-            return text;
-        case 4:
-            return QString::number(random() % (random() % 2 ? 10 : 1000));
-        default:
-            return symbols.sliced(qsizetype(random() % symbols.size()), 1).toString();
-        }
+        for (int count = kind == 2 ? 1 : 1 + int(random() % 5); count > 0; --count)
+            text += QChar(char16_t(first + random() % 26));
+        return text;
     }
 
     // A short file: one kanji and a letter, digit or symbol.

@@ -118,8 +118,7 @@ TEST(TelnetSession, ServerBytesGiveExactDataAndBoundedAnswers)
             EXPECT_EQ(session.localRefused(TelnetSession::comPortOption), row.comPortRefused);
         }
     }
-    // A subnegotiation the server never ends is dropped when the link's time for it is up; the
-    // module's replies after it are data.
+    // An unended subnegotiation dropped when the link's time is up: what follows is data.
     TelnetSession session;
     EXPECT_TRUE(session.read(hex("fffa2c6a 00")).data.isEmpty());
     EXPECT_TRUE(session.inSubnegotiation());

@@ -33,8 +33,7 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         const char *name;
         QByteArray content;
         QString sendBox;
-        // The sign in the window's title when the file reads in both encodings.
-        const char16_t *sign = u"";
+        const char16_t *sign = u""; // in the title when the file reads in both encodings
     } cases[] = {
         {"two lines with CR LF", "\x82\xA0\r\n\x82\xA2\r\n", QStringLiteral("MSGあ\r\nMSGい\r\n")},
         {"last line without CR LF", "\x82\xA0\r\n\x82\xA2", QStringLiteral("MSGあ\r\nMSGい\r\n")},
