@@ -17,13 +17,15 @@ TelnetSession::Input readAll(TelnetSession &session, const QList<QByteArray> &re
         all.data += got.data;
         all.answers += got.answers;
         all.subnegotiations += got.subnegotiations;
+        all.droppedSubnegotiations += got.droppedSubnegotiations;
     }
     return all;
 }
 
 bool sameInput(const TelnetSession::Input &a, const TelnetSession::Input &b)
 {
-    return a.data == b.data && a.answers == b.answers && a.subnegotiations == b.subnegotiations;
+    return a.data == b.data && a.answers == b.answers && a.subnegotiations == b.subnegotiations
+           && a.droppedSubnegotiations == b.droppedSubnegotiations;
 }
 
 } // namespace
@@ -57,6 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     for (const QByteArray &sub : fromWhole.subnegotiations)
         FUZZ_CHECK(!sub.isEmpty() && sub.size() <= TelnetSession::maxSubnegotiation);
+
+    // A subnegotiation left open is dropped when the link's time for it is up: what follows is
+    // data again.
+    if (once.dropSubnegotiation())
+        FUZZ_CHECK(!once.inSubnegotiation() && once.read(QByteArray("A")).data == "A");
 
     // An agreement that only confirms what holds is an answer, and an answer is never
     // answered: no negotiation loops. IAC SE twice first ends whatever command the random

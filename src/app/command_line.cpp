@@ -160,7 +160,8 @@ QString usageText()
         "  --junit-suite NAME name the report's suite NAME (default: \"FILE on COM<n>\")\n"
         "  --encoding cp932|utf-8\n"
         "                     read FILE in this encoding; without it the encoding whose\n"
-        "                     reading is text is taken, code page 932 when both are\n"
+        "                     reading is likelier text is taken; when both read, standard\n"
+        "                     error and the transcript say which and how the other reads\n"
         "  --list-ports       show the user's ports file, the device each of COM1 to COM16\n"
         "                     reaches and the serial devices of this system\n"
         "\n"
@@ -169,7 +170,8 @@ QString usageText()
         "\n"
         "A scripted run ends with a summary line on standard error.\n"
         "COM<n> is the device in the variable PARLINO_COM<n> (a device path, or a module\n"
-        "on the network: rfc2217://HOST:PORT or tcp://HOST:PORT), else %2.\n");
+        "on the network: rfc2217://HOST:PORT, telnet://HOST:PORT or tcp://HOST:PORT),\n"
+        "else %2.\n");
     // Both in one pass, so that the % of the Windows folder is not taken for a place marker.
     return usage.arg(userFolder, defaultDevice);
 }

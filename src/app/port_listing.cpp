@@ -78,5 +78,9 @@ QString portListing()
                           .arg(mapPortCommand(port, stable));
         }
     }
+    report += QStringLiteral(
+        "\nModules on the network (PARLINO_COM<n>=NAME): rfc2217://HOST:PORT (the console sets "
+        "the line), telnet://HOST:PORT (plain telnet: the server's own line settings hold), "
+        "tcp://HOST:PORT (raw bytes)\n");
     return report;
 }

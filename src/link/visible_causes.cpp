@@ -38,11 +38,27 @@ constexpr Wording wordings[] = {
      nullptr},
     {OpenFailureKind::NotNetworkPort,
      u"%1 の %2 はネットワークのポート名として読めません。",
-     u"rfc2217://ホスト:ポート か tcp://ホスト:ポート の形で書いてください。",
+     u"rfc2217://ホスト:ポート、telnet://ホスト:ポート か tcp://ホスト:ポート "
+     u"の形で書いてください。",
      nullptr},
     {OpenFailureKind::ServerUnreached,
-     u"%1 の %2 のサーバにつながりません。",
-     u"ホスト名とポート番号、サーバ（ser2net）が動いていることを確かめてください。",
+     u"%1 の %2 のサーバにつながりません（応答がありません）。",
+     u"シリアルサーバの機械が動いていて、ネットワークで届くこと（ファイアウォールなど）を"
+     u"確かめてください。",
+     nullptr},
+    {OpenFailureKind::UnknownHost,
+     u"%1 の %2 のホスト名が見つかりません。",
+     u"ホスト名の綴りと、名前解決（DNS や /etc/hosts）を確かめてください。",
+     nullptr},
+    {OpenFailureKind::ServerRefused,
+     u"%1 の %2 のホストが接続を拒みました。そのポートでサーバが待っていません。",
+     u"シリアルサーバが動いていること、ポート番号がその設定（ser2net なら "
+     u"/etc/ser2net.yaml の accepter）と合っていることを確かめてください。",
+     nullptr},
+    {OpenFailureKind::ServerSilent,
+     u"%1 の %2 のサーバは接続を受けましたが、応答しません。",
+     u"ポート名の種類（rfc2217://、telnet://、tcp://）がシリアルサーバの設定と"
+     u"合っていることを確かめてください（ser2net なら /etc/ser2net.yaml の accepter）。",
      nullptr},
     {OpenFailureKind::ServerBusy,
      u"%1 の %2 のサーバが接続を断りました。ほかのクライアントが使っているようです。",
@@ -50,7 +66,7 @@ constexpr Wording wordings[] = {
      nullptr},
     {OpenFailureKind::SettingRefused,
      u"%1 の %2 のサーバが回線の設定（%3）を受け付けません。",
-     u"サーバの設定（/etc/ser2net.yaml）を確かめてください。",
+     u"シリアルサーバの設定を確かめてください（ser2net なら /etc/ser2net.yaml）。",
      nullptr},
     {OpenFailureKind::Other, u"%1 の %2 を開けません。", u"理由は詳細をご覧ください。", nullptr},
 };
@@ -124,6 +140,12 @@ QString visibleNoPortName(const QString &shown)
 
 QString visibleDeviceLoss(int port, const QString &device)
 {
+    // A serial server on the network is no device to plug in again.
+    if (device.contains(QLatin1String("://")))
+        return QStringLiteral("%1 の %2 のサーバとの接続が切れました。\n")
+                   .arg(portName(port), device)
+               + QStringLiteral("シリアルサーバが動いていること、その機械にネットワークで届く"
+                                "ことを確かめて、OPEN を押してください。");
 #ifdef Q_OS_WIN
     const QString remedy = QStringLiteral("装置をつなぎ直して、OPEN を押してください。");
 #else

@@ -4,6 +4,7 @@
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
+#include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -27,16 +28,53 @@ QString importFailureMessage(const QString &path, const QString &error)
     return QStringLiteral("ファイルを読み込めません\n") + path + u'\n' + error;
 }
 
+namespace {
+
+QString encodingWords(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                          : QStringLiteral("code page 932");
+}
+
+TextEncoding otherEncoding(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8 ? TextEncoding::Cp932 : TextEncoding::Utf8;
+}
+
+} // namespace
+
 QString encodingNote(const QString &path, const TextReading &reading)
 {
     QString note = encodingName(reading.encoding) + u' ' + path;
-    if (reading.forced)
+    if (reading.forced) {
         note += QStringLiteral(" (as --encoding asked)");
-    else if (reading.bothPlausible)
-        note += QStringLiteral(" (it reads as UTF-8 text too, as \"%1\"; code page 932 was "
-                               "taken; --encoding utf-8 reads it so)")
-                    .arg(reading.otherReading.left(20));
+    } else if (reading.bothPlausible) {
+        const TextEncoding other = otherEncoding(reading.encoding);
+        // Whole lines, however long: the operator compares them with the file.
+        note += QStringLiteral(" (it reads as %1 too: line %2 is \"%3\" as %4, \"%5\" as %1; "
+                               "%4 was taken; --encoding %6 reads it as %1)")
+                    .arg(encodingWords(other),
+                         QString::number(reading.differingLine),
+                         reading.takenLine,
+                         encodingWords(reading.encoding),
+                         reading.otherLine,
+                         encodingName(other));
+    }
     return note;
+}
+
+QString encodingSign(const QString &path, const TextReading &reading)
+{
+    const QString taken = reading.encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                                                 : QStringLiteral("シフトJIS");
+    const QString other = reading.encoding == TextEncoding::Utf8 ? QStringLiteral("シフトJIS")
+                                                                 : QStringLiteral("UTF-8");
+    return QStringLiteral("%1 を%2として読みました（%3なら%4行目は「%5」）")
+        .arg(QFileInfo(path).fileName(),
+             taken,
+             other,
+             QString::number(reading.differingLine),
+             reading.otherLine.left(20));
 }
 
 void Form1::Command17_Click()
@@ -83,6 +121,10 @@ bool Form1::importFile(const QString &path, QString *error, TextReading *reading
     // cursor goes back to the start, where the box's own setting leaves it.
     ui.Text1->document()->setPlainText(box);
     ui.Text1->moveCursor(QTextCursor::Start);
+    if (used.bothPlausible && !used.forced)
+        showEncodingSign(encodingSign(path, used));
+    else
+        clearEncodingSign();
     return true;
 }
 

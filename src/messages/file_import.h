@@ -15,5 +15,10 @@ inline const QString importFailureTitle = QStringLiteral("File Error");
 QString importFailureMessage(const QString &path, const QString &error);
 
 // The encoding a file was read in, in words for the transcript and standard error:
-// "cp932 PATH", with why when --encoding forced it or both readings were text.
+// "cp932 PATH", with why when --encoding forced it; when the file reads in both encodings,
+// both readings of the first line that differs and the switch that takes the other.
 QString encodingNote(const QString &path, const TextReading &reading);
+
+// The sign in the window's title after an import that could be either encoding: which file,
+// the encoding taken, and how its first differing line reads in the other.
+QString encodingSign(const QString &path, const TextReading &reading);

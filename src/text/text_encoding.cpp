@@ -9,9 +9,14 @@
 //
 // Only where both readings are valid does the judgement weigh them: each character costs its
 // reading what it costs in real text, and the cheaper reading wins; code page 932 wins ties.
+// How often each kanji is used (the frequency ranks of Debian's kanjidic, in
+// kanji_frequency.cpp) tells a letter that labels something (型A, 棟B: a common kanji and a
+// capital) from the second byte of a code page 932 kanji read as UTF-8 (which follows any
+// kanji, most often a rare one).
 #include "text/text_encoding.h"
 
 #include "text/cp932.h"
+#include "text/kanji_frequency.h"
 
 #include <array>
 
@@ -30,16 +35,19 @@ enum Kind : unsigned char {
     KanjiRare,   // the extensions of the code page, or none at all
     LatinLetter, // letters with accents
     Other,       // any other script, the user area, what the code page lacks
+    Symbol,      // the code page's other symbols: ① ● △ ■ ㈱ ※ → ℃
 };
 
 // The level of every kanji the code page has, from the code page itself: the first level runs
-// from 88 9F to 98 72, the second to EA A4; the extensions (ED, EE, FA to FC) come after.
+// from 88 9F to 98 72, the second to EA A4; the extensions (ED, EE, FA to FC) come after. The
+// rows before the kanji hold the symbols (81, 82, 87), besides Greek, Cyrillic and box
+// drawing (83 9F to 84 FC), which stay Other: rare in Japanese text.
 using KanjiLevels = std::array<unsigned char, 0x10000>;
 
 KanjiLevels readKanjiLevels()
 {
     KanjiLevels levels{};
-    for (int lead = 0x88; lead <= 0xFC; ++lead) {
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (lead >= 0xA0 && lead < 0xE0)
             continue;
         // A row at a time: every pair of the row decodes to one character, U+FFFD where the
@@ -57,12 +65,43 @@ KanjiLevels readKanjiLevels()
         for (qsizetype i = 0; i < characters.size(); ++i) {
             const int code = lead << 8 | uchar(row[2 * i + 1]);
             const char16_t c = characters[i].unicode();
+            if (c == 0xFFFD || (code >= 0x839F && code < 0x8500))
+                continue;
+            if (code < 0x889F) {
+                levels[c] = Symbol;
+                continue;
+            }
             const unsigned char level = code < 0x989F ? Kanji1 : code < 0xEAA5 ? Kanji2 : KanjiRare;
-            if (levels[c] == 0 || level < levels[c])
+            if (levels[c] == 0 || levels[c] == Symbol || level < levels[c])
                 levels[c] = level;
         }
     }
     return levels;
+}
+
+// How common each kanji is (kanji_frequency.cpp): its rank bucket plus one, 0 for a kanji rarer
+// than rank 2,501.
+using KanjiRanks = std::array<unsigned char, 0x10000>;
+
+KanjiRanks readKanjiRanks()
+{
+    KanjiRanks ranks{};
+    for (int bucket = 0; bucket < kanjiRankBuckets; ++bucket) {
+        for (const char16_t kanji : kanjiByRankBucket[bucket])
+            ranks[kanji] = static_cast<unsigned char>(bucket + 1);
+    }
+    return ranks;
+}
+
+// Whether an ASCII letter after this kanji labels something (型A, 棟B, 変数x) rather than
+// being the second byte of a code page 932 kanji read as UTF-8: a capital after one of the
+// 1,023 most used kanji, a small letter after one of the 511 most used. Beyond these the
+// words of Debian's SKK dictionary in code page 932 would be read as UTF-8 (陋巷 as 蛍J).
+bool labelsAfter(char16_t letter, unsigned char rank)
+{
+    const bool capital = letter >= u'A' && letter <= u'Z';
+    const bool small = letter >= u'a' && letter <= u'z';
+    return rank != 0 && ((capital && rank <= 10) || (small && rank <= 9));
 }
 
 bool isKanji(char16_t c)
@@ -97,7 +136,7 @@ Kind kindOf(char16_t c, const KanjiLevels &levels)
         return HalfKana;
     if ((c >= 0x00C0 && c <= 0x024F && c != 0xD7 && c != 0xF7))
         return LatinLetter;
-    return Other;
+    return levels[c] == Symbol ? Symbol : Other;
 }
 
 bool isWide(Kind kind)
@@ -128,6 +167,7 @@ enum Cost : int {
     HalfKanaCost = 53,
     LatinWordCost = 69,
     MarkCost = 83,
+    SymbolCost = 120,
     Kanji1Cost = 89,
     Kanji2Cost = 134,
     SignCost = 210,        // an unlikely character: what a reading of the wrong encoding shows
@@ -165,10 +205,15 @@ bool isSmallKana(char16_t c)
 
 } // namespace
 
-ReadingScore scoreReading(QStringView text)
+int readingCost(QStringView text)
 {
     static const KanjiLevels levels = readKanjiLevels();
-    ReadingScore score;
+    static const KanjiRanks ranks = readKanjiRanks();
+    struct
+    {
+        int cost = 0;
+        int signs = 0;
+    } score;
     Kind before = Control;
     const auto sign = [&score] {
         score.cost += SignCost;
@@ -195,6 +240,9 @@ ReadingScore scoreReading(QStringView text)
         case JapaneseMark:
             score.cost += MarkCost;
             break;
+        case Symbol:
+            score.cost += SymbolCost;
+            break;
         case KanjiRare:
             sign();
             break;
@@ -219,6 +267,12 @@ ReadingScore scoreReading(QStringView text)
             break;
         case AsciiLetter:
         case AsciiMark:
+            // A letter after a common kanji labels something.
+            if (i > 0 && labelsAfter(c, ranks[text[i - 1].unicode()]) && !isKanjiKind(after)
+                && after != Other) {
+                score.cost += AsciiCost;
+                break;
+            }
             // A second byte of code page 932 read as UTF-8 shows as an ASCII character glued
             // to a kanji.
             if (isKanjiKind(before) || isKanjiKind(after) || before == Other || after == Other)
@@ -233,8 +287,38 @@ ReadingScore scoreReading(QStringView text)
         }
         before = kind;
     }
-    return score;
+    return score.cost;
 }
+
+namespace {
+
+// The first line of two readings of the same bytes that differs. Line ends are single bytes in
+// both encodings, so the readings have the same lines.
+void findDifferingLine(QStringView taken, QStringView other, TextReading *reading)
+{
+    const auto lineEnd = [](QStringView text, qsizetype from) {
+        while (from < text.size() && text[from] != u'\r' && text[from] != u'\n')
+            ++from;
+        return from;
+    };
+    qsizetype a = 0;
+    qsizetype b = 0;
+    for (qsizetype line = 1; a < taken.size() || b < other.size(); ++line) {
+        const qsizetype endA = lineEnd(taken, a);
+        const qsizetype endB = lineEnd(other, b);
+        if (taken.sliced(a, endA - a) != other.sliced(b, endB - b)) {
+            reading->differingLine = line;
+            reading->takenLine = taken.sliced(a, endA - a).toString();
+            reading->otherLine = other.sliced(b, endB - b).toString();
+            return;
+        }
+        // CR LF is one line end.
+        a = endA + (taken.sliced(endA).startsWith(u"\r\n") ? 2 : 1);
+        b = endB + (other.sliced(endB).startsWith(u"\r\n") ? 2 : 1);
+    }
+}
+
+} // namespace
 
 TextReading chooseEncoding(const std::optional<QString> &utf8, const std::optional<QString> &cp932)
 {
@@ -245,15 +329,11 @@ TextReading chooseEncoding(const std::optional<QString> &utf8, const std::option
     }
     if (*utf8 == *cp932)
         return reading;
-    const ReadingScore asUtf8 = scoreReading(*utf8);
-    const ReadingScore asCp932 = scoreReading(*cp932);
-    if (asUtf8.cost < asCp932.cost) {
+    if (readingCost(*utf8) < readingCost(*cp932))
         reading.encoding = TextEncoding::Utf8;
-        return reading;
-    }
-    reading.bothPlausible = asUtf8.signs == 0;
-    if (reading.bothPlausible)
-        reading.otherReading = *utf8;
+    reading.bothPlausible = true;
+    const bool utf8Taken = reading.encoding == TextEncoding::Utf8;
+    findDifferingLine(utf8Taken ? *utf8 : *cp932, utf8Taken ? *cp932 : *utf8, &reading);
     return reading;
 }
 

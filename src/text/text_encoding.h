@@ -20,28 +20,26 @@ struct TextReading
     std::optional<TextEncoding> forced;
     // Out: the encoding the file was read in.
     TextEncoding encoding = TextEncoding::Cp932;
-    // Out: both readings were Japanese text, and they differ; code page 932 was taken.
+    // Out: the bytes decode in both encodings, to texts that differ (the whole file, or a line
+    // of a code page 932 file): it could be either, and the operator is told which was taken.
     bool bothPlausible = false;
-    // Out: a few characters of the UTF-8 reading that was left, when bothPlausible.
-    QString otherReading;
+    // Out, when bothPlausible: the first such line (from 1) whose readings differ, as the
+    // encoding taken reads it and as the other one would.
+    qsizetype differingLine = 0;
+    QString takenLine;
+    QString otherLine;
 };
 
-// How much a reading looks like text for the module: Japanese (kana, common kanji, the
-// marks of Japanese writing) or plain Latin text. Signs counts what a reading of the wrong
-// encoding shows: rare kanji of the extensions or the user area, characters the code page
-// lacks, half-width katakana glued to a letter or a full-width character, an ASCII letter
-// glued to a kanji.
-struct ReadingScore
-{
-    int cost = 0;  // the lower, the likelier the reading is text
-    int signs = 0; // characters a reading of the wrong encoding shows
-};
-
-ReadingScore scoreReading(QStringView text);
+// What a reading costs, in tenths of a bit: how unlikely its characters are in the text a
+// module is given (Japanese of kana, kanji by how often each is used, marks, plain Latin
+// text). What a reading of the wrong encoding shows costs most: rare kanji of the extensions,
+// characters the code page lacks, half-width katakana glued to a letter or a full-width
+// character, a small kana after no kana, a lower-case letter or an ASCII mark glued to a kanji.
+int readingCost(QStringView text);
 
 // The encoding of a file's bytes (without a byte-order mark), judged on the whole file when
 // both readings are valid text. utf8 and cp932 are the two readings, nothing where the bytes
-// are no text in that encoding. Code page 932 wins every tie.
+// are no text in that encoding. The cheaper reading wins; code page 932 wins every tie.
 TextReading chooseEncoding(const std::optional<QString> &utf8, const std::optional<QString> &cp932);
 
 // The name of an encoding as --encoding takes it, the transcript and the report write it.

@@ -61,7 +61,23 @@ bool isUtf8Line(QByteArrayView line)
 {
     if (isAscii(line) || !line.isValidUtf8())
         return false;
-    return chooseEncoding(strictUtf8(line), cp932Reading(line)).encoding == TextEncoding::Utf8;
+    // The rest of the file is code page 932: the line's UTF-8 reading must be far likelier
+    // (by 2^30) than its code page 932 reading to be taken for another encoding.
+    constexpr int otherEncodingsCost = 300;
+    const std::optional<QString> asCp932 = cp932Reading(line);
+    return !asCp932 || readingCost(*strictUtf8(line)) + otherEncodingsCost < readingCost(*asCp932);
+}
+
+// A line of a code page 932 file that UTF-8 reads as other text is told, as a file that reads
+// in both encodings is: the line could be either, though the file as a whole is not UTF-8.
+void tellUtf8Reading(QByteArrayView line, qsizetype number, TextReading *reading)
+{
+    if (isAscii(line) || !line.isValidUtf8())
+        return;
+    reading->bothPlausible = true;
+    reading->differingLine = number;
+    reading->takenLine = cp932::decode(line.toByteArray());
+    reading->otherLine = *strictUtf8(line);
 }
 
 bool isUtf16Mark(QByteArrayView bytes)
@@ -216,6 +232,8 @@ std::optional<QString> decodeFileText(const QByteArray &bytes, QString *error, T
             fault = lineFault(encoding, lines[i], forced);
         else if (!forced && isUtf8Line(lines[i]))
             fault = utf8LineAmongCp932;
+        else if (!forced && reading && !reading->bothPlausible)
+            tellUtf8Reading(lines[i], i + 1, reading);
         if (fault.isEmpty())
             continue;
         if (error)

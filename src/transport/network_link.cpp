@@ -20,6 +20,8 @@ NetworkLink::NetworkLink(QObject *parent)
     settle_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, &NetworkLink::onTimeout);
     connect(&settle_, &QTimer::timeout, this, &NetworkLink::becomeOpen);
+    subnegotiation_.setSingleShot(true);
+    connect(&subnegotiation_, &QTimer::timeout, this, &NetworkLink::dropUnendedSubnegotiation);
 }
 
 NetworkLink::~NetworkLink()
@@ -48,12 +50,18 @@ void NetworkLink::open(const NetworkPort &port, int timeoutMs, bool lineSettings
 
 void NetworkLink::tcpConnected()
 {
+    connected_ = true;
     if (port_.protocol == NetworkPort::Protocol::Rfc2217) {
         telnet_.emplace(lineSettings_);
         connection_->write(telnet_->start());
         if (!lineSettings_)
             becomeOpen();
         return;
+    }
+    // A plain telnet server: telnet framing both ways, no line settings asked.
+    if (port_.protocol == NetworkPort::Protocol::Telnet) {
+        telnet_.emplace(false);
+        connection_->write(telnet_->start());
     }
     if (!lineSettings_) {
         becomeOpen();
@@ -76,6 +84,13 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
     const TelnetSession::Input input = telnet_->read(bytes);
     if (!input.answers.isEmpty())
         connection_->write(input.answers);
+    if (input.droppedSubnegotiations > 0)
+        emit noted(QStringLiteral("a telnet subnegotiation of the server was too long or broken: "
+                                  "dropped, the bytes after it kept"));
+    if (!telnet_->inSubnegotiation())
+        subnegotiation_.stop();
+    else if (!subnegotiation_.isActive())
+        subnegotiation_.start(subnegotiationLimitMs);
     if (isOpen()) {
         // Notifications of the line and modem state are subnegotiations: never data.
         if (!input.data.isEmpty())
@@ -86,11 +101,12 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
     // client away may say why.
     if (saidWhileOpening_.size() < saidLimit)
         saidWhileOpening_ += input.data.left(saidLimit - saidWhileOpening_.size());
-    if (!lineSettings_)
+    if (!lineSettings_ || port_.protocol == NetworkPort::Protocol::Telnet)
         return;
     if (telnet_->localRefused(TelnetSession::comPortOption)) {
-        fail(QStringLiteral("the server offers no line settings (RFC 2217); for a raw port use "
-                            "tcp://"),
+        fail(QStringLiteral("the server offers no line settings (RFC 2217): for a plain telnet "
+                            "port name it telnet://%1, for a raw port tcp://%1")
+                 .arg(address()),
              {OpenFailureKind::SettingRefused, QStringLiteral("RFC 2217")});
         return;
     }
@@ -100,7 +116,9 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
         connection_->write(Rfc2217Line::requests());
     }
     for (const QByteArray &sub : input.subnegotiations) {
-        switch (line_.read(sub)) {
+        const Rfc2217Line::Progress progress = line_.read(sub);
+        noteLineAnswers();
+        switch (progress) {
         case Rfc2217Line::Progress::Waiting:
             break;
         case Rfc2217Line::Progress::Refused:
@@ -113,19 +131,32 @@ void NetworkLink::takeTelnet(const QByteArray &bytes)
     }
 }
 
+void NetworkLink::dropUnendedSubnegotiation()
+{
+    if (telnet_ && telnet_->dropSubnegotiation())
+        emit noted(QStringLiteral("a telnet subnegotiation of the server was not ended within "
+                                  "%1 ms: dropped, the bytes after it kept")
+                       .arg(subnegotiationLimitMs));
+}
+
+void NetworkLink::noteLineAnswers()
+{
+    const QStringList &notes = line_.notes();
+    for (; lineNotesTold_ < notes.size(); ++lineNotesTold_)
+        emit noted(notes[lineNotesTold_]);
+}
+
 void NetworkLink::takeRaw(const QByteArray &bytes)
 {
     const bool first = !anyReceived_;
     anyReceived_ = true;
-    if (first && looksLikeTelnet(bytes)) {
-        const QString cause
-            = QStringLiteral("the server speaks telnet: name the port rfc2217://%1").arg(address());
-        if (isOpen()) {
-            drop();
-            emit lost(cause);
-        } else {
-            fail(cause, {OpenFailureKind::Other, {}});
-        }
+    // Telnet is told only by what the server sends before the port counts as open: once it
+    // is, the same bytes are the module's (line noise on its first reply included).
+    if (first && !isOpen() && looksLikeTelnet(bytes)) {
+        fail(QStringLiteral("the server speaks telnet: name the port rfc2217://%1 when it "
+                            "offers line settings (RFC 2217), telnet://%1 when it does not")
+                 .arg(address()),
+             {OpenFailureKind::Other, {}});
         return;
     }
     if (isOpen()) {
@@ -144,6 +175,10 @@ void NetworkLink::becomeOpen()
     settle_.stop();
     stage_ = Stage::Open;
     emit opened();
+    // Said once the open is told, so that it follows the open in the transcript.
+    if (isOpen() && port_.protocol == NetworkPort::Protocol::Telnet && lineSettings_)
+        emit noted(QStringLiteral("a plain telnet server: the server's own line settings hold "
+                                  "(it offers none to set)"));
 }
 
 QString NetworkLink::closedCause() const
@@ -152,7 +187,7 @@ QString NetworkLink::closedCause() const
     const QString said = QString::fromLatin1(saidWhileOpening_).simplified();
     if (!said.isEmpty())
         cause += QStringLiteral(": ") + said;
-    if (port_.protocol == NetworkPort::Protocol::Tcp)
+    if (port_.protocol != NetworkPort::Protocol::Rfc2217)
         cause += QStringLiteral(" (at once: the port may be in use by another client)");
     return cause;
 }
@@ -172,10 +207,11 @@ void NetworkLink::tcpFailed(const TcpFailure &failure)
     }
     switch (failure.kind) {
     case Kind::HostNotFound:
-        fail(QStringLiteral("unknown host"));
+        fail(QStringLiteral("unknown host"), {OpenFailureKind::UnknownHost, {}});
         break;
     case Kind::Refused:
-        fail(QStringLiteral("connection refused (no server on that port)"));
+        fail(QStringLiteral("connection refused (no server on that port)"),
+             {OpenFailureKind::ServerRefused, {}});
         break;
     case Kind::RemoteClosed:
         fail(closedCause(), {OpenFailureKind::ServerBusy, {}});
@@ -199,6 +235,11 @@ void NetworkLink::onTimeout()
         return;
     if (!connection_)
         fail(unavailable_, {OpenFailureKind::Other, {}});
+    else if (connected_)
+        fail(QStringLiteral("the server at %1 accepted the connection but did not answer within "
+                            "%2 s")
+                 .arg(address(), QString::number(timeoutMs_ / 1000.0)),
+             {OpenFailureKind::ServerSilent, {}});
     else
         fail(QStringLiteral("no answer from %1 within %2 s")
                  .arg(address(), QString::number(timeoutMs_ / 1000.0)));
@@ -221,8 +262,11 @@ void NetworkLink::drop()
     stage_ = Stage::Closed;
     deadline_.stop();
     settle_.stop();
+    subnegotiation_.stop();
     telnet_.reset();
     line_ = Rfc2217Line();
+    lineNotesTold_ = 0;
+    connected_ = false;
     settingsSent_ = false;
     anyReceived_ = false;
     saidWhileOpening_.clear();

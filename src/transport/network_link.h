@@ -28,6 +28,9 @@ public:
     // A raw connection counts as open once the server has kept it this long: a server that
     // turns a client away (ser2net to a second client) closes it at once.
     static constexpr int rawSettleMs = 200;
+    // How long a telnet subnegotiation may stay unended before it is dropped: a server sends
+    // each whole at once.
+    static constexpr int subnegotiationLimitMs = 500;
 
     explicit NetworkLink(QObject *parent = nullptr);
     ~NetworkLink() override;
@@ -58,6 +61,9 @@ signals:
     void received(const QByteArray &bytes);
     // The connection went away while open; the link is closed.
     void lost(const QString &reason);
+    // Something of the server's protocol that the link passed over and the operator should
+    // know: a subnegotiation dropped, an answer not understood.
+    void noted(const QString &note);
 
 private:
     enum class Stage { Closed, Connecting, Settling, Open };
@@ -68,6 +74,8 @@ private:
     void onTimeout();
     void takeTelnet(const QByteArray &bytes);
     void takeRaw(const QByteArray &bytes);
+    void dropUnendedSubnegotiation();
+    void noteLineAnswers();
     void becomeOpen();
     // Drops the connection, then reports: the cause is a copy, as drop() clears what the
     // link held.
@@ -82,6 +90,8 @@ private:
     QString unavailable_;
     QTimer deadline_;
     QTimer settle_;
+    QTimer subnegotiation_;
+    qsizetype lineNotesTold_ = 0;
     NetworkPort port_;
     int timeoutMs_ = openTimeoutMs;
     bool lineSettings_ = true;
@@ -90,5 +100,6 @@ private:
     Rfc2217Line line_;
     bool settingsSent_ = false;
     bool anyReceived_ = false;
+    bool connected_ = false; // the server accepted the connection
     QByteArray saidWhileOpening_;
 };

@@ -8,6 +8,16 @@ namespace {
 
 const QString rfc2217Scheme = QStringLiteral("rfc2217");
 const QString tcpScheme = QStringLiteral("tcp");
+const QString telnetScheme = QStringLiteral("telnet");
+
+bool hasKnownScheme(const QString &name)
+{
+    for (const QString &scheme : {rfc2217Scheme, tcpScheme, telnetScheme}) {
+        if (name.startsWith(scheme + QStringLiteral("://"), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
 
 // Host names, IPv4 and IPv6 addresses are made of these alone.
 bool isPlainHost(const QString &host)
@@ -41,10 +51,9 @@ QString networkPortProblem(const QString &name)
 {
     if (parseNetworkPort(name))
         return QString();
-    const QString usage = QStringLiteral("rfc2217://HOST:PORT or tcp://HOST:PORT, an IPv6 "
-                                         "address in brackets");
-    if (!name.startsWith(rfc2217Scheme + QStringLiteral("://"), Qt::CaseInsensitive)
-        && !name.startsWith(tcpScheme + QStringLiteral("://"), Qt::CaseInsensitive))
+    const QString usage = QStringLiteral("rfc2217://HOST:PORT, telnet://HOST:PORT or "
+                                         "tcp://HOST:PORT, an IPv6 address in brackets");
+    if (!hasKnownScheme(name))
         return QStringLiteral("unknown scheme %1:// (%2)")
             .arg(name.left(name.indexOf(QStringLiteral("://"))), usage);
     return QStringLiteral("not a network port (%1)").arg(usage);
@@ -52,8 +61,7 @@ QString networkPortProblem(const QString &name)
 
 std::optional<NetworkPort> parseNetworkPort(const QString &name)
 {
-    if (!name.startsWith(rfc2217Scheme + QStringLiteral("://"), Qt::CaseInsensitive)
-        && !name.startsWith(tcpScheme + QStringLiteral("://"), Qt::CaseInsensitive))
+    if (!hasKnownScheme(name))
         return std::nullopt;
     const QUrl url(name, QUrl::StrictMode);
     if (!url.isValid() || !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery()
@@ -64,8 +72,9 @@ std::optional<NetworkPort> parseNetworkPort(const QString &name)
     if (!isPlainHost(host))
         return std::nullopt;
     NetworkPort port;
-    port.protocol = url.scheme() == rfc2217Scheme ? NetworkPort::Protocol::Rfc2217
-                                                  : NetworkPort::Protocol::Tcp;
+    port.protocol = url.scheme() == rfc2217Scheme  ? NetworkPort::Protocol::Rfc2217
+                    : url.scheme() == telnetScheme ? NetworkPort::Protocol::Telnet
+                                                   : NetworkPort::Protocol::Tcp;
     port.host = host;
     port.port = url.port();
     return port;

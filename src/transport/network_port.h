@@ -6,11 +6,12 @@
 
 // A module served over the network by a serial-port server such as ser2net:
 // "rfc2217://HOST:PORT" speaks telnet with the COM port option (the console sets the line),
-// "tcp://HOST:PORT" carries the bytes as they are (the server's line settings hold). HOST is
-// a name, an IPv4 address or an IPv6 address in brackets ("rfc2217://[::1]:3001").
+// "telnet://HOST:PORT" speaks plain telnet (the server's line settings hold), "tcp://HOST:PORT"
+// carries the bytes as they are (the server's line settings hold). HOST is a name, an IPv4
+// address or an IPv6 address in brackets ("rfc2217://[::1]:3001").
 struct NetworkPort
 {
-    enum class Protocol { Rfc2217, Tcp };
+    enum class Protocol { Rfc2217, Tcp, Telnet };
 
     Protocol protocol = Protocol::Tcp;
     QString host; // an IPv6 address without its brackets
@@ -20,8 +21,8 @@ struct NetworkPort
 };
 
 // Whether a device name asks for a network port: it starts with a scheme and "://"
-// ("rfc2217://", "tcp://", or one the console does not know, such as "udp://"). Such a name
-// never reaches the serial port, also when the rest of it is malformed.
+// ("rfc2217://", "telnet://", "tcp://", or one the console does not know, such as "udp://"). Such a
+// name never reaches the serial port, also when the rest of it is malformed.
 bool isNetworkPortName(const QString &name);
 
 // Why a network port name reaches no port ("unknown scheme udp:// ...", "not a network port

@@ -1,5 +1,7 @@
 #include "transport/network_serial_control.h"
 
+#include "transport/open_failure.h"
+
 #include <QEventLoop>
 
 NetworkSerialControl::NetworkSerialControl(QObject *parent)
@@ -10,6 +12,13 @@ NetworkSerialControl::NetworkSerialControl(QObject *parent)
     connect(&link_, &NetworkLink::openFailed, this, &NetworkSerialControl::onOpenFailed);
     connect(&link_, &NetworkLink::received, this, &NetworkSerialControl::receive);
     connect(&link_, &NetworkLink::lost, this, &NetworkSerialControl::onLost);
+    // What the link passed over of the server's protocol goes into the transcript and onto
+    // standard error, where a run's operator looks.
+    connect(&link_, &NetworkLink::noted, this, [this](const QString &note) {
+        const QString said = path() + QStringLiteral(": ") + note;
+        emit portEvent(QStringLiteral("SERVER"), said);
+        reportToConsole(said);
+    });
 }
 
 SerialControl::OpenStart NetworkSerialControl::startOpen()

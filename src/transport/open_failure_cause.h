@@ -12,7 +12,10 @@ enum class OpenFailureKind {
     InUse,           // another program holds the port (subject: which, when known)
     OrphanLock,      // a lock file names no running program (subject: the lock file)
     NotNetworkPort,  // a network name that cannot be read
-    ServerUnreached, // no connection to the server (unknown host, refused, no answer)
+    ServerUnreached, // no connection to the server within the time (no answer at all)
+    UnknownHost,     // the server's host name is known to no name server
+    ServerRefused,   // the host refused the connection: no server on that port
+    ServerSilent,    // the server accepted the connection and never answered the console
     ServerBusy,      // the server turned the connection away (another client has the port)
     SettingRefused,  // the server refused a line setting (subject: the setting)
 };

@@ -94,7 +94,12 @@ Rfc2217Line::Progress Rfc2217Line::read(const QByteArray &subnegotiation)
             if (!(code <= 3 || (code >= 17 && code <= 19)))
                 return progress_;
         }
-        if (value != setting.wanted) {
+        if (value.size() != setting.wanted.size()) {
+            notes_.append(QStringLiteral("the server's answer to the %1 was not understood: %2")
+                              .arg(QLatin1String(setting.name),
+                                   value.isEmpty() ? QStringLiteral("no value")
+                                                   : QString::fromLatin1(value.toHex(' '))));
+        } else if (value != setting.wanted) {
             progress_ = Progress::Refused;
             refusedSetting_ = QLatin1String(setting.name);
             refusal_

@@ -120,7 +120,6 @@ TelnetSession::Input TelnetSession::read(const QByteArray &bytes)
                 state_ = State::Option;
             } else if (u == sb) {
                 sub_.clear();
-                subTooLong_ = false;
                 state_ = State::Sub;
             }
             // NOP, DM, BRK, IP, AO, AYT, EC, EL, GA and a stray SE carry no data.
@@ -130,25 +129,21 @@ TelnetSession::Input TelnetSession::read(const QByteArray &bytes)
             state_ = State::Data;
             break;
         case State::Sub:
-            if (u == iac) {
+            if (u == iac)
                 state_ = State::SubCommand;
-            } else if (sub_.size() < maxSubnegotiation) {
-                sub_ += byte;
-            } else {
-                subTooLong_ = true;
-            }
+            else
+                takeSubByte(byte, input);
             break;
         case State::SubCommand:
             if (u == iac) {
-                if (sub_.size() < maxSubnegotiation)
-                    sub_ += byte;
-                else
-                    subTooLong_ = true;
                 state_ = State::Sub;
+                takeSubByte(byte, input);
             } else {
                 // IAC SE ends it; any other command there is a broken one, dropped whole.
-                if (u == se && !subTooLong_ && !sub_.isEmpty())
+                if (u == se && !sub_.isEmpty())
                     input.subnegotiations.append(sub_);
+                else
+                    ++input.droppedSubnegotiations;
                 sub_.clear();
                 state_ = State::Data;
             }
@@ -156,6 +151,27 @@ TelnetSession::Input TelnetSession::read(const QByteArray &bytes)
         }
     }
     return input;
+}
+
+void TelnetSession::takeSubByte(char byte, Input &input)
+{
+    if (sub_.size() < maxSubnegotiation) {
+        sub_ += byte;
+        return;
+    }
+    // Past the bound: the subnegotiation is dropped and this byte is data again.
+    dropSubnegotiation();
+    ++input.droppedSubnegotiations;
+    takeData(byte, input);
+}
+
+bool TelnetSession::dropSubnegotiation()
+{
+    if (!inSubnegotiation())
+        return false;
+    sub_.clear();
+    state_ = State::Data;
+    return true;
 }
 
 QByteArray TelnetSession::escape(const QByteArray &data)

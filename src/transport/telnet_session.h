@@ -28,8 +28,9 @@ public:
     static constexpr unsigned char suppressGoAhead = 3;
     static constexpr unsigned char comPortOption = 44;
 
-    // A subnegotiation longer than this is the server's mistake: it is read to its end and
-    // dropped.
+    // A subnegotiation longer than this is the server's mistake, or one it never ends: it is
+    // dropped, and the bytes after the bound are data again, so that no later reply of the
+    // module is swallowed.
     static constexpr int maxSubnegotiation = 32;
 
     // What a piece of the server's bytes came to.
@@ -39,6 +40,8 @@ public:
         QByteArray answers; // to send to the server at once
         // Each whole subnegotiation: the option, then its bytes with 0xFF undoubled.
         QList<QByteArray> subnegotiations;
+        // Subnegotiations dropped at the length bound, or broken by another command.
+        int droppedSubnegotiations = 0;
     };
 
     // comPort: the console asks for COM-PORT-OPTION (RFC 2217).
@@ -62,6 +65,13 @@ public:
     // Whether the server refused the console's offer of the option (DONT to its WILL).
     bool localRefused(unsigned char option) const { return refusedUs_[option]; }
 
+    // Whether a subnegotiation is begun and not yet ended: the link bounds how long it may
+    // stay so.
+    bool inSubnegotiation() const { return state_ == State::Sub || state_ == State::SubCommand; }
+    // Drops a subnegotiation under way (one the server never ends); what comes next is data.
+    // False when there is none.
+    bool dropSubnegotiation();
+
 private:
     enum class Q : unsigned char { No, Yes, WantNo, WantYes };
     enum class State { Data, Command, Option, Sub, SubCommand };
@@ -70,6 +80,7 @@ private:
     bool agreesRemote(unsigned char option) const;
     void negotiate(unsigned char command, unsigned char option, Input &input);
     void takeData(char byte, Input &input);
+    void takeSubByte(char byte, Input &input);
 
     bool comPort_;
     std::array<Q, 256> us_{};
@@ -78,10 +89,10 @@ private:
     State state_ = State::Data;
     unsigned char command_ = 0;
     QByteArray sub_;
-    bool subTooLong_ = false;
     bool afterCr_ = false;
 };
 
 // Whether the first bytes of a connection are telnet negotiation (IAC and WILL, WONT, DO,
-// DONT or SB): the server speaks telnet, not raw bytes.
+// DONT or SB): the server speaks telnet, not raw bytes. Only what a server sends before the
+// port counts as open says so; after it, the same bytes are the module's.
 bool looksLikeTelnet(const QByteArray &firstBytes);

@@ -92,6 +92,11 @@ public:
     void moduleAnswered();
     // Replies heard since the window opened; a query compares it before and after its wait.
     quint64 repliesHeard() const { return repliesHeard_; }
+    // The sign of an imported file that reads in both encodings: in the window's title until
+    // the send box changes.
+    void showEncodingSign(const QString &sign);
+    void clearEncodingSign();
+    const QString &encodingSignShown() const { return encodingSign_; }
 
     // Arms a run of the completed text's lines (each ended by CR LF), each to go out as it
     // stands, as 発話 does once the send box has passed its check. False, after a box that
@@ -230,4 +235,6 @@ private:
     bool moduleSilent_ = false;
     QString designTitle_; // the window's own title, kept while the sign is in it
     quint64 repliesHeard_ = 0;
+    QString encodingSign_; // the encoding sign in the title, empty when there is none
+    QMetaObject::Connection encodingSignWatch_;
 };

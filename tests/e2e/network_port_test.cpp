@@ -50,16 +50,17 @@ QString openLink(NetworkLink &link, const QString &name, int timeoutMs = Network
 // server, which the machine may lack (then it has no name).
 struct Bridge
 {
-    enum Server { Ser2NetRfc2217, Ser2NetRaw, Example };
+    enum Server { Ser2NetRfc2217, Ser2NetRaw, Ser2NetTelnet, Example };
     Bridge(Server server, const QString &device)
     {
         if (server != Example)
             ser2net = std::make_unique<Ser2NetServer>(device);
         else if (ExampleRfc2217Server::available())
             example = std::make_unique<ExampleRfc2217Server>(device);
-        name = ser2net   ? (server == Ser2NetRaw ? ser2net->tcpName() : ser2net->rfc2217Name())
-               : example ? example->rfc2217Name()
-                         : QString();
+        name = !ser2net                  ? (example ? example->rfc2217Name() : QString())
+               : server == Ser2NetRaw    ? ser2net->tcpName()
+               : server == Ser2NetTelnet ? ser2net->telnetName()
+                                         : ser2net->rfc2217Name();
     }
     void stop() { ser2net ? ser2net->stop() : example->stop(); }
 
@@ -97,7 +98,7 @@ protected:
 TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysThroughEachServer)
 {
     for (const Bridge::Server server :
-         {Bridge::Ser2NetRfc2217, Bridge::Ser2NetRaw, Bridge::Example}) {
+         {Bridge::Ser2NetRfc2217, Bridge::Ser2NetRaw, Bridge::Ser2NetTelnet, Bridge::Example}) {
         QFile::remove(work.file("t.txt"));
         SimModule sim({"--char-ms", "5"}, 2);
         const Bridge bridge(server, sim.ptyPath());
@@ -124,6 +125,11 @@ TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysThroughEachServer)
         }
         EXPECT_EQ(out, sim.received());
         EXPECT_EQ(in, sim.sent());
+        // A plain telnet server's own line settings are said once on stderr and in the transcript.
+        const QString own = QStringLiteral("the server's own line settings hold");
+        EXPECT_EQ(QString::fromUtf8(result.err).count(own), server == Bridge::Ser2NetTelnet ? 1 : 0)
+            << result.err.toStdString();
+        EXPECT_EQ(work.read("t.txt").count(own.toUtf8()), server == Bridge::Ser2NetTelnet ? 1 : 0);
     }
 }
 
@@ -244,10 +250,12 @@ TEST_F(NetworkModule, TheListingTellsWhetherTheServerAnswers)
     Ser2NetServer server(sim.ptyPath());
     ASSERT_TRUE(server.isListening());
     const QString refused = QStringLiteral("tcp://127.0.0.1:%1").arg(freeLocalPort());
-    const ConsoleResult result = runConsole({"--list-ports"},
-                                            work.path(),
-                                            {QStringLiteral("PARLINO_COM2=") + server.rfc2217Name(),
-                                             QStringLiteral("PARLINO_COM3=") + refused});
+    const ConsoleResult result
+        = runConsole({"--list-ports"},
+                     work.path(),
+                     {QStringLiteral("PARLINO_COM2=") + server.rfc2217Name(),
+                      QStringLiteral("PARLINO_COM3=") + refused,
+                      QStringLiteral("PARLINO_COM4=") + server.telnetName()});
     ASSERT_TRUE(result.finished);
     const QString out = QString::fromUtf8(result.out);
     EXPECT_TRUE(out.contains(
@@ -257,6 +265,10 @@ TEST_F(NetworkModule, TheListingTellsWhetherTheServerAnswers)
         out.contains(QStringLiteral("COM3\t%1 (PARLINO_COM3)\tdoes not answer: connection refused")
                          .arg(refused)))
         << result.out.toStdString();
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("COM4\t%1 (PARLINO_COM4)\tanswers\n").arg(server.telnetName())))
+        << result.out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("telnet://HOST:PORT (plain telnet")));
 }
 
 TEST_F(NetworkModule, TheWindowSpeaksThroughTheServerLosesTheModuleWithItAndConnectsAgain)
@@ -335,7 +347,9 @@ TEST_F(NetworkModule, AHostThatNeverAnswersLeavesTheWindowAnsweringAndCloseGives
     ASSERT_EQ(boxes.boxes.size(), 1);
     EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("COMがOPENできません"));
     EXPECT_TRUE(boxes.boxes[0].details.contains(
-        QStringLiteral("no answer from 127.0.0.1:%1 within 5 s").arg(silent.serverPort())))
+        QStringLiteral("the server at 127.0.0.1:%1 accepted the connection but did not answer "
+                       "within 5 s")
+            .arg(silent.serverPort())))
         << boxes.boxes[0].details.toStdString();
 }
 
@@ -343,7 +357,8 @@ TEST(NetworkLinkOnServers, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
 {
     if (Ser2NetServer::program().isEmpty())
         GTEST_SKIP() << "ser2net is not installed (./test installs it: apt-get install ser2net)";
-    for (const Bridge::Server server : {Bridge::Ser2NetRfc2217, Bridge::Example}) {
+    for (const Bridge::Server server :
+         {Bridge::Ser2NetRfc2217, Bridge::Ser2NetTelnet, Bridge::Example}) {
         PtyPair module;
         const Bridge bridge(server, module.terminalPath());
         if (bridge.name.isEmpty())
@@ -366,6 +381,22 @@ TEST(NetworkLinkOnServers, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
     }
 }
 
+TEST(NetworkLinkOnServers, OnceARawPortIsOpenTelnetBytesAreTheModules)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    NetworkLink link;
+    QByteArray received;
+    QObject::connect(&link, &NetworkLink::received, [&](const QByteArray &b) { received += b; });
+    ASSERT_EQ(openLink(link, QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort())), "");
+    QTcpSocket *module = server.nextPendingConnection();
+    ASSERT_NE(module, nullptr);
+    module->write("\xFF\xFB\x01IDL\r");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= 7; }, 2000));
+    EXPECT_EQ(received, QByteArray("\xFF\xFB\x01IDL\r"));
+    EXPECT_TRUE(link.isOpen());
+}
+
 TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause)
 {
     if (Ser2NetServer::program().isEmpty())
@@ -378,19 +409,22 @@ TEST(NetworkLinkOnSer2Net, AServerThatTurnsTheClientAwayFailsTheOpenWithTheCause
     } rows[] = {
         {[](const Ser2NetServer &s) { return s.plainTelnetName(); },
          false,
-         QStringLiteral("the server offers no line settings (RFC 2217)")},
+         QStringLiteral("the server offers no line settings (RFC 2217): for a plain telnet port "
+                        "name it telnet://127.0.0.1:%1")},
         // RFC 2217 asked of a raw port: nobody answers the telnet side.
         {[](const Ser2NetServer &s) {
              return s.tcpName().replace(QStringLiteral("tcp:"), QStringLiteral("rfc2217:"));
          },
          false,
-         QStringLiteral("no answer from 127.0.0.1:%1 within 0.5 s")},
+         QStringLiteral("the server at 127.0.0.1:%1 accepted the connection but did not answer "
+                        "within 0.5 s")},
         // A raw port asked of a telnet server: its negotiation is no reply of the module.
         {[](const Ser2NetServer &s) {
              return s.rfc2217Name().replace(QStringLiteral("rfc2217:"), QStringLiteral("tcp:"));
          },
          false,
-         QStringLiteral("the server speaks telnet: name the port rfc2217://127.0.0.1:%1")},
+         QStringLiteral("the server speaks telnet: name the port rfc2217://127.0.0.1:%1 when it "
+                        "offers line settings (RFC 2217), telnet://127.0.0.1:%1 when it does not")},
         {[](const Ser2NetServer &s) { return s.rfc2217Name(); },
          true,
          QStringLiteral("the server closed the connection")},

@@ -67,6 +67,7 @@ TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
         {"pheasant-utf8.txt", QStringLiteral("雉子").toUtf8(), pheasant, 1, "utf-8"},
         {"donkey.txt", "\xE9\x86\x94\x6E", "MSG\xE9\x86\x94\x6E\r", 1, "cp932"},
         {"forced.txt", "\xE8\xB3\x8E\x71", "MSG\x91\x47q\r", 1, "utf-8", {"--encoding", "utf-8"}},
+        {"type.txt", QStringLiteral("型A").toUtf8(), cp932::encode(u"MSG型A\r"), 1, "utf-8"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.file);
@@ -87,6 +88,11 @@ TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
         EXPECT_TRUE(std::any_of(records.begin(), records.end(), [&](const TranscriptRecord &r) {
             return r.kind == QLatin1String("ENCODING") && r.text.startsWith(row.encoding);
         }));
+        // A file that reads in both encodings is told, with the other reading and its switch.
+        const QString told = QStringLiteral("%1 (it reads as ").arg(row.file);
+        EXPECT_EQ(QString::fromUtf8(result.err).contains(told),
+                  QList<QByteArray>({"pheasant.txt", "donkey.txt", "type.txt"}).contains(row.file))
+            << result.err.toStdString();
     }
     // A scripted run leaves the saved port of the window alone.
     EXPECT_FALSE(QFile::exists(work.file("parlino_ini.txt")));

@@ -81,6 +81,11 @@ QString Ser2NetServer::plainTelnetName() const
     return QStringLiteral("rfc2217://127.0.0.1:%1").arg(telnetPort_);
 }
 
+QString Ser2NetServer::telnetName() const
+{
+    return QStringLiteral("telnet://127.0.0.1:%1").arg(telnetPort_);
+}
+
 void Ser2NetServer::stop()
 {
     if (process_->state() == QProcess::NotRunning)

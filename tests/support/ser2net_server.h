@@ -27,8 +27,9 @@ public:
     bool isListening() const { return listening_; }
     QString rfc2217Name() const;
     QString tcpName() const;
-    // The port of plain telnet, named as RFC 2217.
+    // The port of plain telnet, named as RFC 2217, and as what it is.
     QString plainTelnetName() const;
+    QString telnetName() const;
     // Stops the server, which drops its connections; start() serves the same ports again.
     void stop();
     bool start();

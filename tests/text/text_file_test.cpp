@@ -1,6 +1,7 @@
 // Reading and writing the program's text files: fields, lines, code page 932.
 #include "support/recorders.h"
 #include "text/cp932.h"
+#include "text/generated_text.h"
 #include "text/text_file.h"
 
 #include <QFile>
@@ -85,7 +86,7 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
 {
     // The file's bytes, its text and the encoding it is read in; null text when it is
     // refused, with the words that must name the line and what was found. forced: what
-    // --encoding asks for. Both: its UTF-8 reading is text too, code page 932 is taken.
+    // --encoding asks for. Both: the bytes decode in both encodings, to texts that differ.
     const auto cp932 = TextEncoding::Cp932;
     const auto utf8 = TextEncoding::Utf8;
     const struct
@@ -94,70 +95,92 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
         QByteArray bytes;
         QString text;
         TextEncoding encoding = TextEncoding::Cp932;
+        bool both = false;
         const char16_t *why = u"";
         std::optional<TextEncoding> forced = std::nullopt;
-        bool both = false;
     } rows[] = {
         {"code page 932", "\x82\xA0\xB1\r\n", QStringLiteral("あｱ\r\n")},
         {"pure ASCII", "MSGa\r\n", QStringLiteral("MSGa\r\n")},
-        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n"), utf8},
+        {"UTF-8", "\xE3\x81\x82\xEF\xBD\xB1\n", QStringLiteral("あｱ\n"), utf8, true},
         {"UTF-8 with its mark",
          "\xEF\xBB\xBF"
          "abc",
          QStringLiteral("abc"),
          utf8},
         // Half-width katakana pairs that are also valid UTF-8 below U+0800 (÷ α б ° é).
-        {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n")},
+        {"ﾃｷ, not ÷", "\xC3\xB7\r\n", QStringLiteral("ﾃｷ\r\n"), cp932, true},
         {"ﾎｱ ﾐｱ ﾂｰ, not α б °",
          "\xCE\xB1\r\n\xD0\xB1\r\n\xC2\xB0",
-         QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ")},
-        {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ")},
+         QStringLiteral("ﾎｱ\r\nﾐｱ\r\nﾂｰ"),
+         cp932,
+         true},
+        {"ﾃｩﾃｩ, not éé", "\xC3\xA9\xC3\xA9", QStringLiteral("ﾃｩﾃｩ"), cp932, true},
         // Code page 932 words that are valid UTF-8, read as UTF-8 only with stray letters.
-        {"雉子, not 賎q", "\xE8\xB3\x8E\x71", QStringLiteral("雉子")},
-        {"驢馬, not 醔n", "\xE9\x86\x94\x6E\r\n", QStringLiteral("驢馬\r\n")},
+        {"雉子, not 賎q", "\xE8\xB3\x8E\x71", QStringLiteral("雉子"), cp932, true},
+        {"驢馬, not 醔n", "\xE9\x86\x94\x6E\r\n", QStringLiteral("驢馬\r\n"), cp932, true},
         {"菫色 關係 髮型, one a line",
          cp932::encode(u"菫色\r\n關係\r\n髮型\r\n"),
-         QStringLiteral("菫色\r\n關係\r\n髮型\r\n")},
-        {"a UTF-8 word of letters", "caf\xC3\xA9\n", QStringLiteral("café\n"), utf8},
+         QStringLiteral("菫色\r\n關係\r\n髮型\r\n"),
+         cp932,
+         true},
+        {"a UTF-8 word of letters", "caf\xC3\xA9\n", QStringLiteral("café\n"), utf8, true},
         {"UTF-8 kanji that code page 932 reads as other kanji",
          QStringLiteral("雉子\n塗抹\n").toUtf8(),
          QStringLiteral("雉子\n塗抹\n"),
          utf8},
-        {"both readings text",
-         "\xE4\xBA\x82\xE9\x82\xA8",
-         QStringLiteral("莠るお"),
-         cp932,
-         u"",
-         std::nullopt,
+        // A kanji and a letter, digit or symbol: code page 932 reads the UTF-8 bytes as two
+        // kanji, one of them rare.
+        {"型A, not 蝙帰", QStringLiteral("型A").toUtf8(), QStringLiteral("型A"), utf8, true},
+        {"例C, not 萓気",
+         QStringLiteral("例C\r\n").toUtf8(),
+         QStringLiteral("例C\r\n"),
+         utf8,
          true},
-        {"forced to UTF-8", "\xE8\xB3\x8E\x71", QStringLiteral("賎q"), utf8, u"", utf8},
+        {"型A in code page 932", cp932::encode(u"型A"), QStringLiteral("型A")},
+        {"a short UTF-8 line among code page 932 lines: told",
+         "\x82\xA0\r\n\xE5\x9E\x8B\x41",
+         QStringLiteral("あ\r\n蝙帰"),
+         cp932,
+         true},
+        {"both readings text", "\xE4\xBA\x82\xE9\x82\xA8", QStringLiteral("莠るお"), cp932, true},
+        {"forced to UTF-8", "\xE8\xB3\x8E\x71", QStringLiteral("賎q"), utf8, false, u"", utf8},
         {"forced to code page 932, mark and all",
          "\xEF\xBB\xBF\x82\xA0",
          QString(),
          cp932,
+         false,
          u"1行目にシフトJIS",
          cp932},
         {"a UTF-8 line among code page 932 lines",
          "\x82\xA0\r\n\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF\r\n",
          QString(),
          cp932,
+         false,
          u"2行目にUTF-8の行とシフトJISの行が混在"},
         {"UTF-16 without a mark",
          QByteArray("\xB0\x30\xD0\x30\xF0\x30\r\0\n\0", 10),
          QString(),
          cp932,
+         false,
          u"2行目にNULがあります（UTF-16"},
-        {"UTF-16 with a mark", "\xFF\xFEM\0", QString(), cp932, u"UTF-16のファイル"},
+        {"UTF-16 with a mark", "\xFF\xFEM\0", QString(), cp932, false, u"UTF-16のファイル"},
         {"binary after a text line",
          QByteArray("ab\ncd\0\x01", 7),
          QString(),
          cp932,
+         false,
          u"2行目にNUL"},
-        {"invalid code page 932", "a\r\n\x82\xA0\x85\x40", QString(), cp932, u"2行目にシフトJIS"},
+        {"invalid code page 932",
+         "a\r\n\x82\xA0\x85\x40",
+         QString(),
+         cp932,
+         false,
+         u"2行目にシフトJIS"},
         {"invalid UTF-8 after the mark",
          "\xEF\xBB\xBF\n\n\xE3\x81",
          QString(),
          utf8,
+         false,
          u"3行目にUTF-8"},
     };
     for (const auto &row : rows) {
@@ -170,6 +193,11 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
         EXPECT_TRUE(error.contains(QString::fromUtf16(row.why))) << error.toStdString();
         EXPECT_EQ(reading.encoding, row.encoding);
         EXPECT_EQ(reading.bothPlausible, row.both);
+        // What is told names a line that differs as the encoding taken reads it.
+        if (row.both && text) {
+            EXPECT_TRUE(text->contains(reading.takenLine)
+                        && reading.takenLine != reading.otherLine);
+        }
         // A code page 932 file goes out byte for byte as it stands.
         if (text && row.encoding == TextEncoding::Cp932) {
             EXPECT_EQ(cp932::encode(*text), row.bytes);
@@ -191,15 +219,14 @@ TEST(TextFiles, ReadAsUtf8OrCp932)
 
 // Every kana and kanji word of a Debian dictionary, alone in a file, in code page 932 and in
 // UTF-8, with and without a line end, goes out as the same code page 932 bytes.
-TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
+// The kana and kanji words of Debian's SKK dictionary, sorted; none when it is not installed,
+// or when Qt is built without ICU (as for Windows) and has no converter for its encoding.
+QStringList dictionaryWords()
 {
     QFile dictionary(QStringLiteral("/usr/share/skk/SKK-JISYO.L"));
-    if (!dictionary.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "the skkdic package is not installed";
     QStringDecoder euc("EUC-JP");
-    // Qt built without ICU (as for Windows) has no converter for the dictionary's encoding.
-    if (!euc.isValid())
-        GTEST_SKIP() << "this Qt cannot read EUC-JP";
+    if (!euc.isValid() || !dictionary.open(QIODevice::ReadOnly))
+        return {};
     const QStringList entries = QString(euc.decode(dictionary.readAll())).split(u'\n');
     // An entry is "reading /word/word;note/": the reading (less a trailing okurigana letter)
     // and the words are taken when they hold only kana and kanji.
@@ -220,6 +247,16 @@ TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
                 words.insert(word);
         }
     }
+    QStringList sorted = words.values();
+    sorted.sort();
+    return sorted;
+}
+
+TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
+{
+    const QStringList words = dictionaryWords();
+    if (words.isEmpty())
+        GTEST_SKIP() << "the skkdic package is not installed, or this Qt cannot read EUC-JP";
     ASSERT_GT(words.size(), 10000);
     QStringList wrong;
     for (const QString &word : words) {
@@ -235,6 +272,36 @@ TEST(TextFiles, EveryDictionaryWordGoesOutAsItsOwnBytesInEitherEncoding)
         }
     }
     EXPECT_EQ(wrong.mid(0, 20), QStringList()) << wrong.size() << " of " << words.size();
+}
+
+// Generated text of those words, kanji, letters, numbers and symbols, in both encodings, is
+// read as made, or told. Wrong at most: a code page 932 file in 500, a UTF-8 file of pieces in
+// 100, a UTF-8 kanji and one more (the hard case) in 5. PARLINO_TEXT_FILES sets the count
+// (the property run takes a large one).
+TEST(TextFiles, GeneratedTextIsReadAsMadeOrTold)
+{
+    const GeneratedText made(dictionaryWords());
+    const int files = std::max(qEnvironmentVariableIntValue("PARLINO_TEXT_FILES") / 4, 1000) * 4;
+    std::mt19937 random(37);
+    // Wrong by i % 4: UTF-8 pieces, UTF-8 kanji and one more, code page 932 of each.
+    int wrong[4] = {};
+    QStringList untold;
+    for (int i = 0; i < files; ++i) {
+        const QString text = i % 2 ? made.kanjiAndOne(random) : made.lines(random);
+        TextReading reading;
+        if (decodeFileText(i % 4 < 2 ? text.toUtf8() : cp932::encode(text), nullptr, &reading)
+            != text) {
+            ++wrong[i % 4];
+            if (!reading.bothPlausible)
+                untold.append(text);
+        }
+    }
+    std::printf(
+        "wrong of %d each: %d %d %d %d\n", files / 4, wrong[0], wrong[1], wrong[2], wrong[3]);
+    EXPECT_EQ(untold, QStringList());
+    EXPECT_LE((wrong[2] + wrong[3]) * 500, files / 2);
+    EXPECT_LE(wrong[0] * 100, files / 4);
+    EXPECT_LE(wrong[1] * 5, files / 4);
 }
 
 TEST(TextFiles, UnreadableFilesGiveNothingAndSayWhy)

@@ -71,10 +71,11 @@ TEST(TelnetSession, ServerBytesGiveExactDataAndBoundedAnswers)
          {"2c650000ff"},
          false,
          false},
-        {"an over-long or broken subnegotiation dropped whole",
-         {"fffa2c 6161616161616161616161616161616161616161616161616161616161616161616161 fff078",
+        {"an over-long subnegotiation dropped at its bound, the bytes after it data again; a "
+         "broken one dropped whole",
+         {"fffa2c 6161616161616161616161616161616161616161616161616161616161616161 626364 fff078",
           "fffa2c01 fff1 79"},
-         "7879",
+         "61626364 78 79",
          "",
          {},
          false,
@@ -117,6 +118,13 @@ TEST(TelnetSession, ServerBytesGiveExactDataAndBoundedAnswers)
             EXPECT_EQ(session.localRefused(TelnetSession::comPortOption), row.comPortRefused);
         }
     }
+    // An unended subnegotiation dropped when the link's time is up: what follows is data.
+    TelnetSession session;
+    EXPECT_TRUE(session.read(hex("fffa2c6a 00")).data.isEmpty());
+    EXPECT_TRUE(session.inSubnegotiation());
+    EXPECT_TRUE(session.dropSubnegotiation());
+    EXPECT_FALSE(session.dropSubnegotiation());
+    EXPECT_EQ(session.read(hex("49444c0d")).data, hex("49444c0d"));
 }
 
 TEST(Rfc2217Line, EachSettingConfirmedOrTheOpenFailsWithTheValueAnswered)
@@ -131,6 +139,7 @@ TEST(Rfc2217Line, EachSettingConfirmedOrTheOpenFailsWithTheValueAnswered)
         QList<const char *> answers;
         P progress;
         const char *refusal;
+        const char *note = ""; // an answer not understood
     } rows[] = {
         {"all five, in any order",
          {"2c6901", "2c6801", "2c6701", "2c6608", "2c6500009600"},
@@ -149,7 +158,16 @@ TEST(Rfc2217Line, EachSettingConfirmedOrTheOpenFailsWithTheValueAnswered)
          {"2c6903"},
          P::Refused,
          "the server refused the flow control: it answered hardware"},
-        {"no value", {"2c66"}, P::Refused, "the server refused the data bits: it answered nothing"},
+        {"a two-byte speed is not understood, and refuses nothing",
+         {"2c659600", "2c6608", "2c6701", "2c6801", "2c6901"},
+         P::Confirmed,
+         "",
+         "the server's answer to the speed was not understood: 96 00"},
+        {"no value",
+         {"2c66"},
+         P::Waiting,
+         "",
+         "the server's answer to the data bits was not understood: no value"},
         {"another option's subnegotiation", {"186500002580"}, P::Waiting, ""},
     };
     for (const auto &row : rows) {
@@ -159,6 +177,7 @@ TEST(Rfc2217Line, EachSettingConfirmedOrTheOpenFailsWithTheValueAnswered)
             line.read(hex(answer));
         EXPECT_EQ(line.progress(), row.progress);
         EXPECT_EQ(line.refusal(), QString::fromLatin1(row.refusal));
+        EXPECT_EQ(line.notes().join(u'\n'), QString::fromLatin1(row.note));
     }
 }
 

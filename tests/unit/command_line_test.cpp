@@ -116,7 +116,8 @@ TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
     for (const QString &option :
          QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
                         "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
-                        "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|tcp://HOST:PORT")
+                        "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|telnet://HOST:PORT|"
+                        "tcp://HOST:PORT")
              .split(u'|'))
         EXPECT_TRUE(help.contains(option)) << option.toStdString();
     EXPECT_TRUE(parseCommandLine({"-h"}).help);

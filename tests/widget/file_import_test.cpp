@@ -33,6 +33,7 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         const char *name;
         QByteArray content;
         QString sendBox;
+        const char16_t *sign = u""; // in the title when the file reads in both encodings
     } cases[] = {
         {"two lines with CR LF", "\x82\xA0\r\n\x82\xA2\r\n", QStringLiteral("MSGあ\r\nMSGい\r\n")},
         {"last line without CR LF", "\x82\xA0\r\n\x82\xA2", QStringLiteral("MSGあ\r\nMSGい\r\n")},
@@ -44,13 +45,22 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         {"UTF-8 from a Linux editor", "\xE3\x81\x82\n", QStringLiteral("MSGあ\r\n")},
         {"code page 932 that is valid UTF-8 too",
          "\xE8\xB3\x8E\x71",
-         QStringLiteral("MSG雉子\r\n")},
+         QStringLiteral("MSG雉子\r\n"),
+         u"script.txt をシフトJISとして読みました（UTF-8なら1行目は「賎q」）"},
+        {"UTF-8 that is valid code page 932 too",
+         "\xE5\x9E\x8B\x41",
+         QStringLiteral("MSG型A\r\n"),
+         u"script.txt をUTF-8として読みました（シフトJISなら1行目は「蝙帰」）"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         form->setText1_Text(QStringLiteral("typed before"));
         importFile(c.content);
         EXPECT_EQ(form->Text1_Text(), c.sendBox);
+        const QString sign = QString::fromUtf16(c.sign);
+        EXPECT_EQ(form->windowTitle(),
+                  sign.isEmpty() ? QStringLiteral("PARLINO Ver1.05")
+                                 : QStringLiteral("PARLINO Ver1.05 — ") + sign);
         EXPECT_EQ(form->File_nam, work.file("script.txt"));
         EXPECT_EQ(form->File_no, 0);
     }
