@@ -14,8 +14,9 @@ QString progressText(const ProgressState &state)
                        .arg(seconds / 3600)
                        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    if (!state.status.isEmpty())
-        text += QStringLiteral(", ") + visibleText(state.status);
+    // The reply's own line end says nothing here.
+    if (const QString status = state.status.trimmed(); !status.isEmpty())
+        text += QStringLiteral(", ") + visibleText(status);
     return text;
 }
 

@@ -14,7 +14,8 @@ TEST(Progress, TextNamesLinePassTimeAndStatus)
     } cases[] = {
         {{0, 3, 1, 1, 0, ""}, "line 0/3, pass 1/1, 0:00:00"},
         {{12, 120, 2, 5, 83'999, "stt 1"}, "line 12/120, pass 2/5, 0:01:23, stt 1"},
-        {{7, 9, 1, 1, 3'725'000, "stt-1\r"}, "line 7/9, pass 1/1, 1:02:05, stt-1\\r"},
+        {{7, 9, 1, 1, 3'725'000, "stt-1\r"}, "line 7/9, pass 1/1, 1:02:05, stt-1"},
+        {{7, 9, 1, 1, 0, "s\tt\r\n"}, "line 7/9, pass 1/1, 0:00:00, s\\tt"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(progressText(c.state), QString::fromLatin1(c.text));
