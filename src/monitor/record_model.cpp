@@ -14,12 +14,20 @@ namespace {
 // whatever the module does.
 constexpr std::size_t openPollsKept = 1000;
 
-QString hexOf(const MonitorRecord &record)
+QString hexOf(const MonitorRecord &record, qsizetype shown)
 {
-    QString hex = QString::fromLatin1(record.bytes.toHex(' ').toUpper());
-    if (record.bytesCut > 0)
-        hex += QStringLiteral(" …(+%1)").arg(record.bytesCut);
+    QString hex = QString::fromLatin1(
+        record.bytes.first(std::min(shown, record.bytes.size())).toHex(' ').toUpper());
+    const qsizetype more = record.bytesCut + std::max<qsizetype>(0, record.bytes.size() - shown);
+    if (more > 0)
+        hex += QStringLiteral(" …(+%1)").arg(more);
     return hex;
+}
+
+QString shownText(const QString &text, qsizetype shown)
+{
+    return text.size() > shown ? visibleText(QStringView(text).first(shown)) + u'…'
+                               : visibleText(text);
 }
 
 } // namespace
@@ -35,6 +43,7 @@ QString monitorKindName(const QString &kind)
 
 RecordModel::RecordModel(QObject *parent)
     : QAbstractTableModel(parent)
+    , fixedFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
     batch_.setSingleShot(true);
     batch_.setInterval(batchMs);
@@ -61,7 +70,7 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
     if (role == Qt::TextAlignmentRole && index.column() == TimeColumn)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::FontRole && index.column() == BytesColumn)
-        return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        return fixedFont_;
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -70,9 +79,9 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
     case KindColumn:
         return monitorKindName(record.kind);
     case TextColumn:
-        return visibleText(record.text);
+        return shownText(record.text, shownChars);
     case BytesColumn:
-        return hexOf(record);
+        return hexOf(record, shownBytes);
     case NoteColumn:
         return record.note;
     default:

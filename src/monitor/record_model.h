@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QFont>
 #include <QString>
 #include <QTimer>
 
@@ -37,6 +38,10 @@ public:
     static constexpr int defaultMaxRows = 100000;
     static constexpr qsizetype bytesKept = 256;
     static constexpr int batchMs = 50;
+    // A cell shows at most this many characters of the text, or bytes in hex: a row of a
+    // flood of random bytes is drawn as fast as a command line. Copies and saves have them all.
+    static constexpr qsizetype shownChars = 32;
+    static constexpr qsizetype shownBytes = 24;
     enum Column { TimeColumn, KindColumn, TextColumn, BytesColumn, NoteColumn, ColumnCount };
     // A bool: the row is a status poll or a receive made of replies to polls only.
     static constexpr int PollTrafficRole = Qt::UserRole + 1;
@@ -85,6 +90,7 @@ private:
     void changed(quint64 seq);
     void schedule();
 
+    QFont fixedFont_;
     std::deque<MonitorRecord> rows_;
     std::vector<MonitorRecord> pending_;
     QTimer batch_;

@@ -115,7 +115,11 @@ TEST(RecordModel, KeepsTheNewestRowsAndSaysHowManyWereDropped)
     RecordModel model;
     model.append(0, "IN", QString(300, u'x'), QByteArray(300, 'x'));
     model.flush();
-    EXPECT_TRUE(cell(model, 0, RecordModel::BytesColumn).endsWith(QStringLiteral("…(+44)")));
+    // A cell shows the start; a copy has what the row keeps.
+    EXPECT_TRUE(cell(model, 0, RecordModel::BytesColumn).endsWith(QStringLiteral("78 …(+276)")));
+    EXPECT_EQ(cell(model, 0, RecordModel::TextColumn),
+              QString(RecordModel::shownChars, u'x') + u'…');
+    EXPECT_EQ(model.transcriptText({0}).count(u'x'), 256);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.droppedRows(), 0u);
