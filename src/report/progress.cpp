@@ -3,6 +3,8 @@
 #include "platform/terminal.h"
 #include "text/visible_text.h"
 
+#include <algorithm>
+
 QString progressText(const ProgressState &state)
 {
     const qint64 seconds = state.elapsedMs / 1000;
