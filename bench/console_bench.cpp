@@ -21,6 +21,7 @@ const std::pair<const char *, Figure> figures[] = {
     {"split", benchSplit},
     {"pump", benchPump},
     {"flood", benchFlood},
+    {"monitor-flood", benchMonitorFlood},
     {"stt-round-trip", benchSttRoundTrip},
     {"network-stall", benchNetworkStall},
 };

@@ -50,6 +50,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.listPorts = true;
         } else if (option == QLatin1String("--user-folder")) {
             line.userFolder = true;
+        } else if (option == QLatin1String("--monitor")) {
+            line.monitor = true;
+        } else if (option == QLatin1String("--no-progress")) {
+            line.noProgress = true;
         } else if (option == QLatin1String("--transcript")) {
             line.transcript = value();
         } else if (option == QLatin1String("--speak")) {
@@ -115,6 +119,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.error = QStringLiteral("--speak, --script and --list-ports go alone");
     else if (line.userFolder && (line.isScripted() || line.listPorts))
         line.error = QStringLiteral("--user-folder goes with the window only");
+    else if (line.monitor && (line.isScripted() || line.listPorts))
+        line.error = QStringLiteral("--monitor goes with the window only");
+    else if (line.noProgress && !line.isScripted())
+        line.error = QStringLiteral("--no-progress goes with --speak or --script");
     return line;
 }
 
@@ -132,18 +140,21 @@ QString usageText()
               .arg(userFolder);
 #endif
     const QString usage = QStringLiteral(
-        "usage: parlino [--transcript FILE] [--user-folder]\n"
+        "usage: parlino [--transcript FILE] [--user-folder] [--monitor]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
-        "               [--encoding cp932|utf-8]\n"
+        "               [--encoding cp932|utf-8] [--no-progress]\n"
         "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
-        "               [--encoding cp932|utf-8]\n"
+        "               [--encoding cp932|utf-8] [--no-progress]\n"
         "       parlino --list-ports | --version | --help\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
         "                     (also: PARLINO_TRANSCRIPT=FILE)\n"
         "  --user-folder      keep the window's files in %1\n"
+        "  --monitor          open the line monitor beside the window (F12 opens and\n"
+        "                     closes it): every record of the line, live, and a command\n"
+        "                     field\n"
         "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
         "                     0 spoken, 1 the module reported an error, 2 the port could\n"
         "                     not be opened or went away, 3 time-out, 64 bad arguments,\n"
@@ -162,6 +173,9 @@ QString usageText()
         "                     read FILE in this encoding; without it the encoding whose\n"
         "                     reading is likelier text is taken; when both read, standard\n"
         "                     error and the transcript say which and how the other reads\n"
+        "  --no-progress      no progress on standard error; without it a terminal gets\n"
+        "                     one status line rewritten in place, a log a line every\n"
+        "                     10 s and one at the end of each pass\n"
         "  --list-ports       show the user's ports file, the device each of COM1 to COM16\n"
         "                     reaches and the serial devices of this system\n"
         "\n"

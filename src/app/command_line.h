@@ -23,6 +23,8 @@ struct CommandLine
     bool help = false;       // --help
     bool version = false;    // --version
     bool userFolder = false; // --user-folder: the window works in the per-user folder
+    bool monitor = false;    // --monitor: the line monitor opens with the window
+    bool noProgress = false; // --no-progress: a scripted run shows no progress
     QString error;           // set when the arguments are bad
     // --encoding cp932|utf-8: the encoding to read the run's file in; else judged from it
     std::optional<TextEncoding> encoding;

@@ -3,6 +3,8 @@
 #include "app/scripted_run.h"
 #include "app/user_folder.h"
 #include "link/transcript.h"
+#include "monitor/monitor_access.h"
+#include "monitor/monitor_window.h"
 #include "platform/console_icon.h"
 #include "platform/program_arguments.h"
 #include "platform/qt_translation.h"
@@ -67,13 +69,19 @@ int main(int argc, char *argv[])
             reportToConsole(refusal);
             return RunBadArguments;
         }
+    }
+    // The transcript forms the records also without a file: the line monitor shows them.
+    if (!line.transcript.isEmpty() || showsWindow) {
         transcript.follow(window.MSComm1, &window.statusPolls());
         QObject::connect(&window, &Form1::statusAnswered, &transcript, &Transcript::noteStatus);
         QObject::connect(&window, &Form1::pumpNote, &transcript, &Transcript::note);
     }
     if (line.isScripted())
         return ScriptedRun(window, line, &transcript).exec();
+    const std::unique_ptr<MonitorWindow> monitor = attachMonitor(window, transcript);
     window.show();
+    if (line.monitor)
+        monitor->open();
     // Standard buttons and dialogs in the language of the captions, and the console's own icon
     // in the task bar, once the window is up: loading them first would keep the operator
     // waiting for the window (a scripted run shows neither and loads neither).

@@ -6,6 +6,7 @@
 #include "messages/command_script.h"
 #include "messages/file_import.h"
 #include "platform/message_box.h"
+#include "platform/terminal.h"
 #include "platform/whole_file.h"
 #include "report/junit_report.h"
 #include "report/run_summary.h"
@@ -22,6 +23,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -117,8 +119,16 @@ int ScriptedRun::run()
 
     follow();
     sinceProgress_.start();
+    if (!line_.noProgress)
+        progress_ = std::make_unique<RunProgress>(
+            standardErrorIsTerminal() ? RunProgress::Form::Terminal : RunProgress::Form::Log,
+            [](const QByteArray &text) {
+                std::fputs(text.constData(), stderr);
+                std::fflush(stderr);
+            });
     // A termination signal ends the program, and with it this loop, with its own status.
     const int status = loop_.exec();
+    progress_.reset();
     form_.MSComm1->setPortOpen(false);
     return status;
 }
@@ -280,6 +290,7 @@ void ScriptedRun::onRunEnded(RunOutcome outcome)
     switch (outcome) {
     case RunOutcome::Spoken:
         recorder_.allSpoken();
+        showProgress(true);
         // Success means delivered: the module has answered after the last line, and
         // nothing the console wrote is left waiting to go out.
         if (!form_.MSComm1->drainOutput(line_.timeoutSeconds * 1000)) {
@@ -314,7 +325,10 @@ void ScriptedRun::afterTick()
         }
         lastCount_ = form_.Snd_cnt;
         sinceProgress_.restart();
+        if (form_.Snd_cnt == 0)
+            showProgress(true);
     }
+    showProgress(false);
     // The time-out measures the module, not the line: a long line on a slow port is still
     // leaving it until the line has had the time to carry it (the console's buffer, the
     // driver, a pseudo-terminal or an adapter take far more than the line has sent).
@@ -413,4 +427,23 @@ void ScriptedRun::rewriteReport()
     if (sinceReportWrite_.isValid() && sinceReportWrite_.nsecsElapsed() < 5 * reportWriteNsecs_)
         return;
     writeReport();
+}
+
+void ScriptedRun::showProgress(bool passEnded)
+{
+    if (!progress_)
+        return;
+    // A pass ends as the list starts again (the pass before it ended) or as the run ends.
+    const bool restarted = passEnded && form_.Snd_flg == 1 && form_.Snd_cnt == 0;
+    ProgressState state;
+    state.lines = form_.Snd_max;
+    state.line = passEnded ? state.lines : form_.Snd_cnt;
+    state.pass = std::min(restarted ? rounds_ - 1 : rounds_, line_.repeat);
+    state.passes = line_.repeat;
+    state.elapsedMs = clock_.elapsed();
+    state.status = form_.ui.Text2->text();
+    if (passEnded)
+        progress_->passEnded(state);
+    else
+        progress_->update(state);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "report/progress.h"
 #include "report/run_recorder.h"
 #include "speak/run_outcome.h"
 
@@ -8,6 +9,7 @@
 #include <QEventLoop>
 #include <QObject>
 
+#include <memory>
 #include <optional>
 
 class Form1;
@@ -57,6 +59,7 @@ private:
     void report(int status);
     bool writeReport();
     void rewriteReport();
+    void showProgress(bool passEnded);
 
     Form1 &form_;
     const CommandLine &line_;
@@ -80,5 +83,6 @@ private:
     bool reportAllowed_ = true; // false when the report's path names the run's own files
     bool reportFailed_ = false; // a write of the report failed; it was said once
     QElapsedTimer sinceReportWrite_;
-    qint64 reportWriteNsecs_ = 0; // how long the last write of the report took
+    qint64 reportWriteNsecs_ = 0;           // how long the last write of the report took
+    std::unique_ptr<RunProgress> progress_; // none with --no-progress
 };

@@ -79,9 +79,10 @@ void Transcript::onPortEvent(const QString &kind, const QString &detail)
 
 void Transcript::write(const QString &kind, const QString &text, const QByteArray &bytes)
 {
+    const double ms = double(sinceOpen_.nsecsElapsed()) / 1e6;
+    emit recorded(ms, kind, text, bytes);
     if (!file_.isOpen())
         return;
-    const double ms = double(sinceOpen_.nsecsElapsed()) / 1e6;
     const QString record = transcriptRecord(ms, kind, text, bytes) + u'\n';
     if (!file_.append(record.toUtf8(), &errorText_))
         reportToConsole(QStringLiteral("the transcript %1 cannot be written: %2; "

@@ -44,6 +44,11 @@ public:
     // Records an event of the program's own (kind, text).
     void note(const QString &kind, const QString &detail);
 
+signals:
+    // Every record as it is formed, whether or not a file is open: the line monitor's feed.
+    // ms counts from the latest OPEN; text is as the line carried it, not yet made visible.
+    void recorded(double ms, const QString &kind, const QString &text, const QByteArray &bytes);
+
 private:
     void
     onTraffic(SerialControl::Direction direction, const QByteArray &bytes, const QString &text);

@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -24,4 +25,12 @@ bool namesSameFile(const QString &first, const QString &second)
         return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
     };
     return resolved(first) == resolved(second);
+}
+
+std::optional<QByteArray> readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }

@@ -1,4 +1,6 @@
 #include "transport/open_failure.h"
+
+#include "platform/terminal.h"
 #include "transport/device_locks.h"
 #include "transport/qt_open_failure.h"
 
@@ -103,6 +105,7 @@ QString explainDeviceLoss(const QString &path)
 
 void reportToConsole(const QString &line)
 {
+    eraseConsoleStatus();
     std::fprintf(stderr, "parlino: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }

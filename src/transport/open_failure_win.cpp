@@ -1,6 +1,8 @@
 #include "transport/open_failure_win.h"
 #include "transport/open_failure.h"
 
+#include "platform/terminal.h"
+
 #include <cstdio>
 #include <qt_windows.h>
 
@@ -92,6 +94,7 @@ HANDLE errorOutput()
 
 void reportToConsole(const QString &line)
 {
+    eraseConsoleStatus();
     const HANDLE output = errorOutput();
     if (output == INVALID_HANDLE_VALUE)
         return;

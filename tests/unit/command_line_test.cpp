@@ -45,6 +45,9 @@ TEST(CommandLine, ReadsEveryOption)
     EXPECT_FALSE(plain.isScripted());
     EXPECT_FALSE(plain.userFolder);
     EXPECT_TRUE(parseCommandLine({"--user-folder", "--transcript", "t.txt"}).userFolder);
+    EXPECT_FALSE(plain.monitor || script.noProgress);
+    EXPECT_TRUE(parseCommandLine({"--monitor"}).monitor);
+    EXPECT_TRUE(parseCommandLine({"--speak", "a", "--port", "1", "--no-progress"}).noProgress);
 }
 
 TEST(CommandLine, TranscriptFromTheEnvironmentUnlessGiven)
@@ -92,6 +95,8 @@ TEST(CommandLine, BadArgumentsAreNamed)
         {{"--speak", "a.txt", "--port", "2", "--list-ports"}, "go alone"},
         {{"--speak", "a.txt", "--port", "2", "--user-folder"}, "window only"},
         {{"--list-ports", "--user-folder"}, "window only"},
+        {{"--speak", "a.txt", "--port", "2", "--monitor"}, "--monitor goes with the window only"},
+        {{"--no-progress"}, "--no-progress goes with --speak or --script"},
         {{"--port"}, "--port needs a value"},
         {{"extra"}, "unknown argument: extra"},
     };
@@ -117,7 +122,7 @@ TEST(CommandLine, HelpNamesEveryOptionAndTheNetworkPortNames)
          QStringLiteral("-h, --help|--version|--list-ports|--user-folder|--transcript FILE|"
                         "--speak FILE|--script FILE|--port N|--repeat COUNT|--timeout SECONDS|"
                         "--junit FILE|--junit-suite NAME|rfc2217://HOST:PORT|telnet://HOST:PORT|"
-                        "tcp://HOST:PORT")
+                        "tcp://HOST:PORT|--monitor|--no-progress")
              .split(u'|'))
         EXPECT_TRUE(help.contains(option)) << option.toStdString();
     EXPECT_TRUE(parseCommandLine({"-h"}).help);
