@@ -10,6 +10,7 @@ void RunRecorder::begin()
 {
     record_.started = QDateTime::currentDateTime();
     sinceBegin_.start();
+    waitSince_ = 0;
 }
 
 const RunRecord &RunRecorder::snapshot()
@@ -30,6 +31,21 @@ void RunRecorder::traffic(bool out, const QByteArray &bytes, const QString &text
         lastWrite_ = Write{now, bytes, text};
     else if (exchangeLine_ >= 0)
         exchange_.add(now, QStringLiteral("IN"), text, bytes);
+    if (record_.sent.isEmpty())
+        keepWaitRecord(now, out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
+}
+
+void RunRecorder::keepWaitRecord(qint64 nsecs,
+                                 const QString &kind,
+                                 const QString &text,
+                                 const QByteArray &bytes)
+{
+    LineExchange one;
+    one.start(waitSince_);
+    one.add(nsecs, kind, text, bytes);
+    waitRecords_.append(one.text());
+    if (waitRecords_.size() > keptWaitRecords)
+        waitRecords_.removeFirst();
 }
 
 void RunRecorder::event(const QString &kind, const QString &detail)
@@ -37,6 +53,18 @@ void RunRecorder::event(const QString &kind, const QString &detail)
     flushWrite();
     if (exchangeLine_ >= 0)
         exchange_.add(sinceBegin_.nsecsElapsed(), kind, detail);
+    if (record_.sent.isEmpty())
+        keepWaitRecord(sinceBegin_.nsecsElapsed(), kind, detail);
+}
+
+void RunRecorder::lineRefused(int index)
+{
+    // The '?' comes before the idle report that lets the next line go, so it is the
+    // running line's, unless that one was already judged.
+    if (!pending_ || record_.sent.last().index != index)
+        return;
+    record_.sent.last().answer = QStringLiteral("?");
+    settle(LineVerdict::Failed, QStringLiteral("no error: the line was not spoken"));
 }
 
 void RunRecorder::flushWrite()
@@ -141,6 +169,10 @@ void RunRecorder::finish(RunEnd end, const QString &cause)
     record_.end = end;
     record_.cause = cause;
     record_.seconds = double(sinceBegin_.nsecsElapsed()) / 1e9;
+    if (end != RunEnd::Spoken && record_.sent.isEmpty()) {
+        record_.waitExchange = waitRecords_.join(QString());
+        record_.waitSeconds = double(sinceBegin_.nsecsElapsed() - waitSince_) / 1e9;
+    }
 }
 
 void RunRecorder::settle(LineVerdict verdict, const QString &detail)
