@@ -62,6 +62,7 @@ void Form1::takeReply(const QString &reply)
     // that command that are still waiting as lost.
     const qint64 now = clock_.nowMs();
     polls_.heard(now);
+    const bool unaskedBefore = polls_.sendsUnasked();
     forEachReply(reply, [this, now](QStringView one) {
         if (one == u">" || one == u"?") {
             takeMarker(one[0], polls_.acknowledged(now));
@@ -74,14 +75,14 @@ void Form1::takeReply(const QString &reply)
         const ReplyClass status = classifyReply(one);
         if (status == ReplyClass::None)
             return;
-        const bool unaskedBefore = polls_.sendsUnasked();
         const quint64 poll = polls_.answered(now, status == ReplyClass::Idle);
         if (poll != 0)
             lastStatus_ = status;
         emit statusAnswered(one.toString(), poll);
-        if (!unaskedBefore && polls_.sendsUnasked())
-            moduleSendsUnasked();
     });
+    // An answer of a command has shown status replies nobody asked for.
+    if (!unaskedBefore && polls_.sendsUnasked())
+        moduleSendsUnasked();
     emit replyTaken(reply);
     moduleAnswered();
 }

@@ -63,8 +63,19 @@ void RunRecorder::lineRefused(int index)
     // running line's, unless that one was already judged.
     if (!pending_ || record_.sent.last().index != index)
         return;
+    // The error reply that may follow names the failure; without one it is the '?' alone.
     record_.sent.last().answer = QStringLiteral("?");
-    settle(LineVerdict::Failed, QStringLiteral("no error: the line was not spoken"));
+    refused_ = true;
+}
+
+void RunRecorder::settleRunning()
+{
+    if (!pending_)
+        return;
+    if (refused_)
+        settle(LineVerdict::Failed, QStringLiteral("no error: the line was not spoken"));
+    else
+        settle(LineVerdict::Spoken, QString());
 }
 
 void RunRecorder::flushWrite()
@@ -88,9 +99,9 @@ void RunRecorder::closeExchange()
 
 void RunRecorder::lineWritten(int index, quint64 pollMark)
 {
-    // The pump sends a line only on a fresh idle report: the one before it is spoken.
-    if (pending_)
-        settle(LineVerdict::Spoken, QString());
+    // The pump sends a line only on a fresh idle report: the one before it is spoken,
+    // unless the module refused it.
+    settleRunning();
     const std::optional<Write> line = std::exchange(lastWrite_, std::nullopt);
     closeExchange();
     int pass = 1;
@@ -145,12 +156,13 @@ void RunRecorder::errorReply(const QString &reply)
 
 void RunRecorder::allSpoken()
 {
-    if (pending_)
-        settle(LineVerdict::Spoken, QString());
+    settleRunning();
 }
 
 void RunRecorder::finish(RunEnd end, const QString &cause)
 {
+    if (refused_)
+        settleRunning();
     if (pending_)
         settle(end == RunEnd::Spoken ? LineVerdict::Spoken : LineVerdict::CutShort, cause);
     // A run that failed after its last line was spoken (the last bytes never left the port)
@@ -187,5 +199,6 @@ void RunRecorder::settle(LineVerdict verdict, const QString &detail)
     line.verdict = verdict;
     line.detail = detail;
     pending_ = false;
+    refused_ = false;
     clock_.stop();
 }

@@ -43,6 +43,8 @@ public:
 
 private:
     void settle(LineVerdict verdict, const QString &detail);
+    // Judges the running line: spoken, or failed when the module answered it '?'.
+    void settleRunning();
     void flushWrite();
     void closeExchange();
 
@@ -50,6 +52,7 @@ private:
     QElapsedTimer sinceBegin_;
     SpokenClock clock_;
     bool pending_ = false;              // the last line sent has no verdict yet
+    bool refused_ = false;              // the module answered it '?'
     qint64 pendingSince_ = 0;           // when it went out
     std::optional<qint64> spokenNsecs_; // its speaking time, once the module reported idle
     bool awaitsVersion_ = false;        // the last line asked for the module's version
