@@ -39,9 +39,11 @@ Drawn draw(std::uint64_t seed)
     // which poll it answers.
     s.faults.repeatPercent = pick(0, 3) == 0 && !s.model.quiet ? 10 : 0;
     s.faults.unaskedStatusMs = pick(0, 3) == 0 && !s.model.quiet ? pick(100, 500) : 0;
-    // A line that carries less than the module sends unasked, with the polls answered as
-    // well, falls behind without end: no trickle then.
+    // A line that carries less than the module sends unasked or twice, with the polls
+    // answered as well, falls behind without end: no slow trickle then.
     s.faults.trickleMs = pick(0, 3) == 0 && s.faults.unaskedStatusMs == 0 ? pick(20, 300) : 0;
+    if (s.faults.repeatPercent > 0)
+        s.faults.trickleMs = std::min(s.faults.trickleMs, 50);
     s.delayMs = pick(0, 300);
     s.jitterMaxMs = pick(0, 1) * pick(0, 300);
     for (int i = pick(1, 8); i > 0; --i)
