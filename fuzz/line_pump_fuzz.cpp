@@ -5,6 +5,7 @@
 #include "fuzz_check.h"
 #include "link/encodable.h"
 #include "link/reply.h"
+#include "link/reply_assembler.h"
 #include "link/status_polls.h"
 #include "platform/message_box.h"
 #include "platform/program_end.h"
@@ -338,14 +339,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 const QString received = console.form->Rcv_dat;
                 console.delivered += text;
                 console.serial->deliver(text);
-                // Whole replies only: with a CR in it, the arrival completes a reply, which
-                // replaces Rcv_dat and is text the module sent, ending with its line end.
+                // Whole replies only: a text that replaced Rcv_dat is text the module sent,
+                // ending with its line end (CR or LF), or cut at the bound on a reply; an LF
+                // alone belongs to the reply before.
                 const QString &now = console.form->Rcv_dat;
-                if (text.contains(u'\r')) {
-                    FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(QLatin1String("\r\n")));
+                if (now != received && now != received + u'\n') {
+                    FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(u'\n')
+                               || now.size() >= ReplyAssembler::replyBoundBytes);
                     FUZZ_CHECK(console.delivered.contains(now));
-                } else {
-                    FUZZ_CHECK(now == received || now == received + u'\n');
                 }
             }
             break;

@@ -43,9 +43,8 @@ public:
         const QString &reply = *taken.complete;
         const bool ended = reply.endsWith(u'\r') || reply.endsWith(u'\n');
         const bool bounded = !reply.contains(u'\r') && !reply.contains(u'\n')
-                             && reply.size()
-                                    >= (taken.cut ? ReplyAssembler::replyBoundBytes
-                                                  : ReplyAssembler::maxPending);
+                             && reply.size() >= (taken.cut ? ReplyAssembler::replyBoundBytes
+                                                           : ReplyAssembler::maxPending);
         FUZZ_CHECK(ended || bounded);
         Rcv_dat = reply;
         handedOn += reply;
