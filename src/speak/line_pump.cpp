@@ -7,7 +7,10 @@
 // its own poll, so it can never pass for the answer to a poll written after a line. Each idle
 // report lets one line go: a line, and the end of the run, need an idle reply to a poll written
 // after the line before them (the first line, after 発話), so a module that does not acknowledge,
-// or answers late, never gets a line while it is still speaking.
+// or answers late, never gets a line while it is still speaking. For a module that acknowledges,
+// the line's acknowledgement also comes first: it gives up the polls lost before the line, so a
+// lost poll costs one time-out of its own line and never shifts the pairing of later ones, and a
+// status that came before it (sent unasked, behind latency) never lets the next line go.
 #include "link/visible_causes.h"
 #include "platform/message_box.h"
 #include "ui/form1.h"
