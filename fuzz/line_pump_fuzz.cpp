@@ -5,6 +5,7 @@
 #include "fuzz_check.h"
 #include "link/encodable.h"
 #include "link/reply.h"
+#include "link/reply_assembler.h"
 #include "link/status_polls.h"
 #include "platform/message_box.h"
 #include "platform/program_end.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <deque>
 #include <limits>
 
@@ -40,13 +42,42 @@ struct Console
     // was written in (a new step at 発話, at each line and at the error path); a status
     // reply answers the oldest poll waiting, however late. Only an answer to a poll of the
     // current step tells the pump anything; without one it waits while a poll is in flight
-    // and no status reply has come since the latest poll.
+    // and no status reply has come since the latest poll. Every other command written waits
+    // for its answer in order too: an acknowledgement, or the version for VER; when it
+    // comes, the polls written before that command and still waiting are lost.
     std::deque<int> polls;
+    quint64 written = 0;
+    quint64 answered = 0;
+    quint64 lastAnswered = 0; // the poll the latest status reply answered
+    quint64 stepMark = 0;     // polls written when the step began
+    bool sendsUnasked = false;
+    struct Command
+    {
+        quint64 pollMark;
+        bool version;
+    };
+    std::deque<Command> commands;
     int step = 0;
     int answeredStep = -1;
     bool answeredSincePoll = false;
     ReplyClass answer = ReplyClass::None;
-    ReplyClass fresh() const { return answeredStep == step ? answer : ReplyClass::None; }
+    // A status counts once it answers a poll of this step and the answers of the commands
+    // written before the step have come.
+    ReplyClass fresh() const
+    {
+        const bool awaited
+            = std::any_of(commands.cbegin(), commands.cend(), [this](const Command &c) {
+                  return c.pollMark <= stepMark;
+              });
+        return answeredStep == step && !awaited ? answer : ReplyClass::None;
+    }
+    // A module seen to send status unasked: an idle reply may be held back as too old.
+    bool unasked() const { return sendsUnasked; }
+    void newStep()
+    {
+        ++step;
+        stepMark = written;
+    }
     void statusReply(ReplyClass status)
     {
         if (polls.empty())
@@ -54,12 +85,37 @@ struct Console
         answeredStep = polls.front();
         answer = status;
         polls.pop_front();
+        lastAnswered = ++answered;
         answeredSincePoll = true;
     }
     void pollWritten(int ofStep)
     {
         polls.push_back(ofStep);
+        ++written;
         answeredSincePoll = false;
+    }
+    void commandWritten(const QString &text)
+    {
+        const QString command = text.endsWith(u'\r') ? text.chopped(1) : text;
+        if (text == poll || command.isEmpty())
+            return;
+        commands.push_back({written, command == u"VER"});
+        if (commands.size() > size_t(StatusPolls::keptCommands))
+            commands.pop_front();
+    }
+    void marker(bool version)
+    {
+        const auto found
+            = std::find_if(commands.begin(), commands.end(), [version](const Command &c) {
+                  return c.version == version;
+              });
+        if (found == commands.end())
+            return;
+        const quint64 mark = found->pollMark;
+        commands.erase(commands.begin(), std::next(found));
+        sendsUnasked = sendsUnasked || lastAnswered > mark;
+        for (; answered < mark; ++answered)
+            polls.pop_front();
     }
 };
 
@@ -78,6 +134,7 @@ struct Before
     ReplyClass reply; // what the pump may act on
     bool inFlight;    // a poll waits and nothing has answered since the latest
     int boxes;
+    bool unasked; // an idle reply may be held back
 };
 
 Before before()
@@ -92,7 +149,8 @@ Before before()
             f.Rcv_dat,
             console.fresh(),
             !console.polls.empty() && !console.answeredSincePoll,
-            console.boxes};
+            console.boxes,
+            console.unasked()};
 }
 
 void checkTick(const Before &b)
@@ -127,7 +185,7 @@ void checkTick(const Before &b)
         // once stopping.
         FUZZ_CHECK(written == QStringList{b.lines[b.cnt]});
         FUZZ_CHECK(b.reply == ReplyClass::Idle && b.stop == 0);
-        ++console.step;
+        console.newStep();
     } else if (f.Snd_cnt != b.cnt) {
         // Back to the top only at the end of the list, with repeat on.
         FUZZ_CHECK(f.Snd_cnt == 0 && b.cnt == b.max && b.repeat == 1 && written.isEmpty());
@@ -136,11 +194,12 @@ void checkTick(const Before &b)
         FUZZ_CHECK(console.boxes == b.boxes + 1);
         FUZZ_CHECK(b.reply == ReplyClass::Error && b.stop == 0 && f.Stop_flg == 1);
         FUZZ_CHECK((written == QStringList{clearError, poll}));
-        console.pollWritten(++console.step);
+        console.newStep();
+        console.pollWritten(console.step);
     } else if (f.Snd_flg == 1) {
         // Speaking or stopping: poll again, once the poll in flight is answered or late.
         FUZZ_CHECK(written == QStringList{poll} || (b.inFlight && written.isEmpty()));
-        FUZZ_CHECK(b.reply != ReplyClass::Idle || b.stop == 0);
+        FUZZ_CHECK(b.reply != ReplyClass::Idle || b.stop == 0 || b.unasked);
         if (!written.isEmpty())
             console.pollWritten(console.step);
     }
@@ -176,7 +235,7 @@ void speak()
     }
     FUZZ_CHECK(f.Snd_flg == 1 && f.Stop_flg == 0 && f.Snd_cnt == 0);
     // Even the first line waits for an idle reply to a poll written after 発話.
-    ++console.step;
+    console.newStep();
     FUZZ_CHECK(f.Snd_dat == splitAtLineFeeds(completeWithCrLf(text)));
     FUZZ_CHECK(f.Snd_max == f.Snd_dat.size() - 1);
 }
@@ -231,14 +290,23 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     form.Timer2->stop();
     form.Command5_Click();
     FUZZ_CHECK(console.serial->PortOpen());
+    // Time stands still: no command's answer is ever given up for late.
+    form.pumpClock().simulate();
     // The model keeps every poll waiting until it is answered: none is given up as lost.
     form.setLateReplyLimitMs(std::numeric_limits<qint64>::max());
     QObject::connect(&form, &Form1::replyTaken, [](const QString &reply) {
         forEachReply(reply, [](QStringView one) {
-            if (const ReplyClass status = classifyReply(one); status != ReplyClass::None)
+            if (one == u">" || one == u"?")
+                console.marker(false);
+            else if (one.startsWith(u"ver"))
+                console.marker(true);
+            else if (const ReplyClass status = classifyReply(one); status != ReplyClass::None)
                 console.statusReply(status);
         });
     });
+    console.serial->onWrite = [](const QString &text) {
+        console.commandWritten(text);
+    };
     return 0;
 }
 
@@ -271,14 +339,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 const QString received = console.form->Rcv_dat;
                 console.delivered += text;
                 console.serial->deliver(text);
-                // Whole replies only: with a CR in it, the arrival completes a reply, which
-                // replaces Rcv_dat and is text the module sent, ending with its line end.
+                // Whole replies only: a text that replaced Rcv_dat is text the module sent,
+                // ending with its line end (CR or LF), or cut at the bound on a reply; an LF
+                // alone belongs to the reply before.
                 const QString &now = console.form->Rcv_dat;
-                if (text.contains(u'\r')) {
-                    FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(QLatin1String("\r\n")));
+                if (now != received && now != received + u'\n') {
+                    FUZZ_CHECK(now.endsWith(u'\r') || now.endsWith(u'\n')
+                               || now.size() >= ReplyAssembler::replyBoundBytes);
                     FUZZ_CHECK(console.delivered.contains(now));
-                } else {
-                    FUZZ_CHECK(now == received || now == received + u'\n');
                 }
             }
             break;

@@ -37,11 +37,15 @@ public:
         }
         if (!taken.complete)
             return false;
-        // A whole reply ends with its line end, unless it is a stretch of text so long that
-        // no reply is anywhere near it.
+        // A whole reply ends with its line end (CR, LF or CR LF), unless it is a stretch of
+        // text so long that no reply is anywhere near it: cut at the bound of a module that
+        // ends its replies, or at the noise bound of one that ends none.
         const QString &reply = *taken.complete;
-        FUZZ_CHECK(reply.endsWith(u'\r') || reply.endsWith(QLatin1String("\r\n"))
-                   || (!reply.contains(u'\r') && reply.size() >= ReplyAssembler::maxPending));
+        const bool ended = reply.endsWith(u'\r') || reply.endsWith(u'\n');
+        const bool bounded = !reply.contains(u'\r') && !reply.contains(u'\n')
+                             && reply.size() >= (taken.cut ? ReplyAssembler::replyBoundBytes
+                                                           : ReplyAssembler::maxPending);
+        FUZZ_CHECK(ended || bounded);
         Rcv_dat = reply;
         handedOn += reply;
         return true;

@@ -12,6 +12,7 @@
 #include "report/run_summary.h"
 #include "speak/speak_request.h"
 #include "text/text_file.h"
+#include "text/visible_text.h"
 #include "transport/device_path.h"
 #include "transport/open_failure.h"
 #include "transport/serial_control.h"
@@ -44,14 +45,19 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line, const Transcript 
     , line_(line)
     , transcript_(transcript)
 {
-    installMessageBoxHandler(
-        [this](const QString &prompt, int, const QString &title, const QString &, const QString &) {
-            const QString said
-                = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
-            reportToConsole(said);
-            if (cause_.isEmpty())
-                cause_ = said;
-        });
+    installMessageBoxHandler([this](const QString &prompt,
+                                    int,
+                                    const QString &title,
+                                    const QString &details,
+                                    const QString &) {
+        QString said = title + QStringLiteral(": ") + QString(prompt).replace(u'\n', u' ');
+        // The send-data box names its line and the module's answer.
+        if (prompt == QStringLiteral("送信データに誤りがあります") && !details.isEmpty())
+            said += QStringLiteral(": ") + details;
+        reportToConsole(said);
+        if (cause_.isEmpty())
+            cause_ = said;
+    });
 }
 
 ScriptedRun::~ScriptedRun()
@@ -268,7 +274,18 @@ void ScriptedRun::follow()
         rewriteReport();
     });
     // The report times lines as the transcript does, by the window's one count of polls.
+    connect(&form_, &Form1::commandRefused, this, [this](const QString &command, int index) {
+        if (index < 0)
+            return;
+        recorder_.lineRefused(index);
+        rewriteReport();
+        if (refusal_.isEmpty())
+            refusal_ = QStringLiteral("the module answered ? to line %1: %2")
+                           .arg(recorder_.record().lineNumbers.value(index))
+                           .arg(command.left(20));
+    });
     connect(&form_, &Form1::statusAnswered, this, [this](const QString &status, quint64 poll) {
+        lastStatus_ = status;
         if (poll == 0)
             recorder_.event(QStringLiteral("UNSOLICITED"), status);
         recorder_.statusAnswered(status, poll);
@@ -289,6 +306,12 @@ void ScriptedRun::onRunEnded(RunOutcome outcome)
 {
     switch (outcome) {
     case RunOutcome::Spoken:
+        // A line the module refused was not spoken, whatever the status said after it.
+        if (!refusal_.isEmpty()) {
+            noteCause(refusal_);
+            finish(RunModuleError);
+            return;
+        }
         recorder_.allSpoken();
         showProgress(true);
         // Success means delivered: the module has answered after the last line, and
@@ -325,6 +348,8 @@ void ScriptedRun::afterTick()
         }
         lastCount_ = form_.Snd_cnt;
         sinceProgress_.restart();
+        heardAtProgress_ = form_.repliesHeard();
+        lastStatus_.clear();
         if (form_.Snd_cnt == 0)
             showProgress(true);
     }
@@ -345,8 +370,19 @@ void ScriptedRun::afterTick()
             finish(RunModuleError);
             return;
         }
-        const QString said = QStringLiteral("no idle report from the module within %1 s")
-                                 .arg(line_.timeoutSeconds);
+        // A module that said nothing is not one that answers but never reports idle.
+        const QString said
+            = form_.repliesHeard() == heardAtProgress_
+                  ? QStringLiteral("the module did not answer within %1 s (%2 STT unanswered)")
+                        .arg(line_.timeoutSeconds)
+                        .arg(form_.statusPolls().waiting())
+              : lastStatus_.isEmpty()
+                  ? QStringLiteral("the module answered but sent no status within %1 s")
+                        .arg(line_.timeoutSeconds)
+                  : QStringLiteral("the module stayed busy: no idle report within %1 s, "
+                                   "its last status %2")
+                        .arg(line_.timeoutSeconds)
+                        .arg(visibleText(lastStatus_));
         reportToConsole(said);
         cause_ = said;
         finish(RunTimedOut);

@@ -72,6 +72,11 @@ private:
     qint64 lineBusyUntilMs_ = 0; // when the line has carried everything written
     qint16 lastCount_ = 0;
     int rounds_ = 1;
+    // Since the last progress: replies heard, and the latest status (a silent module and
+    // one that answers but never reports idle end with different causes).
+    quint64 heardAtProgress_ = 0;
+    QString lastStatus_;
+    QString refusal_; // the first line the module answered '?', in words
     RunRecorder recorder_;
     QString cause_; // what went wrong first, in the words told on standard error
     // The input as read before the port opens, so that the report lists its lines however

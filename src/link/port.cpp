@@ -18,8 +18,12 @@ void Form1::Combo1_Click()
     stopAwaitingLostDevice();
     // Only the number is stored; an open port is not touched, the new number applies at
     // the next OPEN.
-    if (const int port = portNumberOf(ui.Combo1->currentText()))
+    if (const int port = portNumberOf(ui.Combo1->currentText())) {
+        // The module's sign names the port it was shown for; another port says nothing yet.
+        if (!MSComm1->PortOpen() && port != MSComm1->CommPort())
+            clearModuleSign();
         MSComm1->setCommPort(port);
+    }
 }
 
 void Form1::Command5_Click()
@@ -129,8 +133,9 @@ void Form1::showPortOpened()
     polls_.forgetOutstanding();
     freshAfter_ = polls_.mark();
     lastStatus_ = ReplyClass::None;
-    // A silent module of an earlier connection says nothing about this one.
-    clearModuleSilent();
+    lastRefusedCommand_.clear();
+    // The module of an earlier connection says nothing about this one.
+    clearModuleSign();
     ui.Command5->setEnabled(false);
     ui.Command6->setEnabled(true);
     ui.Command10->setEnabled(true);
@@ -138,6 +143,8 @@ void Form1::showPortOpened()
 
 void Form1::showPortClosed()
 {
+    // CLOSE and a loss: the module's sign belonged to the connection that ended.
+    clearModuleSign();
     ui.Command5->setEnabled(true);
     ui.Command6->setEnabled(false);
     ui.Command10->setEnabled(false);

@@ -11,41 +11,102 @@
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 
+#include <algorithm>
+
 void Form1::MSComm1_OnComm()
 {
     if (MSComm1->CommEvent() != SerialControl::comEvReceive)
         return;
     // A reply split over two arrivals (as USB adapters deliver it) would otherwise be seen
     // as two fragments, neither of which the module's status can be read from.
-    const ReplyAssembler::Taken taken = replies_.add(MSComm1->Input());
+    const ReplyAssembler::Taken taken = replies_.add(MSComm1->Input(), clock_.nowMs());
     if (taken.lineFeedOfLast)
         Rcv_dat += u'\n';
-    if (taken.complete)
+    if (taken.complete) {
+        if (taken.cut)
+            emit pumpNote(QStringLiteral("REPLY-CUT"),
+                          QStringLiteral("no end after %1 bytes").arg(taken.complete->size()));
         takeReply(*taken.complete);
+    }
     if (replies_.hasPending())
-        replyQuiet_->start();
+        replyQuiet_->start(int(std::max<qint64>(0, replies_.dueAtMs() - clock_.nowMs())));
     else
         replyQuiet_->stop();
+}
+
+void Form1::takeDueReply()
+{
+    if (!replies_.hasPending())
+        return;
+    const qint64 now = clock_.nowMs();
+    if (now < replies_.dueAtMs()) {
+        replyQuiet_->start(int(replies_.dueAtMs() - now));
+        return;
+    }
+    replyQuiet_->stop();
+    // A module that ends its replies has sent one it did not end within the bounds.
+    const bool cut = replies_.endsReplies();
+    const std::optional<QString> rest = replies_.flush();
+    if (cut)
+        emit pumpNote(QStringLiteral("REPLY-CUT"),
+                      QStringLiteral("no end within %1 ms").arg(ReplyAssembler::replyBoundMs));
+    takeReply(*rest);
 }
 
 void Form1::takeReply(const QString &reply)
 {
     Rcv_dat = reply;
     // Status replies answer the polls oldest first, however late; one that answers no poll
-    // (a poll answered twice, noise) tells nothing new.
-    const qint64 now = linkClock_.elapsed();
+    // (a poll answered twice, noise) tells nothing new. An acknowledgement or a version
+    // reply answers the oldest command waiting for one, and shows the polls written before
+    // that command that are still waiting as lost.
+    const qint64 now = clock_.nowMs();
     polls_.heard(now);
+    const bool unaskedBefore = polls_.sendsUnasked();
     forEachReply(reply, [this, now](QStringView one) {
+        if (one == u">" || one == u"?") {
+            takeMarker(one[0], polls_.acknowledged(now));
+            return;
+        }
+        if (beginsWith(one, u"ver")) {
+            takeMarker(u'v', polls_.versionAnswered(now));
+            return;
+        }
         const ReplyClass status = classifyReply(one);
         if (status == ReplyClass::None)
             return;
-        const quint64 poll = polls_.answered(now);
+        const quint64 poll = polls_.answered(now, status == ReplyClass::Idle);
         if (poll != 0)
             lastStatus_ = status;
         emit statusAnswered(one.toString(), poll);
     });
+    // An answer of a command has shown status replies nobody asked for.
+    if (!unaskedBefore && polls_.sendsUnasked())
+        moduleSendsUnasked();
     emit replyTaken(reply);
     moduleAnswered();
+}
+
+void Form1::takeMarker(QChar answer, const StatusPolls::Marker &marker)
+{
+    if (marker.lost > 0)
+        emit pumpNote(
+            QStringLiteral("POLLS-LOST"),
+            QStringLiteral("%1 STT unanswered before %2").arg(marker.lost).arg(marker.command));
+    if (answer != u'?' || marker.command.isEmpty())
+        return;
+    lastRefusedCommand_ = marker.command;
+    emit pumpNote(QStringLiteral("REFUSED"), QStringLiteral("? to ") + marker.command);
+    emit commandRefused(marker.command, marker.line);
+    if (marker.line >= 0) {
+        if (Snd_flg == 1)
+            runHadRefusal_ = true;
+        return;
+    }
+    // A command of the window's own (再生, 記録, a chime): the operator sees the refusal
+    // where the status replies are shown, and in the title.
+    ui.Text2->setText(QStringLiteral("?"));
+    showModuleRefused(marker.command);
 }
 
 void Form1::MSComm1_DeviceLost(const QString &reason)

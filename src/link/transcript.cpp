@@ -65,6 +65,9 @@ void Transcript::noteStatus(const QString &status, quint64 poll)
 
 void Transcript::note(const QString &kind, const QString &detail)
 {
+    // A speak line (SEL) the module refused is not timed: it was never spoken.
+    if (kind == QLatin1String("REFUSED"))
+        clock_.stop();
     write(kind, detail);
 }
 

@@ -180,3 +180,42 @@ QString moduleSilentSign(int port, const QString &device)
 {
     return QStringLiteral("%1 の %2 のモジュールが応答しません").arg(portName(port), device);
 }
+
+QString moduleRefusedSign(int port, const QString &device, const QString &command)
+{
+    return QStringLiteral("%1 の %2 のモジュールが %3 を受け付けません (?)")
+        .arg(portName(port), device, command);
+}
+
+QString moduleUnaskedSign(int port, const QString &device)
+{
+    return QStringLiteral("%1 の %2 のモジュールが問い合わせのない状態を送っています")
+        .arg(portName(port), device);
+}
+
+QString lineOpening(const QString &line)
+{
+    QString opening = line.left(line.indexOf(u'\r') < 0 ? line.size() : line.indexOf(u'\r'));
+    return opening.size() > 12 ? opening.left(12) + QStringLiteral("…") : opening;
+}
+
+QString visibleLineNotMsg(int line, const QString &text)
+{
+    return QStringLiteral("%1 行目「%2」が MSG で始まっていません")
+        .arg(line)
+        .arg(lineOpening(text));
+}
+
+QString visibleModuleRefusedLine(int line, const QString &text, const QString &answer)
+{
+    return QStringLiteral("モジュールが %1 行目「%2」に %3 と答えました")
+        .arg(line)
+        .arg(lineOpening(text), answer.trimmed());
+}
+
+QString visibleModuleErrorBeforeRun(const QString &command)
+{
+    const QString before = QStringLiteral("行を送る前からモジュールはエラー状態でした");
+    return command.isEmpty() ? before
+                             : before + QStringLiteral("（%1 に ? と答えています）").arg(command);
+}

@@ -30,3 +30,18 @@ QString visibleLossNotAwaited();
 
 // The module on port number n has not answered a poll or a query.
 QString moduleSilentSign(int port, const QString &device);
+
+// The module on port number n answered '?' to a command of the window's own.
+QString moduleRefusedSign(int port, const QString &device, const QString &command);
+// The module on port number n sends status replies nobody asked for.
+QString moduleUnaskedSign(int port, const QString &device);
+
+// The console refused the send box itself: line n (from 1), which begins so, is no MSG line.
+QString visibleLineNotMsg(int line, const QString &text);
+// The module answered line n (from 1) of the run, which begins so, with this answer.
+QString visibleModuleRefusedLine(int line, const QString &text, const QString &answer);
+// The module reported an error before any line of the run went out; command: the one it
+// refused before, if known.
+QString visibleModuleErrorBeforeRun(const QString &command);
+// The first characters of a line, as a cause quotes them.
+QString lineOpening(const QString &line);

@@ -151,6 +151,11 @@ QList<TestCase> testCases(const RunRecord &record)
     test.message = refused || test.kind == TestCase::Passed ? record.cause : test.message;
     test.kind = TestCase::Error;
     test.type = errorType(record.end);
+    // Failed before any line went out: what it waited on, and for how long.
+    if (record.sent.isEmpty() && test.exchange.isEmpty()) {
+        test.exchange = record.waitExchange;
+        test.seconds = record.waitSeconds;
+    }
     return cases;
 }
 

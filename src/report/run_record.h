@@ -57,4 +57,8 @@ struct RunRecord
     int refusedIndex = -1;  // the line that refused the file before anything went out
     RunEnd end = RunEnd::Unfinished;
     QString cause; // in words, when the run did not end spoken
+    // A run that failed before its first line went out: the last records of what it
+    // waited on, and how long it waited.
+    QString waitExchange;
+    double waitSeconds = 0;
 };

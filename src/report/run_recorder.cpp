@@ -10,6 +10,7 @@ void RunRecorder::begin()
 {
     record_.started = QDateTime::currentDateTime();
     sinceBegin_.start();
+    waitSince_ = 0;
 }
 
 const RunRecord &RunRecorder::snapshot()
@@ -30,6 +31,21 @@ void RunRecorder::traffic(bool out, const QByteArray &bytes, const QString &text
         lastWrite_ = Write{now, bytes, text};
     else if (exchangeLine_ >= 0)
         exchange_.add(now, QStringLiteral("IN"), text, bytes);
+    if (record_.sent.isEmpty())
+        keepWaitRecord(now, out ? QStringLiteral("OUT") : QStringLiteral("IN"), text, bytes);
+}
+
+void RunRecorder::keepWaitRecord(qint64 nsecs,
+                                 const QString &kind,
+                                 const QString &text,
+                                 const QByteArray &bytes)
+{
+    LineExchange one;
+    one.start(waitSince_);
+    one.add(nsecs, kind, text, bytes);
+    waitRecords_.append(one.text());
+    if (waitRecords_.size() > keptWaitRecords)
+        waitRecords_.removeFirst();
 }
 
 void RunRecorder::event(const QString &kind, const QString &detail)
@@ -37,6 +53,29 @@ void RunRecorder::event(const QString &kind, const QString &detail)
     flushWrite();
     if (exchangeLine_ >= 0)
         exchange_.add(sinceBegin_.nsecsElapsed(), kind, detail);
+    if (record_.sent.isEmpty())
+        keepWaitRecord(sinceBegin_.nsecsElapsed(), kind, detail);
+}
+
+void RunRecorder::lineRefused(int index)
+{
+    // The '?' comes before the idle report that lets the next line go, so it is the
+    // running line's, unless that one was already judged.
+    if (!pending_ || record_.sent.last().index != index)
+        return;
+    // The error reply that may follow names the failure; without one it is the '?' alone.
+    record_.sent.last().answer = QStringLiteral("?");
+    refused_ = true;
+}
+
+void RunRecorder::settleRunning()
+{
+    if (!pending_)
+        return;
+    if (refused_)
+        settle(LineVerdict::Failed, QStringLiteral("no error: the line was not spoken"));
+    else
+        settle(LineVerdict::Spoken, QString());
 }
 
 void RunRecorder::flushWrite()
@@ -60,9 +99,9 @@ void RunRecorder::closeExchange()
 
 void RunRecorder::lineWritten(int index, quint64 pollMark)
 {
-    // The pump sends a line only on a fresh idle report: the one before it is spoken.
-    if (pending_)
-        settle(LineVerdict::Spoken, QString());
+    // The pump sends a line only on a fresh idle report: the one before it is spoken,
+    // unless the module refused it.
+    settleRunning();
     const std::optional<Write> line = std::exchange(lastWrite_, std::nullopt);
     closeExchange();
     int pass = 1;
@@ -117,12 +156,13 @@ void RunRecorder::errorReply(const QString &reply)
 
 void RunRecorder::allSpoken()
 {
-    if (pending_)
-        settle(LineVerdict::Spoken, QString());
+    settleRunning();
 }
 
 void RunRecorder::finish(RunEnd end, const QString &cause)
 {
+    if (refused_)
+        settleRunning();
     if (pending_)
         settle(end == RunEnd::Spoken ? LineVerdict::Spoken : LineVerdict::CutShort, cause);
     // A run that failed after its last line was spoken (the last bytes never left the port)
@@ -141,6 +181,10 @@ void RunRecorder::finish(RunEnd end, const QString &cause)
     record_.end = end;
     record_.cause = cause;
     record_.seconds = double(sinceBegin_.nsecsElapsed()) / 1e9;
+    if (end != RunEnd::Spoken && record_.sent.isEmpty()) {
+        record_.waitExchange = waitRecords_.join(QString());
+        record_.waitSeconds = double(sinceBegin_.nsecsElapsed() - waitSince_) / 1e9;
+    }
 }
 
 void RunRecorder::settle(LineVerdict verdict, const QString &detail)
@@ -155,5 +199,6 @@ void RunRecorder::settle(LineVerdict verdict, const QString &detail)
     line.verdict = verdict;
     line.detail = detail;
     pending_ = false;
+    refused_ = false;
     clock_.stop();
 }

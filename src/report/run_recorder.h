@@ -34,6 +34,8 @@ public:
     void statusAnswered(const QString &status, quint64 poll);
     // The pump took this reply as the module's error report.
     void errorReply(const QString &reply);
+    // The module answered line index of the list with '?': it did not take the line.
+    void lineRefused(int index);
     // Every line went out and the module reported idle after the last.
     void allSpoken();
     // The run is over; a line still waiting for its verdict was cut short by the cause.
@@ -41,6 +43,8 @@ public:
 
 private:
     void settle(LineVerdict verdict, const QString &detail);
+    // Judges the running line: spoken, or failed when the module answered it '?'.
+    void settleRunning();
     void flushWrite();
     void closeExchange();
 
@@ -48,6 +52,7 @@ private:
     QElapsedTimer sinceBegin_;
     SpokenClock clock_;
     bool pending_ = false;              // the last line sent has no verdict yet
+    bool refused_ = false;              // the module answered it '?'
     qint64 pendingSince_ = 0;           // when it went out
     std::optional<qint64> spokenNsecs_; // its speaking time, once the module reported idle
     bool awaitsVersion_ = false;        // the last line asked for the module's version
@@ -62,4 +67,13 @@ private:
         QString text;
     };
     std::optional<Write> lastWrite_;
+    // The latest records while no line is being collected, for a run that fails before a
+    // line goes out: they show what the console waited on.
+    static constexpr qsizetype keptWaitRecords = 20;
+    QStringList waitRecords_;
+    qint64 waitSince_ = 0;
+    void keepWaitRecord(qint64 nsecs,
+                        const QString &kind,
+                        const QString &text,
+                        const QByteArray &bytes = {});
 };

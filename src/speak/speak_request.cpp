@@ -3,6 +3,7 @@
 #include "speak/speak_request.h"
 
 #include "link/encodable.h"
+#include "link/visible_causes.h"
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
@@ -27,10 +28,15 @@ void Form1::Command10_Click()
 {
     const QString text = Text1_Text();
     if (!beginsWithMsg(text)) {
+        // The console refuses the text itself: nothing has gone to the module.
+        const QString visible = visibleLineNotMsg(1, text);
         MsgBox(this,
                QStringLiteral("送信データに誤りがあります"),
                vbCritical,
-               QStringLiteral("Error"));
+               QStringLiteral("Error"),
+               QStringLiteral("line 1 \"%1\" does not begin with MSG; nothing was sent")
+                   .arg(lineOpening(text)),
+               visible);
         return;
     }
     armRun(completeWithCrLf(text));
@@ -61,6 +67,9 @@ bool Form1::armRun(const QString &completed)
     // Even the first line waits for the module to report idle after 発話.
     freshAfter_ = polls_.mark();
     runHadError_ = false;
+    runHadRefusal_ = false;
+    lastLineWritten_ = -1;
+    polls_.restartIdleRun();
     runOutcome_ = RunOutcome::Running;
     runTimers(true);
     return true;

@@ -13,7 +13,6 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
 {
     ui.setupUi(this);
     MSComm1 = serial_.get();
-    linkClock_.start();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -23,11 +22,7 @@ Form1::Form1(std::unique_ptr<SerialControl> serial, QWidget *parent)
     Timer2->setInterval(100);
     replyQuiet_ = new QTimer(this);
     replyQuiet_->setSingleShot(true);
-    replyQuiet_->setInterval(ReplyAssembler::quietGapMs);
-    connect(replyQuiet_, &QTimer::timeout, this, [this] {
-        if (const std::optional<QString> rest = replies_.flush())
-            takeReply(*rest);
-    });
+    connect(replyQuiet_, &QTimer::timeout, this, &Form1::takeDueReply);
 
     reconnectWatch_ = new QTimer(this);
     reconnectWatch_->setObjectName(QStringLiteral("reconnectWatch"));
@@ -111,6 +106,8 @@ void Form1::writeText(const QString &text)
     // Every poll is counted here, whoever writes it: the pump, STT, 記録, a script's line.
     if (isStatusPoll(text) && MSComm1->PortOpen())
         countPoll();
+    else if (MSComm1->PortOpen())
+        polls_.commandWritten(text, writingLine_, clock_.nowMs());
     MSComm1->Output(text);
 }
 

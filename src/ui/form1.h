@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/pump_clock.h"
 #include "link/reply.h"
 #include "link/reply_assembler.h"
 #include "link/status_polls.h"
@@ -66,6 +67,11 @@ public:
     void writePoll();
     // The one count of status polls written and answered on this connection.
     const StatusPolls &statusPolls() const { return polls_; }
+    // The clock the pump, the polls and the reply assembly go by; tests simulate it.
+    PumpClock &pumpClock() { return clock_; }
+    // Hands over a reply that has waited for its end as long as it may (the pump's tick
+    // and the reply timer both ask).
+    void takeDueReply();
     // How late a status reply may come before waiting polls are taken as lost.
     void setLateReplyLimitMs(qint64 ms) { lateReplyMs_ = ms; }
     // True once the program is ending: handlers that wait return and write nothing more.
@@ -81,6 +87,8 @@ public:
     RunOutcome runOutcome() const { return runOutcome_; }
     // True when the module reported an error during the current (or last) run.
     bool runHadModuleError() const { return runHadError_; }
+    // True when the module answered a line of the current (or last) run with '?'.
+    bool runHadRefusal() const { return runHadRefusal_; }
 
     // The sign of a module that does not answer: after a poll time-out, or a query that got
     // no answer, the window's title names the port and device whose module is silent; the
@@ -88,6 +96,13 @@ public:
     void showModuleSilent();
     void clearModuleSilent();
     bool moduleSilentShown() const { return moduleSilent_; }
+    // The module refused a command of the window's own; it sends status unasked. Both stay
+    // until the connection ends.
+    void showModuleRefused(const QString &command);
+    void moduleSendsUnasked();
+    // What the title says of the module, empty for nothing; clearModuleSign() takes it away.
+    QString moduleSign() const { return moduleSign_; }
+    void clearModuleSign();
     // Called with every reply of the module: counts it and takes the sign away.
     void moduleAnswered();
     // Replies heard since the window opened; a query compares it before and after its wait.
@@ -115,8 +130,11 @@ signals:
     // A status reply of the module and the number of the poll it answers (0: none waited).
     void statusAnswered(const QString &status, quint64 poll);
     // Something about the polls that belongs in the transcript ("POLL-TIMEOUT",
-    // "POLLS-LOST").
+    // "POLLS-LOST", "REFUSED", "REPLY-CUT", "UNASKED").
     void pumpNote(const QString &kind, const QString &detail);
+    // The module answered this command (without its CR) with '?'; line: its index in the
+    // run, or -1 for a command of the window's own (再生, 記録, a chime ...).
+    void commandRefused(const QString &command, int line);
 
 public slots:
     // Start-up and exit.
@@ -176,6 +194,9 @@ private:
     void pollWhenDue();
     void countPoll();
     void takeReply(const QString &reply);
+    void takeMarker(QChar answer, const StatusPolls::Marker &marker);
+    // The status the pump may go by: the latest, when it is known to be newer than the line.
+    ReplyClass freshStatus() const;
     void showPortClosed();
     void showPortOpened();
     void portOpenedByOperator();
@@ -222,8 +243,12 @@ private:
     // line (the first after 発話 included) and the end of the run wait for an idle reply to
     // a poll written after the moment marked in freshAfter_.
     StatusPolls polls_;
-    QElapsedTimer linkClock_; // the steady clock of polls_
-    QElapsedTimer pollClock_; // since the latest poll was written
+    PumpClock clock_;
+    qint64 pollWrittenMs_ = 0;   // when the latest poll was written
+    int writingLine_ = -1;       // the run's line being written, while it is
+    int lastLineWritten_ = -1;   // the run's latest line written; -1 before the first
+    QString lastRefusedCommand_; // the latest command the module answered '?'
+    bool runHadRefusal_ = false;
     qint64 lateReplyMs_ = StatusPolls::windowLateMs;
     int queryWaits_ = 0;     // VER or STT waits under way: Timer1 holds until they end
     quint64 freshAfter_ = 0; // polls_.mark() at the line, 発話 or OPEN
@@ -232,7 +257,10 @@ private:
     QElapsedTimer stopPressed_;                // since 中止 asked the run to stop
     RunOutcome runOutcome_ = RunOutcome::Running;
 
+    void showModuleSign(const QString &sign);
+    int signPort() const;
     bool moduleSilent_ = false;
+    QString moduleSign_;
     QString designTitle_; // the window's own title, kept while the sign is in it
     quint64 repliesHeard_ = 0;
     QString encodingSign_; // the encoding sign in the title, empty when there is none

@@ -1,27 +1,68 @@
-// The sign of a module that does not answer. It goes into the window's title, which every
-// desktop shows, so that nothing of the window's own layout changes and no box stops the
-// operator; the port and device it names tell a wrong port from a slow module.
+// The module's sign: a module that does not answer, one that refused a command of the
+// window's own, one that sends its status unasked. It goes into the window's title, which
+// every desktop shows, so that nothing of the window's own layout changes and no box stops
+// the operator; the port and device it names tell a wrong port from a slow module. It
+// belongs to the connection it was shown for: CLOSE, a loss and a change of port take it away.
 #include "link/visible_causes.h"
 #include "transport/device_path.h"
+#include "transport/open_failure.h"
 #include "ui/form1.h"
+
+void Form1::showModuleSign(const QString &sign)
+{
+    if (moduleSign_.isEmpty())
+        designTitle_ = windowTitle();
+    moduleSign_ = sign;
+    setWindowTitle(designTitle_ + QStringLiteral(" — ") + sign);
+}
+
+void Form1::clearModuleSign()
+{
+    moduleSilent_ = false;
+    if (std::exchange(moduleSign_, QString()).isEmpty())
+        return;
+    setWindowTitle(designTitle_);
+}
+
+int Form1::signPort() const
+{
+    // The port box may show another port by now; the sign names the one that is open.
+    return MSComm1->PortOpen() && openPort_ != 0 ? openPort_ : MSComm1->CommPort();
+}
 
 void Form1::showModuleSilent()
 {
-    if (!moduleSilent_)
-        designTitle_ = windowTitle();
+    // A module known to send status unasked keeps that sign: it is the graver news.
+    if (polls_.sendsUnasked())
+        return;
     moduleSilent_ = true;
-    // The port box may show another port by now; the sign names the one that is open.
-    const int port = MSComm1->PortOpen() && openPort_ != 0 ? openPort_ : MSComm1->CommPort();
-    setWindowTitle(designTitle_ + QStringLiteral(" — ")
-                   + moduleSilentSign(port, devicePathForPort(port)));
+    const int port = signPort();
+    showModuleSign(moduleSilentSign(port, devicePathForPort(port)));
+}
+
+void Form1::showModuleRefused(const QString &command)
+{
+    moduleSilent_ = false;
+    const int port = signPort();
+    showModuleSign(moduleRefusedSign(port, devicePathForPort(port), command));
+}
+
+void Form1::moduleSendsUnasked()
+{
+    moduleSilent_ = false;
+    const int port = signPort();
+    const QString sign = moduleUnaskedSign(port, devicePathForPort(port));
+    showModuleSign(sign);
+    emit pumpNote(QStringLiteral("UNASKED"),
+                  QStringLiteral("more status replies than polls: lines wait for two idle "
+                                 "replies after each line's acknowledgement"));
+    reportToConsole(sign);
 }
 
 void Form1::clearModuleSilent()
 {
-    if (!moduleSilent_)
-        return;
-    moduleSilent_ = false;
-    setWindowTitle(designTitle_);
+    if (moduleSilent_)
+        clearModuleSign();
 }
 
 void Form1::moduleAnswered()

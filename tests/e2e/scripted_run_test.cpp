@@ -119,6 +119,8 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("cafe.txt", "caf\xC3\xA9\n");
     work.write("both.txt", "\xE4\xBA\x82\xE9\x82\xA8");
     work.write("donkey.txt", "\xE9\x86\x94\x6E\r\n");
+    work.write("eight.txt", cp932::encode(QStringLiteral("あいう\r\n").repeated(8)));
+    work.write("thirty.txt", cp932::encode(QStringLiteral("あいう\r\n").repeated(30)));
     const struct
     {
         const char *name;
@@ -158,7 +160,44 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          {"--speak", "two.txt", "--timeout", "1"},
          {},
          3,
-         u"no idle report from the module within 1 s"},
+         u"the module did not answer within 1 s"},
+        {"module stuck busy",
+         {"--no-idle"},
+         {"--speak", "two.txt", "--timeout", "1"},
+         {},
+         3,
+         u"the module stayed busy: no idle report within 1 s, its last status stt 1"},
+        {"a line answered ? without a latched error",
+         {"--char-ms", "0", "--no-latch"},
+         {"--speak", "bad.txt"},
+         {},
+         1,
+         u"the module answered ? to line 1: MSGabc"},
+        // Lost status costs a time-out of its line, never more with each line.
+        {"every other status lost over 8 lines",
+         {"--char-ms", "20", "--lose-every", "2"},
+         {"--speak", "eight.txt", "--timeout", "10"},
+         {},
+         0,
+         u""},
+        {"a tenth of the status lost over 30 lines",
+         {"--char-ms", "10", "--lose-percent", "10"},
+         {"--speak", "thirty.txt", "--timeout", "10"},
+         {},
+         0,
+         u""},
+        {"status sent unasked behind 300 ms",
+         {"--char-ms", "40", "--unasked-status", "100", "--reply-delay", "300"},
+         {"--speak", "two.txt", "--timeout", "5"},
+         {},
+         0,
+         u"問い合わせのない状態を送っています"},
+        {"replies trickled a byte every 300 ms",
+         {"--char-ms", "0", "--trickle", "300"},
+         {"--speak", "two.txt", "--timeout", "10"},
+         {},
+         0,
+         u""},
         {"replies in pieces", {"--split"}, {"--speak", "two.txt", "--timeout", "5"}, {}, 0, u""},
         {"unreadable file", {}, {"--speak", "none.txt"}, {}, 64, u"File Error: "},
         {"a file in neither encoding",
@@ -352,7 +391,9 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
          u"MSGあ\rSEL05\rCLR0\r",
          {"line 1: MSGあ",
           "line 2: SEL05 | failure: the module answered \"?\" to the line, then reported stt-1",
-          "line 3: MSGい | skipped: not sent: Error: 送信データに誤りがあります"},
+          "line 3: MSGい | skipped: not sent: Error: 送信データに誤りがあります: the module "
+          "reported "
+          "stt-1 after line 2 \"SEL05\""},
          "(^|\n)parlino: 1 line spoken, 1 error; speaking time min [0-9.]+ s, median"},
     };
     for (const auto &row : rows) {
@@ -367,7 +408,7 @@ TEST_F(ScriptedRun, AScriptSendsEachCommandAsWrittenAndItsReportReadsBack)
         const QByteArray xml = work.read("r.xml");
         EXPECT_EQ(junitSchemaErrors(xml), QString());
         const JUnitReport report = readJUnit(xml);
-        EXPECT_EQ(report.cases, row.cases);
+        EXPECT_EQ(report.cases, row.cases) << report.cases.join(u'\n').toStdString();
         EXPECT_GT(report.times.value(0), 0);
         EXPECT_EQ(report.properties.value("device"), sim.ptyPath());
         EXPECT_EQ(report.properties.value("module version"), row.status ? "" : "ver 1.00");
@@ -400,7 +441,8 @@ TEST_F(ScriptedRun, EveryEndingListsEveryLineAndEachPortHasItsSuite)
         {{"--char-ms", "3000"},
          {"three.txt", "--port", "2", "--timeout", "1"},
          "three.txt on COM2",
-         "error: no idle report|skipped: not sent: no idle|skipped: not sent: no idle"},
+         "error: the module stayed busy|skipped: not sent: the module stayed|skipped: not "
+         "sent: the module stayed"},
         {{},
          {"three.txt", "--port", "9"},
          "three.txt on COM9",

@@ -71,8 +71,8 @@ TEST_F(SerialLine, ReceivedBytesBecomeText)
 {
     module.write("stt 0\r");
     EXPECT_TRUE(receivedText(QStringLiteral("stt 0\r")));
-    module.write("\x82\xA0\x82\xA2");
-    EXPECT_TRUE(receivedText(QStringLiteral("あい")));
+    module.write("\x82\xA0\x82\xA2\r");
+    EXPECT_TRUE(receivedText(QStringLiteral("あい\r")));
 }
 
 TEST_F(SerialLine, AReplyInTwoPiecesLeavesOnlyTheSecond)

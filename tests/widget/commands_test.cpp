@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 
@@ -46,16 +47,16 @@ TEST_F(Commands, QueriesShowTheAnswerWithTheRightBeginning)
         {"Command19", "VER\r", QStringLiteral("ver 1.00\r"), QStringLiteral("ver 1.00\r")},
         {"Command19", "VER\r", QStringLiteral("VER 1.00\r"), QString()},
         {"Command19", "VER\r", QStringLiteral("stt 0\r"), QString()},
-        {"Command19", "VER\r", QStringLiteral("ve"), QString()},
+        {"Command19", "VER\r", QStringLiteral("ve\r"), QString()},
         {"Command15", "STT\r", QStringLiteral("stt 1\r"), QStringLiteral("stt 1\r")},
         {"Command15", "STT\r", QStringLiteral("stt-1\r"), QStringLiteral("stt-1\r")},
         {"Command15",
          "STT\r",
          QStringLiteral("stt 0\r\nstt 1\r"),
          QStringLiteral("stt 0\r\nstt 1\r")},
-        {"Command15", "STT\r", QStringLiteral("stt 2"), QStringLiteral("stt 2")},
+        {"Command15", "STT\r", QStringLiteral("stt 2\r"), QStringLiteral("stt 2\r")},
         {"Command15", "STT\r", QStringLiteral("ver 1.00\r"), QString()},
-        {"Command15", "STT\r", QStringLiteral(">"), QString()},
+        {"Command15", "STT\r", QStringLiteral(">\r"), QString()},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.reply.toStdString());
@@ -290,6 +291,34 @@ TEST_F(Commands, SliderWritesOneSpeedCommandPerChange)
     slider->setSliderDown(false);
     EXPECT_EQ(serial->written.size(), 5);
     EXPECT_EQ(serial->written.last(), QStringLiteral("SPD150\r"));
+}
+
+TEST_F(Commands, ARefusedPlayIsShownAndTheNextRunIsToldTheModuleWasInErrorBefore)
+{
+    form->Timer1->stop();
+    QSignalSpy notes(form.get(), &Form1::pumpNote);
+    control<QPushButton>("Command13")->click();
+    serial->deliver(QStringLiteral("?\r"));
+    EXPECT_EQ(text2(), QStringLiteral("?"));
+    EXPECT_TRUE(form->moduleSign().contains(QStringLiteral("SEL01")));
+    EXPECT_EQ(notes.last()[0].toString(), QStringLiteral("REFUSED"));
+    // The module latched the error: a correct line's run is stopped before anything is
+    // sent, and the box says why.
+    form->setText1_Text(QStringLiteral("MSGあ"));
+    form->Command10_Click();
+    form->Timer1->stop();
+    serial->written.clear();
+    form->Timer1_Timer();
+    serial->deliver(QStringLiteral("stt-1\r"));
+    form->Timer1_Timer();
+    EXPECT_FALSE(serial->written.contains(QStringLiteral("MSGあ\r")));
+    ASSERT_EQ(boxes.boxes.size(), 1);
+    EXPECT_EQ(boxes.boxes[0].prompt, QStringLiteral("送信データに誤りがあります"));
+    EXPECT_TRUE(boxes.boxes[0].cause.contains(QStringLiteral("行を送る前から")));
+    EXPECT_TRUE(boxes.boxes[0].details.contains(QStringLiteral("SEL01")));
+    // The sign belongs to the connection: CLOSE takes it away.
+    control<QPushButton>("Command6")->click();
+    EXPECT_TRUE(form->moduleSign().isEmpty());
 }
 
 TEST_F(Commands, ChimesWriteTheirCommandEveryTime)

@@ -36,15 +36,22 @@ protected:
         form->Timer1->stop();
         form->Timer2->stop();
     }
-    // The reply arrives from the module, then the pump ticks; returns what it wrote.
+    // The reply arrives from the module, then the pump ticks; returns what it wrote. An
+    // acknowledging module has acknowledged the command of the tick before first.
+    bool acknowledging = true;
+    bool wroteCommand = false;
     QStringList tick(const QString &received)
     {
+        if (std::exchange(wroteCommand, false) && acknowledging)
+            serial->deliver(QStringLiteral(">\r"));
         if (received.isEmpty())
             form->Rcv_dat.clear();
         else
             serial->deliver(received);
         serial->written.clear();
         form->Timer1_Timer();
+        for (const QString &text : std::as_const(serial->written))
+            wroteCommand = wroteCommand || (text != poll && text != QStringLiteral("\r"));
         return serial->written;
     }
     QString text2() const { return control<QLineEdit>("Text2")->text(); }
@@ -164,6 +171,7 @@ TEST_F(LinePump, LineStepTable)
 
 TEST_F(LinePump, TheTwoLineExampleTickForTick)
 {
+    acknowledging = false;
     speak(QStringLiteral("MSGa\r\nMSGb\r\n"));
     const struct
     {
@@ -177,7 +185,7 @@ TEST_F(LinePump, TheTwoLineExampleTickForTick)
         {QStringLiteral(">\r"), {poll}, 1, 1},
         {speakingReply, {poll}, 1, 1},
         {idleReply, {QStringLiteral("MSGb\r")}, 2, 1},
-        {speakingReply, {poll}, 2, 1},
+        {QStringLiteral(">\rstt 1\r"), {poll}, 2, 1},
         {idleReply, {}, 2, 0},
         {idleReply, {}, 2, 0},
     };
@@ -206,15 +214,17 @@ TEST_F(LinePump, TheFirstLineWaitsForAnIdleReplyToAPollAfterTheRequest)
 
 TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
 {
+    acknowledging = false;
     QSignalSpy notes(form.get(), &Form1::pumpNote);
     QSignalSpy answered(form.get(), &Form1::statusAnswered);
+    form->pumpClock().simulate();
     speak(QStringLiteral("MSGa\r\nMSGb"));
     EXPECT_EQ(tick(QString()), QStringList{poll});
     // A module that answers late: the acknowledgement of something else is no answer.
     EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
     EXPECT_TRUE(tick(QString()).isEmpty());
     // No answer within the time-out: the poll is taken as lost, noted, and the next goes.
-    QTest::qWait(StatusPolls::timeoutMs + 50);
+    form->pumpClock().advance(StatusPolls::timeoutMs);
     EXPECT_EQ(tick(QString()), QStringList{poll});
     ASSERT_EQ(notes.size(), 1);
     EXPECT_EQ(notes[0][0].toString(), QStringLiteral("POLL-TIMEOUT"));
@@ -225,11 +235,38 @@ TEST_F(LinePump, OnePollInFlightUntilItsReplyOrTheTimeOut)
     // goes. The second's late idle reply says nothing of the line; the third's does.
     EXPECT_EQ(tick(QString()), QStringList{poll});
     EXPECT_EQ(tick(idleReply), QStringList{poll});
-    EXPECT_EQ(tick(speakingReply), QStringList{poll});
+    EXPECT_EQ(tick(QStringLiteral(">\rstt 1\r")), QStringList{poll});
     EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGb\r")});
     EXPECT_EQ(notes.size(), 1);
     ASSERT_EQ(answered.size(), 4);
     EXPECT_EQ(answered[3][1].toULongLong(), 4u);
+}
+
+TEST_F(LinePump, AnAcknowledgementGivesUpThePollsWrittenBeforeItsLine)
+{
+    acknowledging = false;
+    QStringList notes;
+    QObject::connect(form.get(), &Form1::pumpNote, [&](const QString &kind) { notes << kind; });
+    QSignalSpy refused(form.get(), &Form1::commandRefused);
+    form->pumpClock().simulate();
+    speak(QStringLiteral("MSGa\r\nMSGb"));
+    // The first poll's reply is lost; the second's answers the first, however late.
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    form->pumpClock().advance(StatusPolls::timeoutMs);
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGa\r")});
+    EXPECT_EQ(tick(QString()), QStringList{poll});
+    // The line's acknowledgement shows the poll written before it lost: the next reply
+    // answers the poll written after the line, and lets the next line go.
+    EXPECT_TRUE(tick(QStringLiteral(">\r")).isEmpty());
+    EXPECT_EQ(notes.last(), QStringLiteral("POLLS-LOST"));
+    EXPECT_EQ(tick(idleReply), QStringList{QStringLiteral("MSGb\r")});
+    // A '?' lands on the command it answers.
+    tick(QStringLiteral("?\r"));
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0][0].toString(), QStringLiteral("MSGb"));
+    EXPECT_EQ(refused[0][1].toInt(), 1);
+    EXPECT_TRUE(form->runHadRefusal());
 }
 
 TEST_F(LinePump, PollsAreLostOnlyOnceTheLineIsSeenQuietPastTheLimitAtTwoPollsInARow)
@@ -237,11 +274,12 @@ TEST_F(LinePump, PollsAreLostOnlyOnceTheLineIsSeenQuietPastTheLimitAtTwoPollsInA
     QStringList notes;
     QObject::connect(form.get(), &Form1::pumpNote, [&](const QString &kind) { notes << kind; });
     form->setLateReplyLimitMs(1000);
+    form->pumpClock().simulate();
     speak(QStringLiteral("MSGa"));
     tick(QString());
     // An acknowledgement is not quiet; then quiet past the limit at one poll, and the next.
     for (const QString &received : {QStringLiteral(">\r"), QString(), QString()}) {
-        QTest::qWait(StatusPolls::timeoutMs + 50);
+        form->pumpClock().advance(StatusPolls::timeoutMs);
         EXPECT_EQ(tick(received), QStringList{poll});
     }
     EXPECT_EQ(notes, (QStringList{"POLL-TIMEOUT", "POLL-TIMEOUT", "POLL-TIMEOUT", "POLLS-LOST"}));
@@ -254,10 +292,14 @@ TEST_F(LinePump, EachIdleReportLetsOneLineGo)
     // A module that does not acknowledge lines: the idle report that let a line go is used
     // up, so a poll goes between every two lines. In the send box a lone LF is a line break
     // like CR LF, so every line keeps a CR.
+    // Its first line's acknowledgement is waited for a poll time-out, once.
+    acknowledging = false;
+    form->pumpClock().simulate();
     speak(QStringLiteral("MSG1\r\n\r\nMSG3\nMSG4"));
     EXPECT_EQ(tick(QString()), QStringList{poll});
     for (const char *line : {"MSG1\r", "\r", "MSG3\r", "MSG4\r"}) {
         EXPECT_EQ(tick(idleReply), QStringList{QString::fromLatin1(line)});
+        form->pumpClock().advance(StatusPolls::timeoutMs);
         EXPECT_EQ(tick(idleReply), QStringList{poll});
     }
     // The empty last element is never written.
@@ -287,6 +329,7 @@ TEST_F(LinePump, RepeatStartsTheListAgain)
 
 TEST_F(LinePump, StopInEverySituation)
 {
+    acknowledging = false;
     const QString lineA = QStringLiteral("MSGa\r");
     // No run: nothing, and the next press clears the request.
     form->Command18_Click();
@@ -312,7 +355,7 @@ TEST_F(LinePump, StopInEverySituation)
     EXPECT_EQ(tick(idleReply), QStringList{lineA});
     form->Command18_Click();
     EXPECT_EQ(tick(idleReply), QStringList{poll});
-    EXPECT_TRUE(tick(idleReply).isEmpty());
+    EXPECT_TRUE(tick(QStringLiteral(">\rstt 0\r")).isEmpty());
     EXPECT_EQ(form->Snd_flg, 0);
 
     // An error or other status reply while stopping: polled past, no line, no box.

@@ -302,6 +302,7 @@ TEST_F(Port, WritesWhileClosedGoNowhere)
 TEST_F(Port, EachWholeReplyReplacesTheReceivedText)
 {
     openPort();
+    form->pumpClock().simulate();
     // Each arrival, and what Rcv_dat holds after it: whole replies only, up to the last CR
     // (and an LF after it); what follows waits for its own CR.
     const struct
@@ -324,8 +325,14 @@ TEST_F(Port, EachWholeReplyReplacesTheReceivedText)
         serial->deliver(QString::fromLatin1(step.arrival));
         EXPECT_EQ(form->Rcv_dat, QString::fromLatin1(step.received));
     }
-    // Text without CR is heard once the line has been quiet for a moment.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->Rcv_dat == QLatin1String("ver"); }, 1000));
+    // From a module that ends its replies, text without an end waits for it, whatever the
+    // pauses, up to the bound on a reply; then it is taken as it stands.
+    form->pumpClock().advance(ReplyAssembler::replyBoundMs - 1);
+    form->takeDueReply();
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 1\r\n"));
+    form->pumpClock().advance(1);
+    form->takeDueReply();
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("ver"));
     // Other events (a modem line, an error) leave it.
     serial->raiseEvent(1001);
     EXPECT_EQ(form->Rcv_dat, QStringLiteral("ver"));
@@ -335,6 +342,13 @@ TEST_F(Port, EachWholeReplyReplacesTheReceivedText)
     form->Command5_Click();
     serial->deliver(QStringLiteral(" 0\r"));
     EXPECT_EQ(form->Rcv_dat, QStringLiteral(" 0\r"));
+    // A module that has ended no reply on this connection is heard after a quiet gap.
+    form->Command6_Click();
+    form->Command5_Click();
+    serial->deliver(QStringLiteral("stt 0"));
+    form->pumpClock().advance(ReplyAssembler::quietGapMs);
+    form->takeDueReply();
+    EXPECT_EQ(form->Rcv_dat, QStringLiteral("stt 0"));
 }
 
 // The port settings file read at start-up: its first field becomes the port box's text.

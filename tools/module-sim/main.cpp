@@ -111,6 +111,9 @@ int main(int argc, char **argv)
     setup.model.silent = options.silent;
     setup.model.busyStatus = options.busyStatus;
     setup.model.neverIdle = options.neverIdle;
+    setup.model.latchRefusals = !options.noLatch;
+    setup.faults = LineFaultSettings{
+        options.loseEvery, options.losePercent, options.unaskedMs, options.trickleMs};
     setup.model.audioTimed = voice.has_value();
     setup.split = options.split;
     setup.flood

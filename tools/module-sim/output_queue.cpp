@@ -13,7 +13,10 @@ void OutputQueue::push(const QByteArray &answer, std::int64_t nowMs)
         return;
     const std::int64_t start
         = m_pieces.isEmpty() ? nowMs : std::max(nowMs, m_pieces.constLast().dueMs);
-    if (m_split && answer.size() >= 2) {
+    if (m_trickleMs > 0) {
+        for (qsizetype i = 0; i < answer.size(); ++i)
+            m_pieces.append({start + i * m_trickleMs, answer.sliced(i, 1)});
+    } else if (m_split && answer.size() >= 2) {
         const qsizetype half = answer.size() / 2;
         m_pieces.append({start, answer.first(half)});
         m_pieces.append({start + m_splitDelayMs, answer.sliced(half)});

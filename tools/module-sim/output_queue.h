@@ -18,6 +18,8 @@ public:
     explicit OutputQueue(bool split = false, std::int64_t splitDelayMs = defaultSplitDelayMs);
 
     void push(const QByteArray &answer, std::int64_t nowMs);
+    // From now on every answer goes a byte at a time, this long apart (0: in one piece).
+    void setTrickleMs(std::int64_t trickleMs) { m_trickleMs = trickleMs; }
 
     bool isEmpty() const { return m_pieces.isEmpty(); }
 
@@ -38,6 +40,7 @@ private:
     };
 
     bool m_split;
+    std::int64_t m_trickleMs = 0;
     std::int64_t m_splitDelayMs;
     QList<Piece> m_pieces;
 };

@@ -28,6 +28,11 @@ const QCommandLineOption byteRateOption("byte-rate", QString(), "N");
 const QCommandLineOption replyDelayOption("reply-delay", QString(), "MS");
 const QCommandLineOption replyJitterOption("reply-jitter", QString(), "MIN-MAX");
 const QCommandLineOption replyEndOption("reply-end", QString(), "cr|lf|none");
+const QCommandLineOption loseEveryOption("lose-every", QString(), "N");
+const QCommandLineOption losePercentOption("lose-percent", QString(), "P");
+const QCommandLineOption unaskedOption("unasked-status", QString(), "MS");
+const QCommandLineOption trickleOption("trickle", QString(), "MS");
+const QCommandLineOption noLatchOption("no-latch");
 const QCommandLineOption voiceOption("voice");
 const QCommandLineOption wavOption("wav", QString(), "DIR");
 
@@ -67,23 +72,12 @@ SimArguments parseSimArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({helpOption,
-                       linkOption,
-                       logOption,
-                       quietOption,
-                       silentOption,
-                       splitOption,
-                       charMsOption,
-                       floodOption,
-                       floodBytesOption,
-                       busyStatusOption,
-                       noIdleOption,
-                       byteRateOption,
-                       replyDelayOption,
-                       replyJitterOption,
-                       replyEndOption,
-                       voiceOption,
-                       wavOption});
+    parser.addOptions({helpOption,        linkOption,        logOption,      quietOption,
+                       silentOption,      splitOption,       charMsOption,   floodOption,
+                       floodBytesOption,  busyStatusOption,  noIdleOption,   byteRateOption,
+                       replyDelayOption,  replyJitterOption, replyEndOption, loseEveryOption,
+                       losePercentOption, unaskedOption,     trickleOption,  noLatchOption,
+                       voiceOption,       wavOption});
     if (!parser.parse(arguments))
         return failure(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -104,6 +98,10 @@ SimArguments parseSimArguments(const QStringList &arguments)
                                              &replyDelayOption,
                                              &replyJitterOption,
                                              &replyEndOption,
+                                             &loseEveryOption,
+                                             &losePercentOption,
+                                             &unaskedOption,
+                                             &trickleOption,
                                              &wavOption}) {
         if (parser.values(*single).size() > 1)
             return failure("option given twice: --" + single->names().constFirst());
@@ -196,6 +194,29 @@ SimArguments parseSimArguments(const QStringList &arguments)
                            : end == QLatin1String("lf") ? "\n"
                                                         : "";
     }
+    // The line's faults: each a whole number within its range.
+    const struct
+    {
+        const QCommandLineOption &option;
+        std::int64_t max;
+        int &value;
+    } faults[] = {{loseEveryOption, 1000, options.loseEvery},
+                  {losePercentOption, 100, options.losePercent},
+                  {unaskedOption, maxReplyDelayMs, options.unaskedMs},
+                  {trickleOption, maxReplyDelayMs, options.trickleMs}};
+    for (const auto &fault : faults) {
+        if (!parser.isSet(fault.option))
+            continue;
+        const std::optional<std::int64_t> value
+            = positiveNumber(parser.value(fault.option), fault.max);
+        if (!value || (&fault.option == &loseEveryOption && *value < 2))
+            return failure(QString("--%1 needs a whole number from %2 to %3")
+                               .arg(fault.option.names().constFirst())
+                               .arg(&fault.option == &loseEveryOption ? 2 : 1)
+                               .arg(fault.max));
+        fault.value = int(*value);
+    }
+    options.noLatch = parser.isSet(noLatchOption);
     options.voice = parser.isSet(voiceOption);
     options.wavFolder = parser.value(wavOption);
     if (parser.isSet(wavOption) && options.wavFolder.isEmpty())
@@ -242,6 +263,14 @@ QString simUsage()
         "                 later still, answers keeping their order\n"
         "  --reply-end cr|lf|none\n"
         "                 end every answer with CR (the default), LF, or nothing\n"
+        "  --lose-every N lose every Nth status answer on the way (2: every other), as a\n"
+        "                 lossy path does; acknowledgements and the version still arrive\n"
+        "  --lose-percent P\n"
+        "                 lose each status answer with a chance of P % (1 to 100)\n"
+        "  --unasked-status MS\n"
+        "                 also send the status every MS ms without being asked\n"
+        "  --trickle MS   write every answer a byte at a time, MS ms apart\n"
+        "  --no-latch     answer a refused command '?' without latching the error\n"
         "  --voice        speak each line (MSG, SEL) aloud in Japanese with espeak-ng at the\n"
         "                 speed set with SPD, and play the chimes, on the default audio\n"
         "                 output; 'stt 1' lasts as long as the audio and CLR0 cuts it short.\n"

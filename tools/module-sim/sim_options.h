@@ -22,6 +22,11 @@ struct SimOptions
     int replyJitterMinMs = 0;        // --reply-jitter MIN-MAX: each answer later still by a
     int replyJitterMaxMs = 0;        // random time in this range (answers keep their order)
     QByteArray replyEnd = "\r";      // --reply-end: what ends an answer (CR, LF or nothing)
+    int loseEvery = 0;               // --lose-every N: every Nth status answer lost
+    int losePercent = 0;             // --lose-percent P: each status answer lost at P %
+    int unaskedMs = 0;               // --unasked-status MS: status sent unasked this often
+    int trickleMs = 0;               // --trickle MS: answers a byte at a time, MS apart
+    bool noLatch = false;            // --no-latch: refuse with '?' without latching the error
     bool voice = false;              // --voice: speak aloud on the default audio output
     QString wavFolder;               // --wav: folder for each sound as NNNN.wav; empty for none
 };

@@ -28,9 +28,28 @@ SimServer::SimServer(const Setup &setup)
     : m_setup(setup)
     , m_model(setup.model)
     , m_output(setup.split)
+    , m_faults(setup.faults, std::random_device{}())
     , m_flood(setup.flood)
     , m_pacer(setup.byteRate)
-{}
+{
+    m_output.setTrickleMs(setup.faults.trickleMs);
+}
+
+void SimServer::pushAnswer(QByteArray answer, std::int64_t nowMs)
+{
+    if (answer.endsWith('\r'))
+        answer = answer.chopped(1) + m_setup.replyEnd;
+    m_output.push(answer, nowMs + replyDelayMs());
+}
+
+void SimServer::sendUnaskedStatus()
+{
+    const std::int64_t nowMs = nowMicros() / 1000;
+    if (!m_faults.unaskedDue(nowMs))
+        return;
+    if (const QByteArray status = m_model.statusNow(nowMs); !status.isEmpty())
+        pushAnswer(status, nowMs);
+}
 
 std::int64_t SimServer::replyDelayMs()
 {
@@ -48,7 +67,7 @@ std::int64_t SimServer::nowMicros() const
     return std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
 }
 
-int SimServer::pollTimeoutMs() const
+int SimServer::pollTimeoutMs()
 {
     const std::int64_t now = nowMicros();
     std::optional<std::int64_t> wakeMicros;
@@ -58,6 +77,8 @@ int SimServer::pollTimeoutMs() const
         wakeMicros = wakeMicros ? std::min(*wakeMicros, *flood) : *flood;
     if (const std::optional<std::int64_t> resume = m_pacer.resumeMicros(now))
         wakeMicros = wakeMicros ? std::min(*wakeMicros, *resume) : *resume;
+    if (const std::optional<std::int64_t> unasked = m_faults.nextUnaskedMs(now / 1000))
+        wakeMicros = wakeMicros ? std::min(*wakeMicros, *unasked * 1000) : *unasked * 1000;
     if (!wakeMicros)
         return -1;
     const std::int64_t waitMicros = *wakeMicros - now;
@@ -99,6 +120,7 @@ int SimServer::run()
         }
         if (master & POLLOUT)
             m_writeBlocked = false;
+        sendUnaskedStatus();
         if (!writeDue() || !writeFlood())
             return 1;
         logFloodSummary();
@@ -132,10 +154,9 @@ bool SimServer::readMaster()
         m_flood.start(micros);
         const QByteArrayView chunk(buffer, count);
         m_setup.log->record(micros, LogDirection::In, chunk);
-        for (QByteArray answer : m_model.receive(chunk, micros / 1000)) {
-            if (answer.endsWith('\r'))
-                answer = answer.chopped(1) + m_setup.replyEnd;
-            m_output.push(answer, micros / 1000 + replyDelayMs());
+        for (const QByteArray &answer : m_model.receive(chunk, micros / 1000)) {
+            for (int copy = m_faults.copies(answer); copy > 0; --copy)
+                pushAnswer(answer, micros / 1000);
         }
         handOverSounds(micros);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "flood_source.h"
+#include "line_faults.h"
 #include "output_queue.h"
 #include "read_pacer.h"
 #include "speech_model.h"
@@ -42,6 +43,7 @@ public:
         std::int64_t jitterMaxMs = 0;  // (answers keep their order)
         QByteArray replyEnd = "\r";    // what ends an answer instead of its CR
         Voice *voice = nullptr;        // makes the sounds of an audio-timed model; else none
+        LineFaultSettings faults;      // lost status, unasked status, trickled answers
         std::chrono::steady_clock::time_point start;
     };
 
@@ -54,7 +56,7 @@ public:
 private:
     std::int64_t nowMicros() const;
     std::int64_t replyDelayMs();
-    int pollTimeoutMs() const;
+    int pollTimeoutMs();
     bool readMaster();
     bool writeDue();
     bool readInput();
@@ -62,11 +64,14 @@ private:
     void takeVoiceReports();
     bool writeFlood();
     void logFloodSummary();
+    void pushAnswer(QByteArray answer, std::int64_t nowMs);
+    void sendUnaskedStatus();
 
     Setup m_setup;
     std::mt19937_64 m_random{std::random_device{}()};
     SpeechModel m_model;
     OutputQueue m_output;
+    LineFaults m_faults;
     FloodSource m_flood;
     ReadPacer m_pacer;
     bool m_writeBlocked = false;

@@ -101,9 +101,15 @@ QList<QByteArray> SpeechModel::handleLine(const AssembledLine &line, std::int64_
     return answerWith(*answer);
 }
 
+QByteArray SpeechModel::statusNow(std::int64_t nowMs)
+{
+    const QList<QByteArray> answer = answerWith(*status({}, nowMs));
+    return answer.isEmpty() ? QByteArray() : answer.constFirst();
+}
+
 QList<QByteArray> SpeechModel::refuse(bool latch)
 {
-    if (latch)
+    if (latch && m_settings.latchRefusals)
         m_errorLatched = true;
     return answerWith(refusal);
 }

@@ -20,6 +20,7 @@ struct ModelSettings
     bool silent = false;             // answer nothing at all
     QByteArray busyStatus = "stt 1"; // the status answer while busy (speaking, chime, storing)
     bool neverIdle = false;          // answer the status as while busy when idle too
+    bool latchRefusals = true;       // a refused command latches the error ("?" alone if not)
     // Speech and chimes last as long as their audio (--voice, --wav): each starts a sound that
     // keeps the module busy until soundTimed() says when it ends, and CLR0 cuts it short.
     bool audioTimed = false;
@@ -68,6 +69,8 @@ public:
     QList<QByteArray> receive(QByteArrayView chunk, std::int64_t nowMs);
 
     bool isBusy(std::int64_t nowMs) const { return nowMs < m_busyUntilMs; }
+    // The status answer as STT would have it now, for status sent unasked.
+    QByteArray statusNow(std::int64_t nowMs);
     std::int64_t busyUntilMs() const { return m_busyUntilMs; }
     bool errorLatched() const { return m_errorLatched; }
     int speed() const { return m_speed; }
