@@ -1,7 +1,7 @@
 #include "app/user_folder.h"
 
-#include "app/working_files.h"
 #include "platform/data_folders.h"
+#include "platform/working_files.h"
 #include "transport/open_failure.h"
 
 #include <algorithm>

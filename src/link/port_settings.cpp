@@ -1,6 +1,6 @@
 // The port settings file remembers the port box's text from the last successful OPEN.
-#include "app/working_files.h"
 #include "platform/app_paths.h"
+#include "platform/working_files.h"
 #include "text/text_file.h"
 #include "ui/form1.h"
 

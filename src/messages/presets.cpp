@@ -1,7 +1,7 @@
 // The preset messages: up to five lines of the presets file, read once at start-up, and the
 // buttons that put them (or just "MSG") into the send box.
-#include "app/working_files.h"
 #include "platform/app_paths.h"
+#include "platform/working_files.h"
 #include "ui/form1.h"
 
 void Form1::Get_Msg_dat()

@@ -1,8 +1,8 @@
 // The activity icon, repeat mode and the stop button around the line pump.
-#include "app/working_files.h"
 #include "link/reply.h"
 #include "platform/app_paths.h"
 #include "platform/picture.h"
+#include "platform/working_files.h"
 #include "ui/form1.h"
 
 #include <QApplication>
