@@ -25,6 +25,8 @@ struct SentLine
     QString answer;   // what the module answered to the line itself ("?", ">"), if anything
     QString exchange; // the line's traffic, as transcript records timed from the line; kept
                       // for a line that did not end spoken
+
+    bool operator==(const SentLine &) const = default;
 };
 
 // How the run as a whole ended.
@@ -57,4 +59,6 @@ struct RunRecord
     int refusedIndex = -1;  // the line that refused the file before anything went out
     RunEnd end = RunEnd::Unfinished;
     QString cause; // in words, when the run did not end spoken
+
+    bool operator==(const RunRecord &) const = default;
 };
