@@ -431,7 +431,7 @@ QByteArray UnfinishedReport::report(const RunRecord &record)
     const qsizetype listed = std::min(unsent, maxListedSkips);
     const bool endShown = counts.failures + counts.errors > 0
                           || (!changing.isEmpty() && changing.last().kind != TestCase::Passed);
-    qsizetype skipsFrom = firstUnsent;
+    QByteArrayView skips = skipBytes(record, firstUnsent, firstUnsent + listed);
     if (!endShown) {
         // As the whole report has it: the next line to go out, or else the last one sent.
         if (listed == 0 && changing.isEmpty())
@@ -439,7 +439,7 @@ QByteArray UnfinishedReport::report(const RunRecord &record)
         if (listed > 0) {
             changing.append(skippedCase(
                 record, int(firstUnsent / count + 1), firstUnsent % count, unsentReason(record)));
-            ++skipsFrom;
+            skips = skips.sliced(skipEnds_.first() - skipsBase_);
         }
         TestCase &test = changing.last();
         test.message = test.kind == TestCase::Passed ? record.cause : test.message;
@@ -451,9 +451,9 @@ QByteArray UnfinishedReport::report(const RunRecord &record)
         counts.add(test.kind);
         changed += writer.bytes(test);
     }
-    const QByteArrayView skips = skipBytes(record, skipsFrom, firstUnsent + listed);
-    counts.skipped += firstUnsent + listed - skipsFrom;
-    counts.tests += firstUnsent + listed - skipsFrom;
+    const qsizetype skipped = listed - (endShown ? 0 : std::min<qsizetype>(listed, 1));
+    counts.skipped += skipped;
+    counts.tests += skipped;
     QByteArray rest;
     if (unsent > maxListedSkips) {
         counts.add(TestCase::Skipped);
