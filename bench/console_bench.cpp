@@ -23,6 +23,8 @@ const std::pair<const char *, Figure> figures[] = {
     {"flood", benchFlood},
     {"stt-round-trip", benchSttRoundTrip},
     {"network-stall", benchNetworkStall},
+    {"soak-run", benchSoakRun},
+    {"soak-window", benchSoakWindow},
 };
 
 } // namespace
