@@ -115,14 +115,24 @@ void reportStretch(const char *name, const Sample &from, const Sample &to)
     report(key + "_rss_kb", double(to.rssKb));
 }
 
+// The last minute ends when the last line went out: the end of a run (the report written
+// whole once more, the program ending) is told apart as its own CPU.
 void reportFirstAndLast(const char *prefix, const QList<Sample> &samples)
 {
     const QByteArray key(prefix);
     const Sample &first = samples.constFirst();
     const Sample &last = samples.constLast();
+    const Sample *lastLine = &last;
+    for (const Sample &sample : samples) {
+        if (sample.lines == last.lines) {
+            lastLine = &sample;
+            break;
+        }
+    }
     reportStretch(key + "_first", first, at(samples, first.wall + windowSeconds));
-    reportStretch(key + "_last", at(samples, last.wall - windowSeconds), last);
+    reportStretch(key + "_last", at(samples, lastLine->wall - windowSeconds), *lastLine);
     reportStretch(key + "_whole", first, last);
+    report(key + "_end_cpu_ms", (last.cpu - lastLine->cpu) * 1000);
     report(key + "_lines", double(last.lines));
     report(key + "_minutes", (last.wall - first.wall) / 60);
 }

@@ -390,6 +390,9 @@ QByteArrayView UnfinishedReport::skipBytes(const RunRecord &record, qsizetype fr
     } else if (sentSince > 0) {
         const qsizetype base = skipEnds_[sentSince - 1];
         skips_.remove(0, base - skipsBase_);
+        // Memory given back as the lines go out, not held at the longest the list was.
+        if (skips_.size() < skips_.capacity() / 2)
+            skips_.squeeze();
         skipEnds_.remove(0, sentSince);
         skipsBase_ = base;
     }
