@@ -24,6 +24,8 @@ const std::pair<const char *, Figure> figures[] = {
     {"monitor-flood", benchMonitorFlood},
     {"stt-round-trip", benchSttRoundTrip},
     {"network-stall", benchNetworkStall},
+    {"soak-run", benchSoakRun},
+    {"soak-window", benchSoakWindow},
 };
 
 } // namespace

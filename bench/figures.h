@@ -30,3 +30,9 @@ int benchSttRoundTrip(const QStringList &arguments);
 // network-stall: the longest stall of the window's event loop while OPEN waits for a server
 // that never answers, and while a lost network port is retried against one.
 int benchNetworkStall(const QStringList &arguments);
+// soak-run CONSOLE [CASES [CHAR_MS]]: CPU per line and memory over the first and the last minute
+// of a repeated scripted run with --junit and --transcript, its transcript's and report's
+// growth an hour, and a run of 60 cases for reference.
+int benchSoakRun(const QStringList &arguments);
+// soak-window [SECONDS [LINES]]: the same figures for the window repeating a long send box.
+int benchSoakWindow(const QStringList &arguments);

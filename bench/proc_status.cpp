@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QList>
 
-qint64 procStatusKb(const char *field)
+qint64 procStatusKb(const char *field, qint64 pid)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(pid == 0 ? QStringLiteral("/proc/self/status")
+                          : QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray prefix = QByteArray(field) + ':';

@@ -8,7 +8,6 @@
 #include "platform/message_box.h"
 #include "platform/terminal.h"
 #include "platform/whole_file.h"
-#include "report/junit_report.h"
 #include "report/run_summary.h"
 #include "speak/speak_request.h"
 #include "text/text_file.h"
@@ -44,6 +43,14 @@ ScriptedRun::ScriptedRun(Form1 &form, const CommandLine &line, const Transcript 
     : form_(form)
     , line_(line)
     , transcript_(transcript)
+    , reportFile_(
+          line.junitFile,
+          [this]() -> const RunRecord & { return recorder_.snapshot(); },
+          [this](const QString &error) {
+              if (!std::exchange(reportFailed_, true))
+                  reportToConsole(QStringLiteral("cannot write the JUnit report %1: %2")
+                                      .arg(line_.junitFile, error));
+          })
 {
     installMessageBoxHandler([this](const QString &prompt,
                                     int,
@@ -442,27 +449,13 @@ void ScriptedRun::report(int status)
 
 bool ScriptedRun::writeReport()
 {
-    QString error;
-    sinceReportWrite_.start();
-    const bool written = writeWholeFile(line_.junitFile, junitReport(recorder_.snapshot()), &error);
-    reportWriteNsecs_ = sinceReportWrite_.nsecsElapsed();
-    if (written || std::exchange(reportFailed_, true))
-        return written;
-    reportToConsole(
-        QStringLiteral("cannot write the JUnit report %1: %2").arg(line_.junitFile, error));
-    return false;
+    return reportFile_.write();
 }
 
 void ScriptedRun::rewriteReport()
 {
-    if (line_.junitFile.isEmpty())
-        return;
-    // A report is rewritten whole; once it is so long that writing it takes a noticeable
-    // share of the run (many thousands of lines), it is rewritten less often, never
-    // spending more than a fifth of the run's time on it.
-    if (sinceReportWrite_.isValid() && sinceReportWrite_.nsecsElapsed() < 5 * reportWriteNsecs_)
-        return;
-    writeReport();
+    if (!line_.junitFile.isEmpty())
+        reportFile_.changed();
 }
 
 void ScriptedRun::showProgress(bool passEnded)

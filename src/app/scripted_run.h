@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "report/junit_report_file.h"
 #include "report/progress.h"
 #include "report/run_recorder.h"
 #include "speak/run_outcome.h"
@@ -30,7 +31,7 @@ enum RunStatus {
 // would show in a box go to standard error, and the run goes on as after OK. The exit status
 // follows from how the speaking engine says the run ended. However it ends, refusals
 // included, a summary line goes to standard error and, when asked for, a JUnit report is
-// written; the report is also rewritten as the run goes, after each line.
+// written; the report is also rewritten as the run goes, at most once a second.
 class ScriptedRun : public QObject
 {
     Q_OBJECT
@@ -87,7 +88,6 @@ private:
     int refusableIndex_ = -1;   // the line of the list that refuses it, if the list is refused
     bool reportAllowed_ = true; // false when the report's path names the run's own files
     bool reportFailed_ = false; // a write of the report failed; it was said once
-    QElapsedTimer sinceReportWrite_;
-    qint64 reportWriteNsecs_ = 0;           // how long the last write of the report took
     std::unique_ptr<RunProgress> progress_; // none with --no-progress
+    JunitReportFile reportFile_;
 };

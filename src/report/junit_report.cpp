@@ -2,6 +2,7 @@
 
 #include "link/transcript.h"
 
+#include <QBuffer>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
@@ -88,6 +89,32 @@ TestCase sentCase(const RunRecord &record, const SentLine &line)
     return test;
 }
 
+TestCase skippedCase(const RunRecord &record, int pass, qsizetype index, const QString &why)
+{
+    return {caseName(record, pass, index), 0, TestCase::Skipped, QString(), why, QString()};
+}
+
+// The one case that stands for the lines never sent past the ones listed.
+TestCase
+restCase(const RunRecord &record, int pass, qsizetype index, qsizetype after, const QString &why)
+{
+    return {QStringLiteral("pass %1, line %2 and the %3 lines after it")
+                .arg(pass)
+                .arg(record.lineNumbers.value(index))
+                .arg(after),
+            0,
+            TestCase::Skipped,
+            QString(),
+            why,
+            QString()};
+}
+
+QString unsentReason(const RunRecord &record)
+{
+    return record.end == RunEnd::Spoken ? QStringLiteral("not sent")
+                                        : QStringLiteral("not sent: ") + record.cause;
+}
+
 // One case for every line of the list in every pass, however the run ended: the lines sent
 // pass or fail, the rest are skipped. A run that failed where no line shows it (the port did
 // not open, the file was refused, it has not finished) has the error on the line it stopped
@@ -107,27 +134,17 @@ QList<TestCase> testCases(const RunRecord &record)
     int pass = record.sent.isEmpty() ? 1 : record.sent.last().pass;
     qsizetype index = record.sent.isEmpty() ? 0 : record.sent.last().index + 1;
     const qsizetype unsent = count == 0 ? 0 : count * (record.passes - pass) + (count - index);
-    const QString why = record.end == RunEnd::Spoken ? QStringLiteral("not sent")
-                                                     : QStringLiteral("not sent: ") + record.cause;
+    const QString why = unsentReason(record);
     for (qsizetype listed = 0; listed < unsent; ++listed, ++index) {
         if (index == count) {
             index = 0;
             ++pass;
         }
         if (listed == maxListedSkips) {
-            cases.append({QStringLiteral("pass %1, line %2 and the %3 lines after it")
-                              .arg(pass)
-                              .arg(record.lineNumbers.value(index))
-                              .arg(unsent - listed - 1),
-                          0,
-                          TestCase::Skipped,
-                          QString(),
-                          why,
-                          QString()});
+            cases.append(restCase(record, pass, index, unsent - listed - 1, why));
             break;
         }
-        cases.append(
-            {caseName(record, pass, index), 0, TestCase::Skipped, QString(), why, QString()});
+        cases.append(skippedCase(record, pass, index, why));
     }
 
     if (endShown)
@@ -174,32 +191,40 @@ QString xmlSafe(QString shown)
     return shown;
 }
 
-} // namespace
-
-QString reportText(const QString &text)
+QString suiteName(const RunRecord &record)
 {
-    return xmlSafe(visibleText(text));
+    return reportText(record.suite.isEmpty() ? record.name : record.suite);
 }
 
-QByteArray junitReport(const RunRecord &record)
+struct CaseCounts
 {
-    const QList<TestCase> cases = testCases(record);
-    const auto count = [&cases](auto kind) {
-        return QString::number(std::count_if(
-            cases.begin(), cases.end(), [kind](const TestCase &c) { return c.kind == kind; }));
-    };
+    qsizetype failures = 0;
+    qsizetype errors = 0;
+    qsizetype skipped = 0;
+    qsizetype tests = 0;
 
+    void add(decltype(TestCase::kind) kind)
+    {
+        ++tests;
+        failures += kind == TestCase::Failure;
+        errors += kind == TestCase::Error;
+        skipped += kind == TestCase::Skipped;
+    }
+};
+
+// The report up to its first case: the suite's attributes and its properties.
+QByteArray reportHead(const RunRecord &record, const CaseCounts &counts)
+{
     QByteArray xml;
     QXmlStreamWriter out(&xml);
     out.setAutoFormatting(true);
     out.writeStartDocument();
     out.writeStartElement(QStringLiteral("testsuite"));
-    const QString suite = reportText(record.suite.isEmpty() ? record.name : record.suite);
-    out.writeAttribute(QStringLiteral("name"), suite);
-    out.writeAttribute(QStringLiteral("tests"), QString::number(cases.size()));
-    out.writeAttribute(QStringLiteral("failures"), count(TestCase::Failure));
-    out.writeAttribute(QStringLiteral("errors"), count(TestCase::Error));
-    out.writeAttribute(QStringLiteral("skipped"), count(TestCase::Skipped));
+    out.writeAttribute(QStringLiteral("name"), suiteName(record));
+    out.writeAttribute(QStringLiteral("tests"), QString::number(counts.tests));
+    out.writeAttribute(QStringLiteral("failures"), QString::number(counts.failures));
+    out.writeAttribute(QStringLiteral("errors"), QString::number(counts.errors));
+    out.writeAttribute(QStringLiteral("skipped"), QString::number(counts.skipped));
     out.writeAttribute(QStringLiteral("time"), seconds(record.seconds));
     out.writeAttribute(QStringLiteral("timestamp"),
                        record.started.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
@@ -220,31 +245,239 @@ QByteArray junitReport(const RunRecord &record)
     property(QStringLiteral("module version"), record.moduleVersion);
     property(QStringLiteral("encoding"), record.encoding);
     out.writeEndElement();
+    return xml;
+}
 
-    for (const TestCase &test : cases) {
-        out.writeStartElement(QStringLiteral("testcase"));
-        out.writeAttribute(QStringLiteral("name"), reportText(test.name));
+} // namespace
+
+// Writes one case at a time, as it stands among the others in the report, so that a report is
+// its head, its cases' bytes one after another, and its tail.
+class CaseWriter
+{
+public:
+    explicit CaseWriter(const QString &suite)
+        : suite_(suite)
+    {
+        buffer_.open(QIODevice::WriteOnly);
+        out_.setDevice(&buffer_);
+        out_.setAutoFormatting(true);
+        out_.writeStartElement(QStringLiteral("testsuite"));
+        // Written once and dropped, so that every case after it follows a case.
+        bytes(TestCase());
+    }
+
+    QByteArray bytes(const TestCase &test)
+    {
+        buffer_.seek(0);
+        buffer_.buffer().clear();
+        out_.writeStartElement(QStringLiteral("testcase"));
+        out_.writeAttribute(QStringLiteral("name"), reportText(test.name));
         // Viewers that group by class keep the runs of two ports, or two runs, apart.
-        out.writeAttribute(QStringLiteral("classname"), suite);
-        out.writeAttribute(QStringLiteral("time"), seconds(test.seconds));
+        out_.writeAttribute(QStringLiteral("classname"), suite_);
+        out_.writeAttribute(QStringLiteral("time"), seconds(test.seconds));
         if (test.kind != TestCase::Passed) {
             const QString element = test.kind == TestCase::Failure ? QStringLiteral("failure")
                                     : test.kind == TestCase::Error ? QStringLiteral("error")
                                                                    : QStringLiteral("skipped");
-            out.writeStartElement(element);
-            out.writeAttribute(QStringLiteral("message"), reportText(test.message));
+            out_.writeStartElement(element);
+            out_.writeAttribute(QStringLiteral("message"), reportText(test.message));
             if (!test.type.isEmpty())
-                out.writeAttribute(QStringLiteral("type"), test.type);
+                out_.writeAttribute(QStringLiteral("type"), test.type);
             if (!test.exchange.isEmpty())
-                out.writeCharacters(xmlSafe(test.exchange));
-            out.writeEndElement();
+                out_.writeCharacters(xmlSafe(test.exchange));
+            out_.writeEndElement();
         }
         if (!test.exchange.isEmpty())
-            out.writeTextElement(QStringLiteral("system-out"), xmlSafe(test.exchange));
-        out.writeEndElement();
+            out_.writeTextElement(QStringLiteral("system-out"), xmlSafe(test.exchange));
+        out_.writeEndElement();
+        return buffer_.data();
     }
-    out.writeEndElement();
-    out.writeEndDocument();
-    xml += '\n';
+
+    // What closes the report after its last case.
+    QByteArray tail()
+    {
+        buffer_.seek(0);
+        buffer_.buffer().clear();
+        out_.writeEndDocument();
+        return buffer_.data() + '\n';
+    }
+
+private:
+    QString suite_;
+    QBuffer buffer_;
+    QXmlStreamWriter out_;
+};
+
+namespace {
+
+QByteArray reportTail()
+{
+    static const QByteArray tail = CaseWriter(QString()).tail();
+    return tail;
+}
+
+} // namespace
+
+QString reportText(const QString &text)
+{
+    return xmlSafe(visibleText(text));
+}
+
+QByteArray junitReport(const RunRecord &record)
+{
+    const QList<TestCase> cases = testCases(record);
+    CaseCounts counts;
+    QByteArray body;
+    CaseWriter writer(suiteName(record));
+    for (const TestCase &test : cases) {
+        counts.add(test.kind);
+        body += writer.bytes(test);
+    }
+    return reportHead(record, counts) + body + reportTail();
+}
+
+namespace {
+
+// The record without what changes as the run goes on and is written afresh every time.
+RunRecord withoutProgress(const RunRecord &record)
+{
+    RunRecord run = record;
+    run.sent.clear();
+    run.seconds = 0;
+    run.moduleVersion.clear();
+    return run;
+}
+
+} // namespace
+
+UnfinishedReport::UnfinishedReport(const RunRecord &record)
+    : run_(withoutProgress(record))
+    , writer_(std::make_shared<CaseWriter>(suiteName(record)))
+{}
+
+bool UnfinishedReport::sameRun(const RunRecord &record) const
+{
+    return writer_ && withoutProgress(record) == run_;
+}
+
+void UnfinishedReport::keepSettled(const RunRecord &record)
+{
+    // Every line sent but the last has its verdict; a line whose record changed all the same
+    // is written again, and the ones after it.
+    const qsizetype wanted = std::max<qsizetype>(0, record.sent.size() - 1);
+    qsizetype kept = 0;
+    while (kept < settledLines_.size() && kept < wanted
+           && settledLines_[kept].line == record.sent[kept])
+        ++kept;
+    settledLines_.resize(kept);
+    settled_.truncate(kept == 0 ? 0 : settledLines_.last().end);
+    for (; kept < wanted; ++kept) {
+        const TestCase test = sentCase(record, record.sent[kept]);
+        settled_ += writer_->bytes(test);
+        const Settled before = kept == 0 ? Settled() : settledLines_.last();
+        settledLines_.append({record.sent[kept],
+                              settled_.size(),
+                              before.failures + (test.kind == TestCase::Failure),
+                              before.errors + (test.kind == TestCase::Error)});
+    }
+}
+
+QByteArrayView UnfinishedReport::skipBytes(const RunRecord &record, qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return {};
+    // The cases of lines sent since are dropped from the front.
+    const qsizetype sentSince = from - skipsFrom_;
+    if (sentSince < 0 || sentSince >= skipEnds_.size()) {
+        skipEnds_.clear();
+        skips_.clear();
+        skipsBase_ = 0;
+    } else if (sentSince > 0) {
+        const qsizetype base = skipEnds_[sentSince - 1];
+        skips_.remove(0, base - skipsBase_);
+        // Memory given back as the lines go out, not held at the longest the list was.
+        if (skips_.size() < skips_.capacity() / 2)
+            skips_.squeeze();
+        skipEnds_.remove(0, sentSince);
+        skipsBase_ = base;
+    }
+    skipsFrom_ = from;
+    const qsizetype count = record.lines.size();
+    const QString why = unsentReason(record);
+    for (qsizetype at = from + skipEnds_.size(); at < to; ++at) {
+        skips_ += writer_->bytes(skippedCase(record, int(at / count + 1), at % count, why));
+        skipEnds_.append(skipsBase_ + skips_.size());
+    }
+    return QByteArrayView(skips_).first(skipEnds_[to - from - 1] - skipsBase_);
+}
+
+QByteArray UnfinishedReport::report(const RunRecord &record)
+{
+    if (record.end != RunEnd::Unfinished || record.lines.isEmpty())
+        return junitReport(record);
+    if (!sameRun(record))
+        *this = UnfinishedReport(record);
+    const QList<SentLine> &sent = record.sent;
+    keepSettled(record);
+    CaseWriter &writer = *writer_;
+
+    // The last line sent may still change; so may the case that carries the run's error.
+    CaseCounts counts;
+    if (!settledLines_.isEmpty()) {
+        counts.tests = settledLines_.size();
+        counts.failures = settledLines_.last().failures;
+        counts.errors = settledLines_.last().errors;
+    }
+    QList<TestCase> changing;
+    if (!sent.isEmpty())
+        changing.append(sentCase(record, sent.last()));
+    const qsizetype count = record.lines.size();
+    const qsizetype total = count * record.passes;
+    const qsizetype firstUnsent
+        = sent.isEmpty() ? 0 : qsizetype(sent.last().pass - 1) * count + sent.last().index + 1;
+    const qsizetype unsent = std::max<qsizetype>(0, total - firstUnsent);
+    const qsizetype listed = std::min(unsent, maxListedSkips);
+    const bool endShown = counts.failures + counts.errors > 0
+                          || (!changing.isEmpty() && changing.last().kind != TestCase::Passed);
+    QByteArrayView skips = skipBytes(record, firstUnsent, firstUnsent + listed);
+    if (!endShown) {
+        // As the whole report has it: the next line to go out, or else the last one sent.
+        if (listed == 0 && changing.isEmpty())
+            return junitReport(record);
+        if (listed > 0) {
+            changing.append(skippedCase(
+                record, int(firstUnsent / count + 1), firstUnsent % count, unsentReason(record)));
+            skips = skips.sliced(skipEnds_.first() - skipsBase_);
+        }
+        TestCase &test = changing.last();
+        test.message = test.kind == TestCase::Passed ? record.cause : test.message;
+        test.kind = TestCase::Error;
+        test.type = errorType(record.end);
+    }
+    QByteArray changed;
+    for (const TestCase &test : changing) {
+        counts.add(test.kind);
+        changed += writer.bytes(test);
+    }
+    const qsizetype skipped = listed - (endShown ? 0 : std::min<qsizetype>(listed, 1));
+    counts.skipped += skipped;
+    counts.tests += skipped;
+    QByteArray rest;
+    if (unsent > maxListedSkips) {
+        counts.add(TestCase::Skipped);
+        const qsizetype at = firstUnsent + listed;
+        rest = writer.bytes(restCase(
+            record, int(at / count + 1), at % count, unsent - listed - 1, unsentReason(record)));
+    }
+
+    QByteArray xml = reportHead(record, counts);
+    const QByteArray tail = reportTail();
+    xml.reserve(xml.size() + settled_.size() + changed.size() + skips.size() + rest.size()
+                + tail.size());
+    xml += settled_;
+    xml += changed;
+    xml += skips;
+    xml += rest;
+    xml += tail;
     return xml;
 }

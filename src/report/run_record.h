@@ -25,6 +25,8 @@ struct SentLine
     QString answer;   // what the module answered to the line itself ("?", ">"), if anything
     QString exchange; // the line's traffic, as transcript records timed from the line; kept
                       // for a line that did not end spoken
+
+    bool operator==(const SentLine &) const = default;
 };
 
 // How the run as a whole ended.
@@ -61,4 +63,6 @@ struct RunRecord
     // waited on, and how long it waited.
     QString waitExchange;
     double waitSeconds = 0;
+
+    bool operator==(const RunRecord &) const = default;
 };

@@ -483,7 +483,8 @@ TEST_F(ScriptedRun, EveryEndingListsEveryLineAndEachPortHasItsSuite)
 TEST_F(ScriptedRun, AKilledRunLeavesAReportRightUpToTheLastLineSent)
 {
     work.write("three.txt", cp932::encode(u"あいう\r\nかきく\r\nさしす\r\n"));
-    SimModule sim({"--char-ms", "300"}, 2);
+    // Each line speaks for 2.4 s: longer than the report may lag behind the run.
+    SimModule sim({"--char-ms", "800"}, 2);
     const ConsoleResult result = runConsole(
         {"--speak", "three.txt", "--port", "2", "--junit", "r.xml"},
         work.path(),
@@ -494,7 +495,7 @@ TEST_F(ScriptedRun, AKilledRunLeavesAReportRightUpToTheLastLineSent)
             sim.waitForReceived(cp932::encode(u"MSGかきく\r"), 10000);
             sim.waitUntil(
                 [&] { return readJUnit(work.read("r.xml")).cases.value(1).contains("error"); },
-                5000);
+                2400);
             ::kill(pid_t(pid), SIGKILL);
         });
     ASSERT_TRUE(result.finished);

@@ -186,3 +186,53 @@ TEST(JUnitReport, AListRepeatedManyTimesListsALimitedNumberOfUnsentLines)
 }
 
 } // namespace
+
+TEST(JUnitReport, AnUnfinishedReportKeepsItsBytesAndIsTheWholeReportAtEveryStep)
+{
+    using V = LineVerdict;
+    // Lines go out, are spoken, fail, or are looked at again; the kept bytes follow.
+    const struct
+    {
+        const char *name;
+        QStringList lines;
+        int passes;
+        int steps;
+    } rows[] = {{"a short list", {"あ", "い", "う"}, 4, 60},
+                {"past the listed skips", {"あ", "い"}, 5001, 12}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        RunRecord run = record(RunEnd::Unfinished, {}, row.lines, row.passes);
+        UnfinishedReport unfinished;
+        std::srand(7);
+        for (int step = 0; step < row.steps; ++step) {
+            SCOPED_TRACE(step);
+            ASSERT_EQ(unfinished.report(run).toStdString(), junitReport(run).toStdString());
+            const int count = int(row.lines.size());
+            SentLine next = line(0, 0, V::Running);
+            if (!run.sent.isEmpty()) {
+                SentLine &last = run.sent.last();
+                std::tie(last.verdict, last.seconds) = std::pair(V::Spoken, 0.5 + step);
+                next.index = (last.index + 1) % count;
+                next.pass = last.pass + (next.index == 0);
+            }
+            switch (run.sent.isEmpty() ? 5 : std::rand() % 6) {
+            case 0:
+                run.sent.last().verdict = V::Failed;
+                run.sent.last().exchange = QStringLiteral("0.000\tIN\t?\\r\t3F 0D\n");
+                break;
+            case 1:
+                run.sent[std::rand() % run.sent.size()].detail = QStringLiteral("later");
+                break;
+            case 2:
+                run.moduleVersion = QStringLiteral("ver %1").arg(step);
+                continue;
+            case 3:
+                if (step % 5 == 0)
+                    run.cause = QStringLiteral("cause %1").arg(step);
+                break;
+            }
+            if (run.sent.size() < count * row.passes)
+                run.sent.append(next);
+        }
+    }
+}
