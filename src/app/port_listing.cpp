@@ -18,7 +18,11 @@ QString portListing()
 #ifndef Q_OS_WIN
     // The numbers are the user's: the window and every run read the same file. (Windows
     // numbers its ports itself.)
-    report = QStringLiteral("COM numbers of the devices seen so far: %1\n\n").arg(userPortsFile());
+    const QString portsFile = userPortsFile();
+    report = portsFile.isEmpty()
+                 ? QStringLiteral("COM numbers of the devices seen so far: none, no home folder "
+                                  "for the ports file\n\n")
+                 : QStringLiteral("COM numbers of the devices seen so far: %1\n\n").arg(portsFile);
 #endif
     report += QStringLiteral("Port names:\n");
     QStringList reached;

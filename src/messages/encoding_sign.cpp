@@ -3,20 +3,11 @@
 // the box holds the operator's text, not the file's.
 #include "ui/form1.h"
 
-namespace {
-
-QString signPart(const QString &sign)
-{
-    return QStringLiteral(" — ") + sign;
-}
-
-} // namespace
-
 void Form1::showEncodingSign(const QString &sign)
 {
     clearEncodingSign();
     encodingSign_ = sign;
-    setWindowTitle(windowTitle() + signPart(sign));
+    showSigns();
     // The import has set the box already: the next change is the operator's.
     encodingSignWatch_
         = connect(ui.Text1, &QPlainTextEdit::textChanged, this, [this] { clearEncodingSign(); });
@@ -27,9 +18,6 @@ void Form1::clearEncodingSign()
     if (encodingSign_.isEmpty())
         return;
     disconnect(encodingSignWatch_);
-    // Another sign may have taken the title as the window's own meanwhile.
-    const QString part = signPart(encodingSign_);
-    setWindowTitle(QString(windowTitle()).remove(part));
-    designTitle_.remove(part);
     encodingSign_.clear();
+    showSigns();
 }

@@ -258,10 +258,12 @@ private:
     RunOutcome runOutcome_ = RunOutcome::Running;
 
     void showModuleSign(const QString &sign);
+    void showSigns(); // the title: the window's own, then the module's and the file's signs
     int signPort() const;
     bool moduleSilent_ = false;
     QString moduleSign_;
-    QString designTitle_; // the window's own title, kept while the sign is in it
+    QString designTitle_; // the window's own title, kept while a sign is in it
+    bool signsShown_ = false;
     quint64 repliesHeard_ = 0;
     QString encodingSign_; // the encoding sign in the title, empty when there is none
     QMetaObject::Connection encodingSignWatch_;

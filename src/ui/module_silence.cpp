@@ -8,12 +8,25 @@
 #include "transport/open_failure.h"
 #include "ui/form1.h"
 
+void Form1::showSigns()
+{
+    // The window's own title is taken while no sign is in it; each sign then follows it in a
+    // fixed order, so taking one away never takes another with it.
+    if (!signsShown_)
+        designTitle_ = windowTitle();
+    QString title = designTitle_;
+    for (const QString &sign : {moduleSign_, encodingSign_}) {
+        if (!sign.isEmpty())
+            title += QStringLiteral(" — ") + sign;
+    }
+    signsShown_ = !moduleSign_.isEmpty() || !encodingSign_.isEmpty();
+    setWindowTitle(title);
+}
+
 void Form1::showModuleSign(const QString &sign)
 {
-    if (moduleSign_.isEmpty())
-        designTitle_ = windowTitle();
     moduleSign_ = sign;
-    setWindowTitle(designTitle_ + QStringLiteral(" — ") + sign);
+    showSigns();
 }
 
 void Form1::clearModuleSign()
@@ -21,7 +34,7 @@ void Form1::clearModuleSign()
     moduleSilent_ = false;
     if (std::exchange(moduleSign_, QString()).isEmpty())
         return;
-    setWindowTitle(designTitle_);
+    showSigns();
 }
 
 int Form1::signPort() const

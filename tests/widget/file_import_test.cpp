@@ -64,6 +64,13 @@ TEST_F(FileImport, EveryLineBecomesAnMsgLine)
         EXPECT_EQ(form->File_nam, work.file("script.txt"));
         EXPECT_EQ(form->File_no, 0);
     }
+    // The file's sign outlives a module's sign shown before it.
+    form->showModuleSilent();
+    importFile("\xE5\x9E\x8B\x41");
+    form->clearModuleSign();
+    EXPECT_EQ(form->windowTitle(),
+              QStringLiteral("PARLINO Ver1.05 — script.txt "
+                             "をUTF-8として読みました（シフトJISなら1行目は「蝙帰」）"));
     EXPECT_TRUE(boxes.boxes.isEmpty());
     EXPECT_TRUE(serial->written.isEmpty());
 }
