@@ -9,14 +9,15 @@
 //
 // Only where both readings are valid does the judgement weigh them: each character costs its
 // reading what it costs in real text, and the cheaper reading wins; code page 932 wins ties.
-// How often each kanji is used (the frequency ranks of Debian's kanjidic, in
-// kanji_frequency.cpp) tells a letter that labels something (型A, 棟B: a common kanji and a
-// capital) from the second byte of a code page 932 kanji read as UTF-8 (which follows any
-// kanji, most often a rare one).
+// An ASCII character after a kanji is a label (型A, 棟B), which code page 932 reads as a rare
+// kanji and another (蝙帰), unless that code page 932 reading is one of the real words whose
+// bytes read so (驟雨 as 酉J: the words of Debian's SKK dictionary, in kanji_letter_words.cpp).
 #include "text/text_encoding.h"
 
 #include "text/cp932.h"
-#include "text/kanji_frequency.h"
+#include "text/kanji_letter_words.h"
+
+#include <QSet>
 
 #include <array>
 
@@ -79,31 +80,6 @@ KanjiLevels readKanjiLevels()
     return levels;
 }
 
-// How common each kanji is (kanji_frequency.cpp): its rank bucket plus one, 0 for a kanji rarer
-// than rank 2,501.
-using KanjiRanks = std::array<unsigned char, 0x10000>;
-
-KanjiRanks readKanjiRanks()
-{
-    KanjiRanks ranks{};
-    for (int bucket = 0; bucket < kanjiRankBuckets; ++bucket) {
-        for (const char16_t kanji : kanjiByRankBucket[bucket])
-            ranks[kanji] = static_cast<unsigned char>(bucket + 1);
-    }
-    return ranks;
-}
-
-// Whether an ASCII letter after this kanji labels something (型A, 棟B, 変数x) rather than
-// being the second byte of a code page 932 kanji read as UTF-8: a capital after one of the
-// 1,023 most used kanji, a small letter after one of the 511 most used. Beyond these the
-// words of Debian's SKK dictionary in code page 932 would be read as UTF-8 (陋巷 as 蛍J).
-bool labelsAfter(char16_t letter, unsigned char rank)
-{
-    const bool capital = letter >= u'A' && letter <= u'Z';
-    const bool small = letter >= u'a' && letter <= u'z';
-    return rank != 0 && ((capital && rank <= 10) || (small && rank <= 9));
-}
-
 bool isKanji(char16_t c)
 {
     return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF)
@@ -139,6 +115,28 @@ Kind kindOf(char16_t c, const KanjiLevels &levels)
     return levels[c] == Symbol ? Symbol : Other;
 }
 
+// The UTF-8 readings of the code page 932 bytes of the real words that read as a kanji and an
+// ASCII character (酉J for 驟雨): kanji_letter_words.cpp.
+QSet<QString> readKanjiLetterReadings()
+{
+    QSet<QString> readings;
+    for (const QStringView word : QStringView(kanjiLetterWords).tokenize(u' '))
+        readings.insert(QString::fromUtf8(cp932::encode(word.toString())));
+    return readings;
+}
+
+// What the ASCII letter, digit or mark after a kanji is. Code page 932 reads the UTF-8 bytes of
+// a kanji and such a character as a kanji of the second level and another character, which
+// real text seldom shows, so it labels something (型A, 棟B, 変数x); unless that code page 932
+// reading is a real word, which says the bytes are code page 932 (陋巷, read as UTF-8 蛍J).
+enum class AfterKanji { Label, WordByte };
+
+AfterKanji afterKanji(QStringView kanjiAndNext)
+{
+    static const QSet<QString> words = readKanjiLetterReadings();
+    return words.contains(kanjiAndNext.toString()) ? AfterKanji::WordByte : AfterKanji::Label;
+}
+
 bool isWide(Kind kind)
 {
     return kind == Kana || kind == JapaneseMark || kind == Kanji1 || kind == Kanji2
@@ -172,6 +170,7 @@ enum Cost : int {
     Kanji2Cost = 134,
     SignCost = 210,        // an unlikely character: what a reading of the wrong encoding shows
     OtherScriptCost = 250, // a script that is neither Japanese nor Latin
+    RealWordCost = 300,    // a real word read in the wrong encoding, besides its sign
 };
 
 bool isSmallKana(char16_t c)
@@ -208,7 +207,6 @@ bool isSmallKana(char16_t c)
 int readingCost(QStringView text)
 {
     static const KanjiLevels levels = readKanjiLevels();
-    static const KanjiRanks ranks = readKanjiRanks();
     struct
     {
         int cost = 0;
@@ -267,11 +265,13 @@ int readingCost(QStringView text)
             break;
         case AsciiLetter:
         case AsciiMark:
-            // A letter after a common kanji labels something.
-            if (i > 0 && labelsAfter(c, ranks[text[i - 1].unicode()]) && !isKanjiKind(after)
-                && after != Other) {
-                score.cost += AsciiCost;
-                break;
+            // A letter after a kanji labels something, or is the second byte of a real word.
+            if ((before == Kanji1 || before == Kanji2) && !isKanjiKind(after) && after != Other) {
+                if (afterKanji(text.sliced(i - 1, 2)) == AfterKanji::Label) {
+                    score.cost += AsciiCost;
+                    break;
+                }
+                score.cost += RealWordCost;
             }
             // A second byte of code page 932 read as UTF-8 shows as an ASCII character glued
             // to a kanji.

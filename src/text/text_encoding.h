@@ -34,7 +34,8 @@ struct TextReading
 // module is given (Japanese of kana, kanji by how often each is used, marks, plain Latin
 // text). What a reading of the wrong encoding shows costs most: rare kanji of the extensions,
 // characters the code page lacks, half-width katakana glued to a letter or a full-width
-// character, a small kana after no kana, a lower-case letter or an ASCII mark glued to a kanji.
+// character, a small kana after no kana, an ASCII character glued to a rare kanji of the
+// extensions or where the code page 932 reading of the same bytes is a real word.
 int readingCost(QStringView text);
 
 // The encoding of a file's bytes (without a byte-order mark), judged on the whole file when

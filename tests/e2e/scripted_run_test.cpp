@@ -46,7 +46,7 @@ TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
     // encoding; code page 932 words that are valid UTF-8 too keep their bytes (the module
     // then refuses the kanji: status 1). The encoding used is in the transcript and report.
     const QByteArray kana = cp932::encode(u"MSGあいう\rMSGかきく\r");
-    const QByteArray pheasant = "MSG\xE8\xB3\x8E\x71\r";
+    const QByteArray shower = "MSG\xE9\x85\x89\x4A\r";
     const struct
     {
         const char *file;
@@ -63,10 +63,10 @@ TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
          kana,
          0,
          "utf-8"},
-        {"pheasant.txt", "\xE8\xB3\x8E\x71\r\n", pheasant, 1, "cp932"},
-        {"pheasant-utf8.txt", QStringLiteral("雉子").toUtf8(), pheasant, 1, "utf-8"},
+        {"shower.txt", "\xE9\x85\x89\x4A\r\n", shower, 1, "cp932"},
+        {"shower-utf8.txt", QStringLiteral("驟雨").toUtf8(), shower, 1, "utf-8"},
         {"donkey.txt", "\xE9\x86\x94\x6E", "MSG\xE9\x86\x94\x6E\r", 1, "cp932"},
-        {"forced.txt", "\xE8\xB3\x8E\x71", "MSG\x91\x47q\r", 1, "utf-8", {"--encoding", "utf-8"}},
+        {"forced.txt", "\xE9\x85\x89\x4A", "MSG\x93\xD1J\r", 1, "utf-8", {"--encoding", "utf-8"}},
         {"type.txt", QStringLiteral("型A").toUtf8(), cp932::encode(u"MSG型A\r"), 1, "utf-8"},
     };
     for (const auto &row : rows) {
@@ -91,7 +91,8 @@ TEST_F(ScriptedRun, SpeaksEveryLineAndExitsZero)
         // A file that reads in both encodings is told, with the other reading and its switch.
         const QString told = QStringLiteral("%1 (it reads as ").arg(row.file);
         EXPECT_EQ(QString::fromUtf8(result.err).contains(told),
-                  QList<QByteArray>({"pheasant.txt", "donkey.txt", "type.txt"}).contains(row.file))
+                  QList<QByteArray>({"shower.txt", "shower-utf8.txt", "donkey.txt", "type.txt"})
+                      .contains(row.file))
             << result.err.toStdString();
     }
     // A scripted run leaves the saved port of the window alone.

@@ -170,13 +170,13 @@ TEST_F(StartUpFiles, APresetsFileThatCannotBeUsedGivesWhatItCan)
         {"an unassigned double byte", fileWith(presetsName, "\x85\x40\x82\xA0\r\n"), none, {}},
         // Code page 932 words whose bytes are valid UTF-8 too keep their bytes.
         {"words that are valid UTF-8 too",
-         fileWith(presetsName, cp932::encode(u"雉子\r\n菫色\r\n關係\r\n髮型\r\n驢馬")),
-         {QStringLiteral("MSG雉子") + crlf,
+         fileWith(presetsName, cp932::encode(u"驟雨\r\n菫色\r\n關係\r\n髮型\r\n驢馬")),
+         {QStringLiteral("MSG驟雨") + crlf,
           QStringLiteral("MSG菫色") + crlf,
           QStringLiteral("MSG關係") + crlf,
           QStringLiteral("MSG髮型") + crlf,
           QStringLiteral("MSG驢馬") + crlf},
-         "MSG\xE8\xB3\x8E\x71\r"},
+         "MSG\xE9\x85\x89\x4A\r"},
         {"binary", fileWith(presetsName, QByteArray("\xFF\x01\x80\xFD\r\n", 6)), none, {}},
     };
     for (const auto &row : rows) {
