@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // Runs the Qt event loop for the given time: timers, serial data and painting go on.
 void runEventLoopFor(int milliseconds);
 
@@ -16,3 +18,8 @@ bool runEventLoopUntil(Done done, int timeoutMilliseconds)
     }
     return true;
 }
+
+// The longest gap, in ms, between ticks of a 5 ms timer while the event loop runs for the
+// given time or until done() holds: how long the window stops answering at worst.
+double longestGapMs(
+    int milliseconds, const std::function<bool()> &done = [] { return false; });

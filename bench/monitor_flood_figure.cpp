@@ -5,6 +5,7 @@
 // row bound the flood reaches in its first seconds (MAX_ROWS) the memory after that is the
 // bound's: flat.
 #include "bench_console.h"
+#include "event_wait.h"
 #include "figures.h"
 #include "proc_status.h"
 #include "report.h"
@@ -14,38 +15,13 @@
 #include "monitor/monitor_access.h"
 #include "monitor/monitor_window.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int warmUpMs = 2000;
-
-// The longest gap between ticks of a 5 ms timer while the event loop runs this long.
-double longestGapMs(int milliseconds)
-{
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (now / 1000000 >= milliseconds)
-            loop.quit();
-    });
-    clock.start();
-    tick.start(5);
-    loop.exec();
-    return double(longest) / 1e6;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // and the retries of a lost network port against such a server. A timer of 5 ms notes the
 // longest gap between its ticks; with nothing blocking, it stays near 5 ms.
 #include "bench_console.h"
+#include "event_wait.h"
 #include "figures.h"
 #include "report.h"
 
@@ -10,12 +11,9 @@
 #include "transport/serial_control.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -66,29 +64,6 @@ private:
     std::vector<QTcpSocket *> sockets_;
 };
 
-// The longest gap between ticks of a 5 ms timer while the event loop runs for the given time
-// or until done() holds.
-double longestGapMs(int milliseconds, const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (done() || now / 1000000 >= milliseconds)
-            loop.quit();
-    });
-    clock.start();
-    tick.start(5);
-    loop.exec();
-    return longest / 1e6;
-}
-
 } // namespace
 
 int benchNetworkStall(const QStringList &)
@@ -118,7 +93,7 @@ int benchNetworkStall(const QStringList &)
     server.answers = false;
     const int before = server.connections;
     server.dropAll();
-    report("stall_retry_ms", longestGapMs(15000, [] { return false; }));
+    report("stall_retry_ms", longestGapMs(15000));
     report("retries", double(server.connections - before));
     return 0;
 }
