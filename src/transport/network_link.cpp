@@ -4,6 +4,8 @@
 
 #include <QDeadlineTimer>
 
+#include <utility>
+
 namespace {
 
 // What a server said before it turned the client away is kept up to this much, for the cause.
@@ -37,15 +39,17 @@ void NetworkLink::open(const NetworkPort &port, int timeoutMs, bool lineSettings
     lineSettings_ = lineSettings;
     stage_ = Stage::Connecting;
     const TcpConnections connections = tcpConnections();
+    inOpenCall_ = true;
     if (!connections.make) {
-        unavailable_ = connections.problem;
-        deadline_.start(0);
-        return;
+        fail(connections.problem, {OpenFailureKind::Other, {}});
+    } else {
+        connection_.reset(connections.make(this, this));
+        deadline_.start(timeoutMs);
+        // The look-up and the connection run on the event loop; the answer comes as an event,
+        // but a refusal may come from inside the call (Windows on a local port).
+        connection_->connectToHost(port.host, quint16(port.port));
     }
-    connection_.reset(connections.make(this, this));
-    deadline_.start(timeoutMs);
-    // The look-up and the connection run on the event loop; the answer comes as an event.
-    connection_->connectToHost(port.host, quint16(port.port));
+    inOpenCall_ = false;
 }
 
 void NetworkLink::tcpConnected()
@@ -171,6 +175,11 @@ void NetworkLink::becomeOpen()
 {
     if (!connection_ || stage_ == Stage::Open)
         return;
+    // Opened from inside open() itself: told from the event loop, as a failure would be.
+    if (inOpenCall_) {
+        settle_.start(0);
+        return;
+    }
     deadline_.stop();
     settle_.stop();
     stage_ = Stage::Open;
@@ -233,9 +242,11 @@ void NetworkLink::onTimeout()
 {
     if (!isOpening())
         return;
-    if (!connection_)
-        fail(unavailable_, {OpenFailureKind::Other, {}});
-    else if (connected_)
+    if (heldFailure_) {
+        const Failure failure = *std::exchange(heldFailure_, std::nullopt);
+        stage_ = Stage::Closed;
+        emit openFailed(failure.cause, failure.kind);
+    } else if (connected_)
         fail(QStringLiteral("the server at %1 accepted the connection but did not answer within "
                             "%2 s")
                  .arg(address(), QString::number(timeoutMs_ / 1000.0)),
@@ -254,7 +265,14 @@ QString NetworkLink::address() const
 void NetworkLink::fail(QString cause, OpenFailureCause kind)
 {
     drop();
-    emit openFailed(cause, kind);
+    if (!inOpenCall_) {
+        emit openFailed(cause, kind);
+        return;
+    }
+    // Still opening as far as the caller can see, until the failure is told.
+    heldFailure_ = Failure{std::move(cause), kind};
+    stage_ = Stage::Connecting;
+    deadline_.start(0);
 }
 
 void NetworkLink::drop()
@@ -270,7 +288,7 @@ void NetworkLink::drop()
     settingsSent_ = false;
     anyReceived_ = false;
     saidWhileOpening_.clear();
-    unavailable_.clear();
+    heldFailure_.reset();
     // What was written still goes out; the socket goes once it has closed, or with the link.
     connection_.reset();
 }

@@ -85,9 +85,16 @@ private:
     void drop();
 
     std::unique_ptr<TcpConnection> connection_;
-    // Why no connection could be made (the network module did not load); told from the
-    // event loop, as every other outcome of an open.
-    QString unavailable_;
+    // True while open() runs: an outcome found before it returns (a refusal some systems
+    // report from inside the connect call, a module that did not load) is kept and told from
+    // the event loop, once the caller has started waiting for it.
+    bool inOpenCall_ = false;
+    struct Failure
+    {
+        QString cause;
+        OpenFailureCause kind;
+    };
+    std::optional<Failure> heldFailure_;
     QTimer deadline_;
     QTimer settle_;
     QTimer subnegotiation_;
