@@ -6,6 +6,7 @@
 #include "transport/open_failure_win.h"
 
 #include <QDeadlineTimer>
+#include <QThread>
 #include <QWinEventNotifier>
 
 #include <utility>
@@ -20,6 +21,11 @@ constexpr COMMTIMEOUTS noTimeLimits = {0, 0, 0, 0, 0};
 
 // How long a close waits for a cancelled operation to end.
 constexpr DWORD cancelWait = 1000;
+// How long the read of the bytes that came with the first one may take: they are in the
+// driver's queue already, unless another program took them.
+constexpr DWORD restWait = 50;
+// How often a drain looks at the driver's queue of bytes to send.
+constexpr int drainStepMs = 2;
 
 HANDLE newManualResetEvent()
 {
@@ -29,7 +35,7 @@ HANDLE newManualResetEvent()
 } // namespace
 
 WinSerialControl::WinSerialControl(QObject *parent)
-    : SerialControl(parent)
+    : StreamSerialControl(parent)
 {
     arrival_.hEvent = newManualResetEvent();
     rest_.hEvent = newManualResetEvent();
@@ -59,32 +65,23 @@ bool WinSerialControl::setPortOpen(bool open)
     if (!open) {
         if (PortOpen()) {
             closeDevice();
-            emit portEvent(QStringLiteral("CLOSE"), path_);
+            reportClosed();
         }
         return true;
     }
     if (PortOpen())
         return true;
-    path_ = devicePathForPort(commPort_);
-    // A fresh decoder per open: a half character left from before must not join new text.
-    decoder_ = cp932::Decoder();
-    received_.clear();
-    errorCause_ = {};
-    const QString failure = openDevice();
-    if (!failure.isEmpty()) {
-        errorText_ = failure;
-        emit portEvent(QStringLiteral("OPEN-FAILED"), errorText_);
+    beginOpen();
+    if (!openDevice())
         return false;
-    }
-    errorText_.clear();
-    emit portEvent(QStringLiteral("OPEN"), path_);
+    reportOpened();
     waitForArrival();
     return true;
 }
 
-QString WinSerialControl::openDevice()
+bool WinSerialControl::openDevice()
 {
-    const QString nativePath = nativePathOf(path_);
+    const QString nativePath = nativePathOf(path());
     const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(nativePath.utf16()),
                                       GENERIC_READ | GENERIC_WRITE,
                                       0, // no sharing: another open of the port fails
@@ -92,8 +89,11 @@ QString WinSerialControl::openDevice()
                                       OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED,
                                       nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return explainOpenFailure(path_, GetLastError(), &errorCause_);
+    if (handle == INVALID_HANDLE_VALUE) {
+        OpenFailureCause cause;
+        const QString text = explainOpenFailure(path(), GetLastError(), &cause);
+        return refuseOpen(text, cause);
+    }
 
     DCB line = {};
     line.DCBlength = sizeof line;
@@ -123,14 +123,16 @@ QString WinSerialControl::openDevice()
     if (!ready) {
         const DWORD error = GetLastError();
         CloseHandle(handle);
-        return QStringLiteral("%1: not a serial port (%2)").arg(path_, systemErrorText(error));
+        // The system's words are in the system's language: a line of their own.
+        return refuseOpen(
+            QStringLiteral("%1: not a serial port\n%2").arg(path(), systemErrorText(error)));
     }
     handle_ = handle;
     pending_.clear();
     inFlight_.clear();
     arrivalNotifier_->setEnabled(true);
     writeNotifier_->setEnabled(true);
-    return QString();
+    return true;
 }
 
 void WinSerialControl::closeDevice()
@@ -158,8 +160,7 @@ void WinSerialControl::lose(DWORD error)
 {
     if (!PortOpen())
         return;
-    const QString reason
-        = explainDeviceLoss(path_) + QStringLiteral(" (") + systemErrorText(error) + u')';
+    const QString reason = explainDeviceLoss(path()) + u'\n' + systemErrorText(error);
     closeDevice();
     emit deviceLost(reason);
 }
@@ -198,14 +199,7 @@ void WinSerialControl::onArrival()
         lose(count == 0 ? ERROR_DEVICE_NOT_CONNECTED : GetLastError());
         return;
     }
-    const QString text = decoder_.decode(bytes);
-    emit traffic(Direction::In, bytes, text);
-    // A lone lead byte decodes to nothing yet; it becomes text with the next arrival.
-    if (!text.isEmpty()) {
-        received_ += text;
-        commEvent_ = comEvReceive;
-        emit OnComm();
-    }
+    receive(bytes);
     // The handler may have closed the port (no read waits any more) or opened it again.
     waitForArrival();
 }
@@ -227,14 +221,21 @@ bool WinSerialControl::readTheRest(QByteArray &bytes)
         return false;
     if (status.cbInQue == 0)
         return true;
-    const qsizetype first = bytes.size();
-    bytes.resize(first + qsizetype(status.cbInQue));
+    restBuffer_.resize(qsizetype(status.cbInQue));
     DWORD count = 0;
-    if (!ReadFile(handle_, bytes.data() + first, status.cbInQue, &count, &rest_)
-        && (GetLastError() != ERROR_IO_PENDING
-            || !GetOverlappedResult(handle_, &rest_, &count, TRUE)))
-        return false;
-    bytes.truncate(first + qsizetype(count));
+    if (!ReadFile(handle_, restBuffer_.data(), status.cbInQue, &count, &rest_)) {
+        if (GetLastError() != ERROR_IO_PENDING)
+            return false;
+        // Not all there: what came within the wait is taken, the rest of the read given up.
+        if (WaitForSingleObject(rest_.hEvent, restWait) != WAIT_OBJECT_0)
+            CancelIoEx(handle_, &rest_);
+        if (WaitForSingleObject(rest_.hEvent, cancelWait) != WAIT_OBJECT_0)
+            return false;
+        if (!GetOverlappedResult(handle_, &rest_, &count, FALSE)
+            && GetLastError() != ERROR_OPERATION_ABORTED)
+            return false;
+    }
+    bytes += restBuffer_.first(qsizetype(count));
     return true;
 }
 
@@ -242,9 +243,7 @@ void WinSerialControl::Output(const QString &text)
 {
     if (!PortOpen())
         return;
-    const QByteArray bytes = cp932::encode(text);
-    emit traffic(Direction::Out, bytes, text);
-    pending_ += bytes;
+    pending_ += outgoing(text);
     startWrite();
 }
 
@@ -299,16 +298,18 @@ bool WinSerialControl::drainOutput(int milliseconds)
             return false;
         finishWrite(DWORD(deadline.remainingTime()));
     }
-    if (!PortOpen())
-        return false;
-    // The driver's own queue: at 38400 bit/s it empties in a bounded time, there being no
-    // flow control to hold it.
-    return FlushFileBuffers(handle_) != 0;
-}
-
-QString WinSerialControl::Input()
-{
-    QString text;
-    text.swap(received_);
-    return text;
+    // The driver's own queue, watched rather than flushed: a flush waits for as long as the
+    // device holds the bytes back.
+    while (PortOpen()) {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(handle_, &errors, &status))
+            return false;
+        if (status.cbOutQue == 0)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(drainStepMs);
+    }
+    return false;
 }
