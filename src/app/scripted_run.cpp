@@ -5,6 +5,7 @@
 #include "link/transcript.h"
 #include "messages/command_script.h"
 #include "messages/file_import.h"
+#include "platform/console_output.h"
 #include "platform/message_box.h"
 #include "platform/terminal.h"
 #include "platform/whole_file.h"
@@ -13,7 +14,6 @@
 #include "text/text_file.h"
 #include "text/visible_text.h"
 #include "transport/device_path.h"
-#include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 
@@ -23,7 +23,6 @@
 #include <QSysInfo>
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -135,10 +134,7 @@ int ScriptedRun::run()
     if (!line_.noProgress)
         progress_ = std::make_unique<RunProgress>(
             standardErrorIsTerminal() ? RunProgress::Form::Terminal : RunProgress::Form::Log,
-            [](const QByteArray &text) {
-                std::fputs(text.constData(), stderr);
-                std::fflush(stderr);
-            });
+            [](const QString &text) { writeToConsole(ConsoleStream::Error, text); });
     // A termination signal ends the program, and with it this loop, with its own status.
     const int status = loop_.exec();
     progress_.reset();

@@ -1,8 +1,8 @@
 #include "app/user_folder.h"
 
+#include "platform/console_output.h"
 #include "platform/data_folders.h"
 #include "platform/working_files.h"
-#include "transport/open_failure.h"
 
 #include <algorithm>
 

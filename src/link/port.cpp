@@ -2,9 +2,9 @@
 #include "link/port_names.h"
 #include "link/port_numbers.h"
 #include "link/visible_causes.h"
+#include "platform/console_output.h"
 #include "platform/message_box.h"
 #include "transport/device_path.h"
-#include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 

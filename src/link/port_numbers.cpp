@@ -2,11 +2,11 @@
 
 #include "link/port_names.h"
 #include "platform/append_file.h"
+#include "platform/console_output.h"
 #include "platform/data_folders.h"
 #include "platform/file_lock.h"
 #include "text/text_file.h"
 #include "transport/device_path.h"
-#include "transport/open_failure.h"
 
 #include <QHash>
 #include <QSet>

@@ -5,9 +5,9 @@
 #include "link/reconnect.h"
 #include "link/reply.h"
 #include "link/visible_causes.h"
+#include "platform/console_output.h"
 #include "platform/message_box.h"
 #include "transport/device_path.h"
-#include "transport/open_failure.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
 

@@ -1,6 +1,6 @@
 #include "link/transcript.h"
 
-#include "transport/open_failure.h"
+#include "platform/console_output.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "messages/preset_lines.h"
 
+#include "platform/console_output.h"
 #include "text/text_file.h"
-#include "transport/open_failure.h"
 
 #include <utility>
 

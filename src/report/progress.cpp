@@ -45,7 +45,7 @@ void RunProgress::update(const ProgressState &state)
         if (state.elapsedMs - lastLogMs_ < logIntervalMs)
             return;
         lastLogMs_ = state.elapsedMs;
-        write_(QStringLiteral("parlino: %1\n").arg(text).toLocal8Bit());
+        write_(QStringLiteral("parlino: %1\n").arg(text));
         return;
     }
     if (text == shown_)
@@ -53,7 +53,7 @@ void RunProgress::update(const ProgressState &state)
     // Rewritten in place: the cursor goes back to the line's start, and what the new text
     // does not cover of the old is blanked.
     const qsizetype blank = std::max<qsizetype>(0, shown_.size() - text.size());
-    write_((u'\r' + text + QString(blank, u' ') + QString(blank, u'\b')).toLocal8Bit());
+    write_(u'\r' + text + QString(blank, u' ') + QString(blank, u'\b'));
     shown_ = text;
 }
 
@@ -67,14 +67,13 @@ void RunProgress::passEnded(const ProgressState &state)
     write_(QStringLiteral("parlino: pass %1/%2 done: %3\n")
                .arg(state.pass)
                .arg(state.passes)
-               .arg(progressText(state))
-               .toLocal8Bit());
+               .arg(progressText(state)));
 }
 
 void RunProgress::erase()
 {
     if (form_ != Form::Terminal || shown_.isEmpty())
         return;
-    write_((u'\r' + QString(shown_.size(), u' ') + u'\r').toLocal8Bit());
+    write_(u'\r' + QString(shown_.size(), u' ') + u'\r');
     shown_.clear();
 }

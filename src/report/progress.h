@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -29,7 +28,7 @@ class RunProgress
 public:
     enum class Form { Terminal, Log };
     static constexpr qint64 logIntervalMs = 10000;
-    using Writer = std::function<void(const QByteArray &)>;
+    using Writer = std::function<void(const QString &)>;
 
     RunProgress(Form form, Writer write);
     ~RunProgress();

@@ -1,6 +1,6 @@
 #include "transport/network_serial_control.h"
 
-#include "transport/open_failure.h"
+#include "platform/console_output.h"
 
 #include <QEventLoop>
 

@@ -1,6 +1,5 @@
 #include "transport/open_failure.h"
 
-#include "platform/terminal.h"
 #include "transport/device_locks.h"
 #include "transport/qt_open_failure.h"
 
@@ -8,7 +7,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstdio>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,11 +99,4 @@ QString explainDeviceLoss(const QString &path)
         return QStringLiteral("%1: the device was removed").arg(path);
     return QStringLiteral("%1: the device stopped answering (removed, switched off or reset)")
         .arg(path);
-}
-
-void reportToConsole(const QString &line)
-{
-    eraseConsoleStatus();
-    std::fprintf(stderr, "parlino: %s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
 }

@@ -11,9 +11,6 @@ QString explainDeviceLoss(const QString &path);
 // None on Windows, where a port is locked by opening it.
 QStringList portLockFolders();
 
-// Writes a line for the operator to standard error.
-void reportToConsole(const QString &line);
-
 #ifndef Q_OS_WIN
 // Where the console runs on Qt's serial port, its open failures are explained beside it.
 #include "transport/qt_open_failure.h"

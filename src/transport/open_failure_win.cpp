@@ -1,9 +1,6 @@
 #include "transport/open_failure_win.h"
 #include "transport/open_failure.h"
 
-#include "platform/terminal.h"
-
-#include <cstdio>
 #include <qt_windows.h>
 
 QStringList portLockFolders()
@@ -60,54 +57,11 @@ QString explainOpenFailure(const QString &path, unsigned long error, OpenFailure
                    .arg(path);
         break;
     default:
-        text = QStringLiteral("%1: %2").arg(path, systemErrorText(error));
+        // The system's words are in the system's language: a line of their own.
+        text = QStringLiteral("%1: cannot open it\n%2").arg(path, systemErrorText(error));
         break;
     }
     if (cause)
         *cause = {kind, QString()};
     return text;
-}
-
-namespace {
-
-// A program without a console window writes to the console it was started from, when there
-// is one; else to whatever its standard error was redirected to, or nowhere.
-HANDLE errorOutput()
-{
-    static const HANDLE handle = [] {
-        HANDLE inherited = GetStdHandle(STD_ERROR_HANDLE);
-        if (inherited && inherited != INVALID_HANDLE_VALUE)
-            return inherited;
-        AttachConsole(ATTACH_PARENT_PROCESS); // fails when attached already, or with no console
-        return CreateFileW(L"CONOUT$",
-                           GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_WRITE,
-                           nullptr,
-                           OPEN_EXISTING,
-                           0,
-                           nullptr);
-    }();
-    return handle;
-}
-
-} // namespace
-
-void reportToConsole(const QString &line)
-{
-    eraseConsoleStatus();
-    const HANDLE output = errorOutput();
-    if (output == INVALID_HANDLE_VALUE)
-        return;
-    const QString text = QStringLiteral("parlino: ") + line + QStringLiteral("\r\n");
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(output, &mode)) {
-        // A console shows the text as it is, Japanese included, whatever its code page.
-        WriteConsoleW(output, text.utf16(), DWORD(text.size()), &written, nullptr);
-        return;
-    }
-    // A file or a pipe gets UTF-8, as the Linux program writes it.
-    std::fflush(stderr);
-    const QByteArray bytes = text.toUtf8();
-    WriteFile(output, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
 }

@@ -4,8 +4,8 @@
 // the operator; the port and device it names tell a wrong port from a slow module. It
 // belongs to the connection it was shown for: CLOSE, a loss and a change of port take it away.
 #include "link/visible_causes.h"
+#include "platform/console_output.h"
 #include "transport/device_path.h"
-#include "transport/open_failure.h"
 #include "ui/form1.h"
 
 void Form1::showSigns()

@@ -23,16 +23,16 @@ TEST(Progress, TextNamesLinePassTimeAndStatus)
 
 TEST(Progress, TerminalRewritesOneLineInPlace)
 {
-    QByteArray out;
+    QString out;
     {
-        RunProgress progress(RunProgress::Form::Terminal, [&](const QByteArray &b) { out += b; });
+        RunProgress progress(RunProgress::Form::Terminal, [&](const QString &b) { out += b; });
         progress.update({1, 20, 1, 1, 0, "stt 1"});
         progress.update({1, 20, 1, 1, 400, "stt 1"}); // the same line: nothing written
         progress.update({2, 20, 1, 1, 1000, ""});
         progress.erase();
         progress.update({3, 20, 1, 1, 2000, ""});
     }
-    const QByteArray blank28(28, ' ');
+    const QString blank28(28, u' ');
     EXPECT_EQ(out,
               "\rline 1/20, pass 1/1, 0:00:00, stt 1"
               "\rline 2/20, pass 1/1, 0:00:01       \b\b\b\b\b\b\b"
@@ -45,8 +45,8 @@ TEST(Progress, TerminalRewritesOneLineInPlace)
 
 TEST(Progress, LogWritesEveryTenSecondsAndAtEachPassEnd)
 {
-    QByteArray out;
-    RunProgress progress(RunProgress::Form::Log, [&](const QByteArray &b) { out += b; });
+    QString out;
+    RunProgress progress(RunProgress::Form::Log, [&](const QString &b) { out += b; });
     for (const qint64 ms : {0, 3000, 9999, 10000, 15000, 19999, 20000})
         progress.update({int(ms / 1000), 40, 1, 2, ms, ""});
     progress.passEnded({40, 40, 1, 2, 21000, "stt 0"});
