@@ -6,17 +6,17 @@
 #include "monitor/monitor_access.h"
 #include "monitor/monitor_window.h"
 #include "platform/console_icon.h"
+#include "platform/headless_platform.h"
+#include "platform/console_output.h"
 #include "platform/program_arguments.h"
 #include "platform/qt_translation.h"
 #include "platform/runtime_folder_warning.h"
 #include "platform/termination_request.h"
-#include "transport/open_failure.h"
 #include "ui/form1.h"
 
 #include <QApplication>
 #include <QTimer>
 
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -25,25 +25,25 @@ int main(int argc, char *argv[])
     CommandLine line = parseCommandLine(programArguments(argc, argv));
     // A usage error, the help and the version need no Qt at all.
     if (!line.error.isEmpty()) {
-        std::fputs(usageErrorText(line.error).toLocal8Bit().constData(), stderr);
+        writeToConsole(ConsoleStream::Error, usageErrorText(line.error));
         return RunBadArguments;
     }
     if (line.help) {
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        writeToConsole(ConsoleStream::Output, usageText());
         return 0;
     }
     if (line.version) {
-        std::puts("parlino " PARLINO_VERSION);
+        writeToConsole(ConsoleStream::Output, QStringLiteral("parlino " PARLINO_VERSION "\n"));
         return 0;
     }
     const bool showsWindow = !line.listPorts && !line.isScripted();
-    if (!showsWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!showsWindow)
+        useHeadlessPlatform();
     quietRuntimeFolderWarning();
     QApplication app(argc, argv);
 
     if (line.listPorts) {
-        std::fputs(portListing().toLocal8Bit().constData(), stdout);
+        writeToConsole(ConsoleStream::Output, portListing());
         return 0;
     }
 
