@@ -13,5 +13,9 @@ int portNumberOf(QStringView name)
 
 QString portCause(int port, const QString &cause)
 {
-    return QStringLiteral("COM%1: %2").arg(port).arg(cause);
+    const QString name = QStringLiteral("COM%1").arg(port);
+    // A cause that starts with the port's own name (its device is COM3 itself) names it once.
+    if (cause.startsWith(name + u':', Qt::CaseInsensitive))
+        return cause;
+    return name + QStringLiteral(": ") + cause;
 }

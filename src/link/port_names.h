@@ -7,5 +7,6 @@
 // case-sensitively. Any other text has no number: 0.
 int portNumberOf(QStringView name);
 
-// What a box's details say about a port: its name and the cause, as "COM3: /dev/ttyUSB0: ...".
+// What a box's details say about a port: its name and the cause, as "COM3: /dev/ttyUSB0: ...",
+// the name once where the cause starts with it ("COM3: no such port").
 QString portCause(int port, const QString &cause);

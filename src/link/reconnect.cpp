@@ -4,10 +4,10 @@
 
 #include "link/port_names.h"
 #include "link/visible_causes.h"
+#include "platform/console_output.h"
 #include "platform/message_box.h"
 #include "transport/device_path.h"
 #include "transport/network_port.h"
-#include "transport/open_failure.h"
 #include "transport/port_inventory.h"
 #include "transport/serial_control.h"
 #include "ui/form1.h"
@@ -16,16 +16,19 @@
 
 void Form1::watchForReturn()
 {
-    // Windows keeps its behaviour: one OPEN reconnects.
-#ifndef Q_OS_WIN
     if (openPort_ == 0)
         return;
     lostDevice_ = devicePathForPort(openPort_);
+    // Windows ties a COM name to its adapter and keeps its own behaviour for serial ports:
+    // one OPEN reconnects. A server on the network is asked again there as here.
+#ifdef Q_OS_WIN
+    if (!isNetworkPortName(lostDevice_))
+        return;
+#endif
     lostIdentity_ = MSComm1->openedIdentity();
     otherDeviceTold_.clear();
     reopenTries_ = 0;
     reconnectWatch_->start();
-#endif
 }
 
 void Form1::stopWatchingForReturn()

@@ -85,6 +85,26 @@ QString portName(int port)
     return QStringLiteral("COM%1").arg(port);
 }
 
+// The device is the port's own name (COM3 on Windows): a sentence names it once.
+bool isPortItself(int port, const QString &device)
+{
+    return device.compare(portName(port), Qt::CaseInsensitive) == 0;
+}
+
+// "COM1 の /dev/ttyUSB0", or "COM3" alone where the device is the port's own name.
+QString portAndDevice(int port, const QString &device)
+{
+    return isPortItself(port, device) ? portName(port)
+                                      : QStringLiteral("%1 の %2").arg(portName(port), device);
+}
+
+// Where the operator sees which serial ports the machine has.
+QString portListPlace(Desk desk)
+{
+    return desk == Desk::Windows ? QStringLiteral("デバイス マネージャーの「ポート (COM と LPT)」")
+                                 : QStringLiteral("parlino --list-ports");
+}
+
 // Fills the place markers %1 to %3 in one pass, so that a % in a path or a group is left
 // alone and a pattern may leave a marker out.
 QString filled(const char16_t *pattern, int port, const QString &device, const QString &subject)
@@ -105,7 +125,7 @@ QString filled(const char16_t *pattern, int port, const QString &device, const Q
 
 } // namespace
 
-QString visibleOpenCause(int port, const QString &device, const OpenFailureCause &cause)
+QString visibleOpenCause(int port, const QString &device, const OpenFailureCause &cause, Desk desk)
 {
     const Wording &wording = wordingOf(cause.kind);
     const QString &subject = cause.subject;
@@ -113,9 +133,18 @@ QString visibleOpenCause(int port, const QString &device, const OpenFailureCause
     if (subject.isEmpty() && wording.remedyWithoutSubject)
         remedy = wording.remedyWithoutSubject;
     QString first = filled(wording.cause, port, device, subject);
+    QString then = filled(remedy, port, device, subject);
+    if (isPortItself(port, device)) {
+        first.replace(QStringLiteral("%1 の %2").arg(portName(port), device), portName(port));
+        if (cause.kind == OpenFailureKind::NoSuchDevice)
+            first = QStringLiteral("%1 というポートがありません。").arg(portName(port));
+    }
+    if (cause.kind == OpenFailureKind::NoSuchDevice && desk == Desk::Windows)
+        then = QStringLiteral("アダプタを差し込むか、ある COM を選んでください（%1）。")
+                   .arg(portListPlace(desk));
     // A cause that names its subject in brackets says nothing there when it is unknown.
     first.remove(QStringLiteral("（）"));
-    return first + u'\n' + filled(remedy, port, device, subject);
+    return first + u'\n' + then;
 }
 
 QString visibleNoPortName(const QString &shown)
@@ -138,26 +167,26 @@ QString visibleNoPortName(const QString &shown)
            + numbering;
 }
 
-QString visibleDeviceLoss(int port, const QString &device)
+QString visibleDeviceLoss(int port, const QString &device, Desk desk)
 {
-    // A serial server on the network is no device to plug in again.
+    // A serial server on the network is no device to plug in again; it is asked again every
+    // few seconds on both systems.
     if (device.contains(QLatin1String("://")))
-        return QStringLiteral("%1 の %2 のサーバとの接続が切れました。\n")
-                   .arg(portName(port), device)
+        return QStringLiteral("%1 のサーバとの接続が切れました。\n")
+                   .arg(portAndDevice(port, device))
                + QStringLiteral("シリアルサーバが動いていること、その機械にネットワークで届く"
-                                "ことを確かめて、OPEN を押してください。");
-#ifdef Q_OS_WIN
-    const QString remedy = QStringLiteral("装置をつなぎ直して、OPEN を押してください。");
-#else
+                                "ことを確かめてください。サーバが戻れば自動でもう一度つなぎます。");
     const QString remedy
-        = QStringLiteral("装置をつなぎ直してください。戻れば自動でもう一度開きます。");
-#endif
-    return QStringLiteral("%1 の %2 との接続が切れました。\n").arg(portName(port), device) + remedy;
+        = desk == Desk::Windows
+              ? QStringLiteral("装置をつなぎ直して、OPEN を押してください（%1で確かめられます）。")
+                    .arg(portListPlace(desk))
+              : QStringLiteral("装置をつなぎ直してください。戻れば自動でもう一度開きます。");
+    return QStringLiteral("%1 との接続が切れました。\n").arg(portAndDevice(port, device)) + remedy;
 }
 
 QString visibleOneTimeDeviceLoss(int port, const QString &device)
 {
-    return QStringLiteral("%1 の %2 との接続が切れました。\n").arg(portName(port), device)
+    return QStringLiteral("%1 との接続が切れました。\n").arg(portAndDevice(port, device))
            + QStringLiteral("この装置（擬似端末など）の名前はほかの装置に使われるので、"
                             "自動では開きません。つなぎ直したら OPEN を押してください。");
 }
@@ -178,19 +207,19 @@ QString visibleLossNotAwaited()
 
 QString moduleSilentSign(int port, const QString &device)
 {
-    return QStringLiteral("%1 の %2 のモジュールが応答しません").arg(portName(port), device);
+    return QStringLiteral("%1 のモジュールが応答しません").arg(portAndDevice(port, device));
 }
 
 QString moduleRefusedSign(int port, const QString &device, const QString &command)
 {
-    return QStringLiteral("%1 の %2 のモジュールが %3 を受け付けません (?)")
-        .arg(portName(port), device, command);
+    return QStringLiteral("%1 のモジュールが %2 を受け付けません (?)")
+        .arg(portAndDevice(port, device), command);
 }
 
 QString moduleUnaskedSign(int port, const QString &device)
 {
-    return QStringLiteral("%1 の %2 のモジュールが問い合わせのない状態を送っています")
-        .arg(portName(port), device);
+    return QStringLiteral("%1 のモジュールが問い合わせのない状態を送っています")
+        .arg(portAndDevice(port, device));
 }
 
 QString lineOpening(const QString &line)

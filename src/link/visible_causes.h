@@ -8,14 +8,26 @@
 // sees what stood in the way and what to do without opening the details. In Japanese, as the
 // boxes are; the details keep the technical trail.
 
+// The system whose words a cause uses: where the operator looks up the serial ports differs.
+enum class Desk { Linux, Windows };
+#ifdef Q_OS_WIN
+constexpr Desk thisDesk = Desk::Windows;
+#else
+constexpr Desk thisDesk = Desk::Linux;
+#endif
+
 // Why port number n, which reaches device, did not open, by the kind the transport found.
-QString visibleOpenCause(int port, const QString &device, const OpenFailureCause &cause);
+// Where the device is the port's own name (COM3 on Windows), the sentence names it once.
+QString visibleOpenCause(int port,
+                         const QString &device,
+                         const OpenFailureCause &cause,
+                         Desk desk = thisDesk);
 
 // Text in the port box that names no port: the names that do, and how to number a device.
 QString visibleNoPortName(const QString &shown);
 
 // Port number n's device went away while open.
-QString visibleDeviceLoss(int port, const QString &device);
+QString visibleDeviceLoss(int port, const QString &device, Desk desk = thisDesk);
 
 // Port number n's device went away, and it is of a kind that never comes back (a
 // pseudo-terminal): nothing opens it by itself.

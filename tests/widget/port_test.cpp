@@ -1,4 +1,6 @@
 // Choosing, opening and closing the port, the settings file it writes, and the receive event.
+#include "link/port_names.h"
+#include "link/visible_causes.h"
 #include "support/form_fixture.h"
 
 #include <QApplication>
@@ -232,6 +234,47 @@ TEST_F(Port, FailedOpenShowsTheMessageAndChangesNothing)
         EXPECT_EQ(work.read("parlino_ini.txt"), QByteArray("COM7\r\n"));
     }
     qunsetenv("PARLINO_COM1");
+
+    // On Windows the device is mostly the COM name itself, named once, and the serial ports
+    // are looked up in Device Manager; a network port keeps its own words on both systems.
+    const struct
+    {
+        Desk desk;
+        const char *device;
+        OpenFailureKind kind;
+        const char16_t *said;
+    } bySystem[] = {
+        {Desk::Windows,
+         "COM1",
+         OpenFailureKind::NoSuchDevice,
+         u"COM1 というポートがありません。\nアダプタを差し込むか、ある COM を選んでください"
+         u"（デバイス マネージャーの「ポート (COM と LPT)」）。"},
+        {Desk::Linux,
+         "COM1",
+         OpenFailureKind::NoSuchDevice,
+         u"COM1 というポートがありません。\nアダプタを差し込むか、ある COM を選んでください"
+         u"（parlino --list-ports）。"},
+        {Desk::Windows,
+         "com1",
+         OpenFailureKind::InUse,
+         u"COM1 は他のプログラムが使っています。\nそのプログラムを終えるか、別の COM "
+         u"を選んでください。"},
+        {Desk::Windows,
+         "COM20",
+         OpenFailureKind::Other,
+         u"COM1 の COM20 を開けません。\n理由は詳細をご覧ください。"},
+    };
+    for (const auto &row : bySystem) {
+        SCOPED_TRACE(row.device);
+        EXPECT_EQ(visibleOpenCause(1, QLatin1String(row.device), {row.kind, {}}, row.desk),
+                  QString::fromUtf16(row.said));
+    }
+    EXPECT_EQ(
+        visibleDeviceLoss(3, QStringLiteral("COM3"), Desk::Windows),
+        QStringLiteral("COM3 との接続が切れました。\n装置をつなぎ直して、OPEN を押してください"
+                       "（デバイス マネージャーの「ポート (COM と LPT)」で確かめられます）。"));
+    EXPECT_EQ(portCause(3, QStringLiteral("COM3: no such port")),
+              QStringLiteral("COM3: no such port"));
 }
 
 TEST_F(Port, OpenStillSucceedsWhenTheSettingsFileCannotBeWrittenAndSaysSo)
