@@ -1,8 +1,10 @@
 #include "platform/message_box.h"
 
+#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -15,6 +17,30 @@ MessageBoxHandler &currentHandler()
 
 struct OpenBox;
 QList<OpenBox *> boxesOpen;
+
+// Sets the cause beneath a box's message. The box wraps it to its width, which may break a
+// command or a path where a hyphen or a slash allows it ("parlino --list-" / "ports"): each
+// run of ASCII words is kept on one line, so what the operator types stays whole.
+void setCause(QMessageBox &box, const QString &visibleCause)
+{
+    box.setInformativeText(visibleCause);
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+    if (!label || visibleCause.isEmpty())
+        return;
+    static const QRegularExpression asciiWords(QStringLiteral("[!-~]+(?: [!-~]+)*"));
+    QString html;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch &words : asciiWords.globalMatch(visibleCause)) {
+        html += visibleCause.sliced(done, words.capturedStart() - done).toHtmlEscaped();
+        html += QStringLiteral("<nobr>") + words.captured().toHtmlEscaped()
+                + QStringLiteral("</nobr>");
+        done = words.capturedEnd();
+    }
+    html += visibleCause.sliced(done).toHtmlEscaped();
+    html.replace(u'\n', QStringLiteral("<br>"));
+    label->setTextFormat(Qt::RichText);
+    label->setText(html);
+}
 
 // Counts a box as open for as long as it lives, also when its event loop is left by the
 // end of the program; the program may close it as its OK would.
@@ -56,7 +82,7 @@ void MsgBox(QWidget *parent,
     // The message stays as it is; the cause goes beneath it, and the technical trail behind
     // the details button (named by Qt's translation, "詳細を表示...").
     if (!visibleCause.isEmpty())
-        box.setInformativeText(visibleCause);
+        setCause(box, visibleCause);
     if (!details.isEmpty())
         box.setDetailedText(details);
     box.exec();
@@ -86,7 +112,7 @@ void setMessageBoxCause(const QString &prompt, const QString &visibleCause)
 {
     for (OpenBox *box : std::as_const(boxesOpen)) {
         if (box->prompt == prompt && box->shown)
-            box->shown->setInformativeText(visibleCause);
+            setCause(*box->shown, visibleCause);
     }
 }
 
