@@ -7,10 +7,6 @@
 // the system's "Inappropriate ioctl for device").
 QString explainDeviceLoss(const QString &path);
 
-// The folders Qt's serial port makes its lock files in, the first that exists, in its order.
-// None on Windows, where a port is locked by opening it.
-QStringList portLockFolders();
-
 // Writes a line for the operator to standard error.
 void reportToConsole(const QString &line);
 
