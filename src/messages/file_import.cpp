@@ -8,21 +8,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-QString sendTextFromLines(const QStringList &lines)
-{
-    qsizetype size = 0;
-    for (const QString &line : lines)
-        size += line.size() + 5;
-    QString text;
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += QLatin1String("MSG");
-        text += line;
-        text += QLatin1String("\r\n");
-    }
-    return text;
-}
-
 QString importFailureMessage(const QString &path, const QString &error)
 {
     return QStringLiteral("ファイルを読み込めません\n") + path + u'\n' + error;
