@@ -40,3 +40,18 @@ bool writeUtf8Lines(const QString &path, const QStringList &lines)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
            && file.write(bytes) == bytes.size();
 }
+
+QString sendTextFromLines(const QStringList &lines)
+{
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 5;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += QLatin1String("MSG");
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}

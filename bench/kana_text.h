@@ -7,6 +7,9 @@
 // half-width katakana with marks, repeated to the count asked for.
 QStringList kanaLines(int count);
 
+// The send box as an import of these lines fills it: "MSG" + line + CR LF for every line.
+QString sendTextFromLines(const QStringList &lines);
+
 // Writes the lines to a file in code page 932, each ended by CR LF. False when that fails.
 bool writeCp932Lines(const QString &path, const QStringList &lines);
 

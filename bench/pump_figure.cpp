@@ -7,7 +7,6 @@
 #include "event_wait.h"
 #include "figures.h"
 #include "kana_text.h"
-#include "messages/file_import.h"
 #include "report.h"
 #include "sim_log_reader.h"
 #include "sim_process.h"

@@ -8,7 +8,6 @@
 #include "event_wait.h"
 #include "figures.h"
 #include "kana_text.h"
-#include "messages/file_import.h"
 #include "proc_status.h"
 #include "report.h"
 #include "sim_process.h"

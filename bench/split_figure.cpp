@@ -4,7 +4,6 @@
 #include "cpu_clock.h"
 #include "figures.h"
 #include "kana_text.h"
-#include "messages/file_import.h"
 #include "report.h"
 #include "speak/speak_request.h"
 

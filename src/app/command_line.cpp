@@ -73,9 +73,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             if (line.error.isEmpty() && line.junitSuite.isEmpty())
                 line.error = QStringLiteral("--junit-suite: NAME is empty");
         } else if (option == QLatin1String("--port")) {
-            const QString text = value();
-            // The names of the port list stand for their numbers, exactly as listed.
-            if (const int named = portNumberOf(text))
+            // A number or a name of the port list, in any case, blanks around it ignored:
+            // "com7" and " COM7 " are COM7. (The window's port box keeps its own rule.)
+            const QString text = value().trimmed();
+            if (const int named = portNumberOf(text.toUpper()))
                 line.port = named;
             else if (line.error.isEmpty() && !readNumber(text, 1, 16, &line.port))
                 line.error = QStringLiteral("--port takes a port number from 1 to 16 or "
@@ -131,22 +132,29 @@ QString usageText()
 #ifdef Q_OS_WIN
     const QString userFolder = QStringLiteral("%LOCALAPPDATA%\\PARLINO");
     const QString defaultDevice = QStringLiteral("COM<n>");
+    const QString listPorts
+        = QStringLiteral("show the device each of COM1 to COM16 reaches, and the COM\n"
+                         "                     ports Windows knows with the command that\n"
+                         "                     reaches one numbered above 16");
 #else
     const QString userFolder = QStringLiteral("~/.local/share/parlino");
     const QString defaultDevice
-        = QStringLiteral("the serial device\nnumbered so in the user's "
-                         "%1/parlino_ports.txt (USB adapters get\nCOM3 to COM16 when first "
-                         "seen), else /dev/ttyS<n-1>")
+        = QStringLiteral("the serial device numbered so in the user's\n"
+                         "%1/parlino_ports.txt (USB adapters get COM3 to COM16\n"
+                         "when first seen), else /dev/ttyS<n-1>")
               .arg(userFolder);
+    const QString listPorts
+        = QStringLiteral("show the user's ports file, the device each of COM1 to\n"
+                         "                     COM16 reaches, and the serial devices of this\n"
+                         "                     system with the command that reaches one that\n"
+                         "                     has no COM number");
 #endif
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder] [--monitor]\n"
         "       parlino --speak FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
         "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
         "               [--encoding cp932|utf-8] [--no-progress]\n"
-        "       parlino --script FILE --port N [--repeat COUNT] [--timeout SECONDS]\n"
-        "               [--transcript FILE] [--junit FILE [--junit-suite NAME]]\n"
-        "               [--encoding cp932|utf-8] [--no-progress]\n"
+        "       parlino --script FILE --port N [the options of --speak]\n"
         "       parlino --list-ports | --version | --help\n"
         "\n"
         "  --transcript FILE  append every write, receive and port event to FILE\n"
@@ -157,12 +165,15 @@ QString usageText()
         "                     field\n"
         "  --speak FILE       speak the lines of FILE on port N without a window, then exit:\n"
         "                     0 spoken, 1 the module reported an error, 2 the port could\n"
-        "                     not be opened or went away, 3 time-out, 64 bad arguments,\n"
-        "                     130/143 interrupted or terminated\n"
+        "                     not be opened or went away, 3 time-out, 64 bad arguments\n"
+        "                     or a file, script or report refused (before the port is\n"
+        "                     opened), 130/143 interrupted or terminated\n"
         "  --script FILE      send the module commands of FILE (MSG+text, STT, CLR0, VER,\n"
         "                     SPD+number, SSD01, SSD02, EEP+two digits+text, SEL+two digits;\n"
         "                     blank lines and # comments skipped), one a line, as written,\n"
         "                     paced as --speak paces lines; the same exit statuses\n"
+        "  --port N           the port of the run: 1 to 16, or its name COM1 to COM16\n"
+        "                     (any case, blanks around it ignored: com7 is COM7)\n"
         "  --repeat COUNT     run the whole list COUNT times (default 1)\n"
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
@@ -176,9 +187,7 @@ QString usageText()
         "  --no-progress      no progress on standard error; without it a terminal gets\n"
         "                     one status line rewritten in place, a log a line every\n"
         "                     10 s and one at the end of each pass\n"
-        "  --list-ports       show the user's ports file, the device each of COM1 to COM16\n"
-        "                     reaches and the serial devices of this system\n"
-        "\n"
+        "  --list-ports       %3\n"
         "  --version          print the version\n"
         "  -h, --help         print this help\n"
         "\n"
@@ -186,8 +195,8 @@ QString usageText()
         "COM<n> is the device in the variable PARLINO_COM<n> (a device path, or a module\n"
         "on the network: rfc2217://HOST:PORT, telnet://HOST:PORT or tcp://HOST:PORT),\n"
         "else %2.\n");
-    // Both in one pass, so that the % of the Windows folder is not taken for a place marker.
-    return usage.arg(userFolder, defaultDevice);
+    // All in one pass, so that the % of the Windows folder is not taken for a place marker.
+    return usage.arg(userFolder, defaultDevice, listPorts);
 }
 
 QString usageErrorText(const QString &error)

@@ -42,20 +42,29 @@ public:
     ~ScriptedRun() override;
 
     // Runs until the run ends or fails; returns the exit status. A refusal given here (a
-    // transcript that cannot be written) ends the run before the port is opened.
+    // transcript that cannot be written), like every refusal of the input or the report, ends
+    // the run before the port is opened.
     int exec(const QString &refusal = QString());
 
 private:
-    int run();
+    // The input and the report, before the port opens (scripted_run_input.cpp).
     void readInput();
     void readSpeakFile();
     void readScript();
+    bool acceptInput();
+    bool acceptSpeakFile();
+    bool acceptScript();
+    bool startReport();
     bool armSpeakFile();
     bool armScript();
+    void noteEncoding(const QString &path);
+    // The run itself (scripted_run.cpp).
+    int run();
     void follow();
     void onRunEnded(RunOutcome outcome);
     void afterTick();
     void finish(int status);
+    // What it tells (scripted_run_report.cpp).
     void noteCause(const QString &cause);
     void report(int status);
     bool writeReport();

@@ -14,7 +14,6 @@ public:
     qint64 nowMs() const { return simulated_ ? *simulated_ : real_.elapsed(); }
     // From now on the clock stands at startMs and moves by advance() alone.
     void simulate(qint64 startMs = 0) { simulated_ = startMs; }
-    bool isSimulated() const { return simulated_.has_value(); }
     void advance(qint64 ms)
     {
         if (simulated_)

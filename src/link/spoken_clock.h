@@ -16,7 +16,6 @@ public:
     void start(qint64 nsecs, quint64 pollMark);
     // Forgets the line.
     void stop() { running_ = false; }
-    bool isRunning() const { return running_; }
     // Takes a status reply that answers poll number poll (0: none), at this time. Returns the
     // speaking time once the reply is the idle report that ends the line; the clock then
     // stops.

@@ -91,8 +91,6 @@ public:
     bool sendsUnasked() const { return unasked_; }
     // The module has acknowledged a command on this connection.
     bool acknowledges() const { return acknowledges_; }
-    // Commands written whose answer has not come.
-    qsizetype commandsWaiting() const { return commands_.size(); }
     // A command written before mark still waits for its answer (for less than lateMs).
     // Status replies before that answer say nothing of the module since the command,
     // whatever poll they seem to answer. A module that has acknowledged nothing on this

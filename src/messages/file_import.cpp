@@ -1,27 +1,13 @@
 // Import of a text file: every line of the chosen file becomes one "MSG" line of the send box.
 #include "messages/file_import.h"
 
+#include "platform/data_folders.h"
 #include "platform/message_box.h"
 #include "ui/form1.h"
 
 #include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
-
-QString sendTextFromLines(const QStringList &lines)
-{
-    qsizetype size = 0;
-    for (const QString &line : lines)
-        size += line.size() + 5;
-    QString text;
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += QLatin1String("MSG");
-        text += line;
-        text += QLatin1String("\r\n");
-    }
-    return text;
-}
 
 QString importFailureMessage(const QString &path, const QString &error)
 {
@@ -81,8 +67,16 @@ void Form1::Command17_Click()
 {
     CommonDialog1.Filter = importFilter;
     CommonDialog1.FilterIndex = 1;
+    // Started from the menu, the window works in the per-user folder, which holds the
+    // console's own files, not the operator's: the dialog opens in the documents folder, and
+    // then in the folder of the file last chosen.
+    const bool perUser = isWorkingFolder(userDataFolder());
+    if (perUser && CommonDialog1.InitDir.isEmpty())
+        CommonDialog1.InitDir = documentsFolder();
     if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty())
         return;
+    if (perUser)
+        CommonDialog1.InitDir = folderOf(CommonDialog1.FileName);
     QString error;
     if (!importFile(CommonDialog1.FileName, &error)) {
         // The send box stays as it was; the operator learns which file and why.

@@ -7,9 +7,6 @@
 // The filter of the Open dialog: text files first, then all files.
 inline const QString importFilter = QStringLiteral("ﾃｷｽﾄ(*.txt)|*.txt|すべてのファイル(*.*)|*.*|");
 
-// The send box after an import: "MSG" + line + CR LF for every line, in order.
-QString sendTextFromLines(const QStringList &lines);
-
 inline const QString importFailureTitle = QStringLiteral("File Error");
 // What the operator is told when a chosen file cannot be imported.
 QString importFailureMessage(const QString &path, const QString &error);

@@ -103,6 +103,23 @@ bool copyNewFile(const QString &from, const QString &to, QString *error)
     return false;
 }
 
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+bool isWorkingFolder(const QString &folder)
+{
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return !real.isEmpty() && real == QFileInfo(QDir::currentPath()).canonicalFilePath();
+}
+
+QString folderOf(const QString &filePath)
+{
+    return QFileInfo(filePath).absolutePath();
+}
+
 QString absolutePath(const QString &path)
 {
     return QFileInfo(path).absoluteFilePath();

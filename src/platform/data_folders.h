@@ -16,6 +16,16 @@ QString installedDataFolder();
 // home in the password database. Empty when the user has no home to put it in.
 QString userDataFolder();
 
+// The folder the operator's own files are looked for in first: the user's documents folder
+// when it exists, else the home folder.
+QString documentsFolder();
+
+// True when the current working directory is this folder (links resolved).
+bool isWorkingFolder(const QString &folder);
+
+// The folder a file is in, absolute.
+QString folderOf(const QString &filePath);
+
 // True when anything is there: a file, a folder, a device, a link (a broken one too).
 bool pathExists(const QString &path);
 

@@ -40,6 +40,8 @@ bool CommonDialog::ShowOpen(QWidget *parent)
         QFileDialog dialog(parent);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
+        if (!InitDir.isEmpty())
+            dialog.setDirectory(InitDir);
         // Each entry shows its description alone, "ﾃｷｽﾄ(*.txt)", and filters by its pattern.
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilters(filters);

@@ -10,13 +10,17 @@ class QWidget;
 
 // The Open dialog, set up as the program's file dialog is: a filter text of description and
 // pattern pairs separated by bars ("Text(*.txt)|*.txt|All(*.*)|*.*|"), the entry preselected
-// by FilterIndex (from 1), and the chosen path in FileName after ShowOpen.
+// by FilterIndex (from 1), the folder it opens in by InitDir, and the chosen path in FileName
+// after ShowOpen.
 class CommonDialog
 {
 public:
     QString Filter;
     int FilterIndex = 1;
     QString FileName;
+    // The folder the dialog opens in; empty: the folder it was last left in, else the working
+    // folder.
+    QString InitDir;
 
     // Shows the modal Open dialog. Returns false when the operator cancelled.
     bool ShowOpen(QWidget *parent);

@@ -1,6 +1,5 @@
 #include "transport/device_locks.h"
 
-#include "transport/open_failure.h"
 #include "transport/port_inventory.h"
 
 #include <QCoreApplication>
@@ -15,6 +14,18 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+QStringList portLockFolders()
+{
+    return {QStringLiteral("/var/lock"),
+            QStringLiteral("/etc/locks"),
+            QStringLiteral("/var/spool/locks"),
+            QStringLiteral("/var/spool/uucp"),
+            QStringLiteral("/tmp"),
+            QStringLiteral("/var/tmp"),
+            QStringLiteral("/var/lock/lockdev"),
+            QStringLiteral("/run/lock")};
+}
 
 namespace {
 

@@ -36,6 +36,9 @@ struct PortLock
     OpenFailureCause failure;
 };
 
+// The folders Qt's serial port makes its lock files in, the first that exists, in its order.
+QStringList portLockFolders();
+
 // The names the device is locked under: the name given, then its real name when links
 // lead elsewhere.
 QStringList deviceLockNames(const QString &path);

@@ -11,18 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QStringList portLockFolders()
-{
-    return {QStringLiteral("/var/lock"),
-            QStringLiteral("/etc/locks"),
-            QStringLiteral("/var/spool/locks"),
-            QStringLiteral("/var/spool/uucp"),
-            QStringLiteral("/tmp"),
-            QStringLiteral("/var/tmp"),
-            QStringLiteral("/var/lock/lockdev"),
-            QStringLiteral("/run/lock")};
-}
-
 namespace {
 
 // Notes the kind of failure for the caller that asked for it; the text it explains is

@@ -3,11 +3,6 @@
 
 #include <qt_windows.h>
 
-QStringList portLockFolders()
-{
-    return {};
-}
-
 QString systemErrorText(unsigned long error)
 {
     wchar_t *buffer = nullptr;

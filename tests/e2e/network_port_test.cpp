@@ -46,6 +46,11 @@ QString openLink(NetworkLink &link, const QString &name, int timeoutMs = Network
     return cause;
 }
 
+// The example server is the last row of each table: the rows before it have run.
+const char *const exampleServerMissing
+    = "the python3-serial example server is not installed (apt-get install python3-serial); "
+      "the ser2net rows before it ran";
+
 // One server bridging a device: ser2net over RFC 2217 or raw, or the python3-serial example
 // server, which the machine may lack (then it has no name).
 struct Bridge
@@ -103,7 +108,7 @@ TEST_F(NetworkModule, SpeakCarriesEveryByteBothWaysThroughEachServer)
         SimModule sim({"--char-ms", "5"}, 2);
         const Bridge bridge(server, sim.ptyPath());
         if (bridge.name.isEmpty())
-            continue;
+            GTEST_SKIP() << exampleServerMissing;
         SCOPED_TRACE(bridge.name.toStdString());
         const ConsoleResult result = speak(bridge.name);
         ASSERT_TRUE(result.finished);
@@ -140,7 +145,7 @@ TEST_F(NetworkModule, AServerThatStopsMidRunIsALostDevice)
         SimModule sim({"--char-ms", "100"}, 2);
         Bridge bridge(server, sim.ptyPath());
         if (bridge.name.isEmpty())
-            continue;
+            GTEST_SKIP() << exampleServerMissing;
         SCOPED_TRACE(bridge.name.toStdString());
         const ConsoleResult result = speak(bridge.name, 15000, [&](qint64) {
             sim.waitForReceived("MSG", 10000);
@@ -362,7 +367,7 @@ TEST(NetworkLinkOnServers, A0xFFByteCrossesTheTelnetEscapeOnceEachWay)
         PtyPair module;
         const Bridge bridge(server, module.terminalPath());
         if (bridge.name.isEmpty())
-            continue;
+            GTEST_SKIP() << exampleServerMissing;
         SCOPED_TRACE(bridge.name.toStdString());
         NetworkLink link;
         QByteArray received;

@@ -6,7 +6,7 @@
 #include "support/sim_fixture.h"
 #include "support/transcript_reader.h"
 #include "text/cp932.h"
-#include "transport/open_failure.h"
+#include "transport/device_locks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -122,6 +122,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
     work.write("donkey.txt", "\xE9\x86\x94\x6E\r\n");
     work.write("eight.txt", cp932::encode(QStringLiteral("あいう\r\n").repeated(8)));
     work.write("thirty.txt", cp932::encode(QStringLiteral("あいう\r\n").repeated(30)));
+    const QString noDevice = QStringLiteral("PARLINO_COM2=/dev/parlino-none");
     const struct
     {
         const char *name;
@@ -200,7 +201,8 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
          0,
          u""},
         {"replies in pieces", {"--split"}, {"--speak", "two.txt", "--timeout", "5"}, {}, 0, u""},
-        {"unreadable file", {}, {"--speak", "none.txt"}, {}, 64, u"File Error: "},
+        // A refusal comes before the port is opened: a missing device does not change it.
+        {"unreadable file", {}, {"--speak", "none.txt"}, {noDevice}, 64, u"File Error: "},
         {"a file in neither encoding",
          {},
          {"--speak", "garbled.txt"},
@@ -211,7 +213,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         {"a character code page 932 lacks",
          {},
          {"--speak", "emoji.txt"},
-         {},
+         {noDevice},
          64,
          u"Error: 送信データにシフトJISで送れない文字があります 2行目: \U0001F600 (U+1F600)"},
         // Read as UTF-8, as written: the refusal names a character the file holds.
@@ -236,13 +238,13 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         {"a script line that is no command",
          {},
          {"--script", "bad-script.txt"},
-         {},
+         {noDevice},
          64,
          u"bad-script.txt line 2: expected SEL and a slot of two digits, as SEL01, not \"SEL1\""},
         {"a report that cannot be written",
          {},
          {"--speak", "two.txt", "--junit", "none/r.xml"},
-         {},
+         {noDevice},
          64,
          u"cannot write the JUnit report none/r.xml"},
         {"a report over its own script",
@@ -254,7 +256,7 @@ TEST_F(ScriptedRun, ExitStatusesTellWhatHappened)
         {"file with nothing to speak",
          {},
          {"--speak", "empty.txt"},
-         {},
+         {noDevice},
          64,
          u"empty.txt: nothing to speak"},
     };

@@ -4,7 +4,7 @@
 #include "fault_support.h"
 #include "support/console_process.h"
 #include "text/cp932.h"
-#include "transport/open_failure.h"
+#include "transport/device_locks.h"
 
 #include <QComboBox>
 #include <QDir>

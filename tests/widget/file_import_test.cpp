@@ -1,12 +1,15 @@
 // The FILE button: the Open dialog, and the send box made of the file's lines.
+#include "platform/data_folders.h"
 #include "support/form_fixture.h"
 #include "text/cp932.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -106,6 +109,26 @@ TEST_F(FileImport, TheDialogOffersTextFilesFirst)
         (QStringList{QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのファイル(*.*)")}));
     EXPECT_EQ(patterns, (QStringList{QStringLiteral("*.txt"), QStringLiteral("*")}));
     EXPECT_EQ(form->Text1_Text(), QStringLiteral("MSGa\r\n"));
+}
+
+TEST_F(FileImport, FromThePerUserFolderTheDialogOpensInTheDocumentsFolder)
+{
+    // Started in a folder of the operator's choosing, the dialog opens there.
+    importFile("a\r\n");
+    EXPECT_TRUE(form->CommonDialog1.InitDir.isEmpty());
+    // Started from the menu: the working folder is the per-user one.
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", saved); });
+    qputenv("XDG_DATA_HOME", work.file("data").toLocal8Bit());
+    ASSERT_TRUE(QDir().mkpath(work.file("data/parlino")));
+    ASSERT_TRUE(QDir::setCurrent(work.file("data/parlino")));
+    dialog.answer.reset();
+    control<QPushButton>("Command17")->click();
+    EXPECT_EQ(form->CommonDialog1.InitDir, documentsFolder());
+    EXPECT_NE(form->CommonDialog1.InitDir, work.file("data/parlino"));
+    // Then where the last file was chosen.
+    importFile("b\r\n", "sub/b.txt");
+    EXPECT_EQ(form->CommonDialog1.InitDir, work.file("sub"));
 }
 
 TEST_F(FileImport, ASecondImportReplacesTheFirstAndCancelChangesNothing)
