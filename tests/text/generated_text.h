@@ -42,6 +42,9 @@ public:
         return text;
     }
 
+    // Every kanji of both levels of the code page.
+    const QStringList &kanji() const { return kanji_; }
+
     // A short file: one kanji and a letter, digit or symbol.
     QString kanjiAndOne(std::mt19937 &random) const
     {
