@@ -120,9 +120,12 @@ Kind kindOf(char16_t c, const KanjiLevels &levels)
     return levels[c] == Symbol ? Symbol : Other;
 }
 
-// The marks that most often follow a word in Japanese writing, and the circled one and the
-// ideographic space, whose second byte in code page 932 is '@', which seldom labels anything.
-constexpr std::u16string_view commonMarks = u"、。・：？！（）「」①\u3000";
+// The marks that most often follow a word in the sentences a module speaks (a colon ends a
+// label as often as a letter does, and stays out), and the circled one and the ideographic
+// space, whose second byte in code page 932 is '@', which seldom labels anything. Each mark
+// taken in reads a UTF-8 kanji and one letter of 52 as code page 932, and each left out a
+// second-level kanji and that mark as UTF-8.
+constexpr std::u16string_view commonMarks = u"、。・？！（）「」①\u3000";
 
 // The UTF-8 readings of code page 932 bytes that read as a wide character and an ASCII
 // character: the real words whose bytes read so (酉J for 驟雨, from kanji_letter_words.cpp)
