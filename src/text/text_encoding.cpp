@@ -136,14 +136,20 @@ QSet<QString> readCp932Pairs()
     for (const QStringView word : QStringView(kanjiLetterWords).tokenize(u' '))
         readings.insert(QString::fromUtf8(cp932::encode(word.toString())));
     // A UTF-8 character of three bytes starts with E0 to EF, its second byte 80 to BF: the
-    // first two make a kanji of the code page's second level, the third the mark's first byte.
+    // first two make a kanji of the code page, the third the mark's first byte. A row of the
+    // code page at a time, a pair it leaves unassigned decoding to U+FFFD.
+    QList<QByteArray> marks;
+    for (const char16_t mark : commonMarks)
+        marks.append(cp932::encode(QStringView(&mark, 1)));
     for (int lead = 0xE0; lead <= 0xEF; ++lead) {
-        for (int trail = 0x80; trail <= 0xBF; ++trail) {
-            for (const char16_t mark : commonMarks) {
-                const char kanji[] = {char(lead), char(trail)};
-                const QByteArray bytes
-                    = QByteArray(kanji, 2) + cp932::encode(QStringView(&mark, 1));
-                if (bytes.isValidUtf8() && cp932::decodeStrict(bytes))
+        QByteArray row;
+        for (int trail = 0x80; trail <= 0xBF; ++trail)
+            row.append(char(lead)).append(char(trail));
+        const QString kanji = cp932::decode(row);
+        for (qsizetype i = 0; kanji.size() == row.size() / 2 && i < kanji.size(); ++i) {
+            for (const QByteArray &mark : marks) {
+                const QByteArray bytes = row.sliced(2 * i, 2) + mark;
+                if (kanji[i] != u'\uFFFD' && bytes.isValidUtf8())
                     readings.insert(QString::fromUtf8(bytes));
             }
         }
