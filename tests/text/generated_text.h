@@ -42,9 +42,6 @@ public:
         return text;
     }
 
-    // Every kanji of both levels of the code page.
-    const QStringList &kanji() const { return kanji_; }
-
     // A short file: one kanji and a letter, digit or symbol.
     QString kanjiAndOne(std::mt19937 &random) const
     {
@@ -64,6 +61,7 @@ public:
         return text;
     }
 
+    const QStringList &kanji() const { return kanji_; } // every kanji of both levels
 private:
     QStringList kanji_;
     QStringList words_;
