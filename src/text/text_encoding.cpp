@@ -11,7 +11,8 @@
 // reading what it costs in real text, and the cheaper reading wins; code page 932 wins ties.
 // An ASCII character after a kanji is a label (型A, 棟B), which code page 932 reads as a rare
 // kanji and another (蝙帰), unless that code page 932 reading is one of the real words whose
-// bytes read so (驟雨 as 酉J: the words of Debian's SKK dictionary, in kanji_letter_words.cpp).
+// bytes read so (驟雨 as 酉J: the words of Debian's SKK dictionary, in kanji_letter_words.cpp)
+// or a kanji followed by one of the marks that most often follow a word (隰、 as 謁A).
 #include "text/text_encoding.h"
 
 #include "text/cp932.h"
@@ -38,6 +39,12 @@ enum Kind : unsigned char {
     Other,       // any other script, the user area, what the code page lacks
     Symbol,      // the code page's other symbols: ① ● △ ■ ㈱ ※ → ℃
 };
+
+bool isKanji(char16_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF)
+           || (c >= 0xF900 && c <= 0xFAFF);
+}
 
 // The level of every kanji the code page has, from the code page itself: the first level runs
 // from 88 9F to 98 72, the second to EA A4; the extensions (ED, EE, FA to FC) come after. The
@@ -72,18 +79,16 @@ KanjiLevels readKanjiLevels()
                 levels[c] = Symbol;
                 continue;
             }
+            // The rows of kanji repeat some symbols (㈱ № ℡ as FA 58 to FA 5A): a symbol
+            // stays one.
+            if (!isKanji(c))
+                continue;
             const unsigned char level = code < 0x989F ? Kanji1 : code < 0xEAA5 ? Kanji2 : KanjiRare;
             if (levels[c] == 0 || levels[c] == Symbol || level < levels[c])
                 levels[c] = level;
         }
     }
     return levels;
-}
-
-bool isKanji(char16_t c)
-{
-    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF)
-           || (c >= 0xF900 && c <= 0xFAFF);
 }
 
 Kind kindOf(char16_t c, const KanjiLevels &levels)
@@ -115,26 +120,54 @@ Kind kindOf(char16_t c, const KanjiLevels &levels)
     return levels[c] == Symbol ? Symbol : Other;
 }
 
-// The UTF-8 readings of the code page 932 bytes of the real words that read as a kanji and an
-// ASCII character (酉J for 驟雨): kanji_letter_words.cpp.
-QSet<QString> readKanjiLetterReadings()
+// The marks that most often follow a word in the sentences a module speaks (a colon ends a
+// label as often as a letter does, and stays out), and the circled one and the ideographic
+// space, whose second byte in code page 932 is '@', which seldom labels anything. Each mark
+// taken in reads a UTF-8 kanji and one letter of 52 as code page 932, and each left out a
+// second-level kanji and that mark as UTF-8.
+constexpr std::u16string_view commonMarks = u"、。・？！（）「」①\u3000";
+
+// The UTF-8 readings of code page 932 bytes that read as a wide character and an ASCII
+// character: the real words whose bytes read so (酉J for 驟雨, from kanji_letter_words.cpp)
+// and a kanji of the second level followed by one of the common marks (縁A for 邵、).
+QSet<QString> readCp932Pairs()
 {
     QSet<QString> readings;
     for (const QStringView word : QStringView(kanjiLetterWords).tokenize(u' '))
         readings.insert(QString::fromUtf8(cp932::encode(word.toString())));
+    // A UTF-8 character of three bytes starts with E0 to EF, its second byte 80 to BF: the
+    // first two make a kanji of the code page, the third the mark's first byte. A row of the
+    // code page at a time, a pair it leaves unassigned decoding to U+FFFD.
+    QList<QByteArray> marks;
+    for (const char16_t mark : commonMarks)
+        marks.append(cp932::encode(QStringView(&mark, 1)));
+    for (int lead = 0xE0; lead <= 0xEF; ++lead) {
+        QByteArray row;
+        for (int trail = 0x80; trail <= 0xBF; ++trail)
+            row.append(char(lead)).append(char(trail));
+        const QString kanji = cp932::decode(row);
+        for (qsizetype i = 0; kanji.size() == row.size() / 2 && i < kanji.size(); ++i) {
+            for (const QByteArray &mark : marks) {
+                const QByteArray bytes = row.sliced(2 * i, 2) + mark;
+                if (kanji[i] != u'\uFFFD' && bytes.isValidUtf8())
+                    readings.insert(QString::fromUtf8(bytes));
+            }
+        }
+    }
     return readings;
 }
 
-// What the ASCII letter, digit or mark after a kanji is. Code page 932 reads the UTF-8 bytes of
-// a kanji and such a character as a kanji of the second level and another character, which
+// What the ASCII letter or mark after a wide character is. Code page 932 reads the UTF-8 bytes
+// of a kanji and such a character as a kanji of the second level and another character, which
 // real text seldom shows, so it labels something (型A, 棟B, 変数x); unless that code page 932
-// reading is a real word, which says the bytes are code page 932 (陋巷, read as UTF-8 蛍J).
-enum class AfterKanji { Label, WordByte };
+// reading is a real word (陋巷, read as UTF-8 蛍J) or a kanji and a common mark (隰、 read as
+// 謁A), which says the bytes are code page 932.
+enum class AfterWide { Label, Cp932Byte };
 
-AfterKanji afterKanji(QStringView kanjiAndNext)
+AfterWide afterWide(QStringView wideAndNext)
 {
-    static const QSet<QString> words = readKanjiLetterReadings();
-    return words.contains(kanjiAndNext.toString()) ? AfterKanji::WordByte : AfterKanji::Label;
+    static const QSet<QString> pairs = readCp932Pairs();
+    return pairs.contains(wideAndNext.toString()) ? AfterWide::Cp932Byte : AfterWide::Label;
 }
 
 bool isWide(Kind kind)
@@ -265,13 +298,17 @@ int readingCost(QStringView text)
             break;
         case AsciiLetter:
         case AsciiMark:
-            // A letter after a kanji labels something, or is the second byte of a real word.
-            if ((before == Kanji1 || before == Kanji2) && !isKanjiKind(after) && after != Other) {
-                if (afterKanji(text.sliced(i - 1, 2)) == AfterKanji::Label) {
-                    score.cost += AsciiCost;
-                    break;
-                }
+            // A letter after a kanji labels something, unless it is the second byte of a real
+            // word or of a common mark; a letter before more letters begins a word.
+            if ((isWide(before) || before == Symbol) && after != AsciiLetter
+                && afterWide(text.sliced(i - 1, 2)) == AfterWide::Cp932Byte) {
                 score.cost += RealWordCost;
+                sign();
+                break;
+            }
+            if ((before == Kanji1 || before == Kanji2) && !isKanjiKind(after) && after != Other) {
+                score.cost += AsciiCost;
+                break;
             }
             // A second byte of code page 932 read as UTF-8 shows as an ASCII character glued
             // to a kanji.

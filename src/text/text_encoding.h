@@ -35,7 +35,8 @@ struct TextReading
 // text). What a reading of the wrong encoding shows costs most: rare kanji of the extensions,
 // characters the code page lacks, half-width katakana glued to a letter or a full-width
 // character, a small kana after no kana, an ASCII character glued to a rare kanji of the
-// extensions or where the code page 932 reading of the same bytes is a real word.
+// extensions or where the code page 932 reading of the same bytes is a real word or a kanji
+// followed by a common mark (謁A is 隰、).
 int readingCost(QStringView text);
 
 // The encoding of a file's bytes (without a byte-order mark), judged on the whole file when

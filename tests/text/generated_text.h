@@ -61,6 +61,7 @@ public:
         return text;
     }
 
+    const QStringList &kanji() const { return kanji_; } // every kanji of both levels
 private:
     QStringList kanji_;
     QStringList words_;
