@@ -49,6 +49,7 @@ contents_step() {
         "-rw-r--r-- ./usr/share/doc/parlino/html/index.html"
         "-rw-r--r-- ./usr/share/doc/parlino/html/operator.ja.html"
         "-rw-r--r-- ./usr/share/doc/parlino/html/monitor.png"
+        "-rw-r--r-- ./usr/share/doc-base/parlino-manual"
     )
     for size in 16 22 24 32 48 64 128 256; do
         expected+=("-rw-r--r-- ./usr/share/icons/hicolor/${size}x${size}/apps/parlino.png")
