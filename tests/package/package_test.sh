@@ -46,6 +46,10 @@ contents_step() {
         "-rw-r--r-- ./usr/share/applications/parlino.desktop"
         "-rw-r--r-- ./usr/share/doc/parlino/copyright"
         "-rw-r--r-- ./usr/share/doc/parlino/changelog.gz"
+        "-rw-r--r-- ./usr/share/doc/parlino/html/index.html"
+        "-rw-r--r-- ./usr/share/doc/parlino/html/operator.ja.html"
+        "-rw-r--r-- ./usr/share/doc/parlino/html/monitor.png"
+        "-rw-r--r-- ./usr/share/doc-base/parlino-manual"
     )
     for size in 16 22 24 32 48 64 128 256; do
         expected+=("-rw-r--r-- ./usr/share/icons/hicolor/${size}x${size}/apps/parlino.png")
@@ -100,12 +104,20 @@ contents_step() {
         PARLINO_COM1=tcp://127.0.0.1:1 "$root/usr/bin/parlino" --list-ports 2>/dev/null \
         | grep -q "tcp://127.0.0.1:1 (PARLINO_COM1).*does not answer: connection refused" \
         || fail "parlino --list-ports does not reach a network port"
-    # The manual covers every switch the help names.
-    local switch manual
-    manual=$(zcat "$root/usr/share/man/man1/parlino-sim.1.gz" | sed 's/\\-/-/g')
-    for switch in $("$root/usr/bin/parlino-sim" --help | grep -o -- '--[a-z-]*' | sort -u); do
-        grep -qF -- "$switch" <<<"$manual" || fail "man parlino-sim lacks $switch"
+    # The man pages, made from the manual's source, cover every switch the help names, and
+    # keep their NAME and SYNOPSIS.
+    local program switch manual
+    for program in parlino parlino-sim; do
+        manual=$(zcat "$root/usr/share/man/man1/$program.1.gz" | sed 's/\\-/-/g')
+        grep -q '^\.SH NAME' <<<"$manual" && grep -q '^\.SH SYNOPSIS' <<<"$manual" \
+            || fail "man $program lacks NAME or SYNOPSIS"
+        for switch in $("$root/usr/bin/$program" --help | grep -o -- '--[a-z0-9-]*' | sort -u); do
+            grep -qF -- "$switch" <<<"$manual" || fail "man $program lacks $switch"
+        done
     done
+    # The HTML manual is whole: its last chapter is there.
+    grep -q 'Figures' "$root/usr/share/doc/parlino/html/index.html" \
+        || fail "the HTML manual is cut short"
 }
 
 lintian_step() {
