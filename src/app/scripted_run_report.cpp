@@ -3,6 +3,7 @@
 #include "app/scripted_run.h"
 
 #include "link/transcript.h"
+#include "platform/console_output.h"
 #include "report/run_summary.h"
 #include "ui/form1.h"
 

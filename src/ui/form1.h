@@ -67,7 +67,8 @@ public:
     void writePoll();
     // The one count of status polls written and answered on this connection.
     const StatusPolls &statusPolls() const { return polls_; }
-    // The clock the pump, the polls and the reply assembly go by; tests simulate it.
+    // The clock the pump, the polls and the reply assembly go by; the model check and the
+    // pump's fuzz target simulate it through this.
     PumpClock &pumpClock() { return clock_; }
     // Hands over a reply that has waited for its end as long as it may (the pump's tick
     // and the reply timer both ask).
@@ -83,11 +84,13 @@ public:
     // Ends the program as 終了 does, with this exit status (a termination signal's).
     void endProgram(int exitStatus = 0);
 
-    // How the last run ended; Running while one is active.
+    // How the last run ended; Running while one is active. The model check compares it with
+    // what the modelled module did.
     RunOutcome runOutcome() const { return runOutcome_; }
     // True when the module reported an error during the current (or last) run.
     bool runHadModuleError() const { return runHadError_; }
-    // True when the module answered a line of the current (or last) run with '?'.
+    // True when the module answered a line of the current (or last) run with '?' (read by the
+    // model check).
     bool runHadRefusal() const { return runHadRefusal_; }
 
     // The sign of a module that does not answer: after a poll time-out, or a query that got
@@ -95,12 +98,14 @@ public:
     // next reply takes it away. No box, and no control moves or changes its caption.
     void showModuleSilent();
     void clearModuleSilent();
+    // Whether the sign is up, for the tests of when it comes and goes.
     bool moduleSilentShown() const { return moduleSilent_; }
     // The module refused a command of the window's own; it sends status unasked. Both stay
     // until the connection ends.
     void showModuleRefused(const QString &command);
     void moduleSendsUnasked();
-    // What the title says of the module, empty for nothing; clearModuleSign() takes it away.
+    // What the title says of the module, empty for nothing (the tests read it apart from the
+    // rest of the title); clearModuleSign() takes it away.
     QString moduleSign() const { return moduleSign_; }
     void clearModuleSign();
     // Called with every reply of the module: counts it and takes the sign away.
@@ -111,7 +116,6 @@ public:
     // the send box changes.
     void showEncodingSign(const QString &sign);
     void clearEncodingSign();
-    const QString &encodingSignShown() const { return encodingSign_; }
 
     // Arms a run of the completed text's lines (each ended by CR LF), each to go out as it
     // stands, as 発話 does once the send box has passed its check. False, after a box that
