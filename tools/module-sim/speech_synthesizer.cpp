@@ -8,26 +8,23 @@
 namespace {
 
 constexpr const char *japaneseVoice = "ja";
-// Length of the pieces the library hands to the callback, in ms.
-constexpr int pieceMs = 200;
 
 // Where the pieces of one synthesis go, passed to the library as its user data.
-struct Collector
+struct Passer
 {
-    std::vector<std::int16_t> samples;
-    const std::function<bool()> &abandon;
+    const SpeechSynthesizer::PieceTaker &takePiece;
     bool abandoned = false;
 };
 
-int collectSamples(short *samples, int count, espeak_EVENT *events)
+int passSamples(short *samples, int count, espeak_EVENT *events)
 {
-    auto *collector = static_cast<Collector *>(events->user_data);
-    if (!collector)
+    auto *passer = static_cast<Passer *>(events->user_data);
+    if (!passer)
         return 0;
-    if (samples && count > 0)
-        collector->samples.insert(collector->samples.end(), samples, samples + count);
-    collector->abandoned = collector->abandoned || collector->abandon();
-    return collector->abandoned ? 1 : 0; // 1 stops the synthesis
+    if (!passer->abandoned && samples && count > 0)
+        passer->abandoned
+            = !passer->takePiece(std::span<const std::int16_t>(samples, std::size_t(count)));
+    return passer->abandoned ? 1 : 0; // 1 stops the synthesis
 }
 
 } // namespace
@@ -35,13 +32,15 @@ int collectSamples(short *samples, int count, espeak_EVENT *events)
 std::optional<SpeechSynthesizer> SpeechSynthesizer::create(QString *error)
 {
     // DONT_EXIT: a missing data file is reported, not a reason for the library to end us.
+    // The library fills a buffer of pieceMs before it hands anything over: a short one lets
+    // the first samples out while the rest of the line is still to be made.
     const int sampleRate
         = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, pieceMs, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (sampleRate <= 0) {
         *error = "the speech library espeak-ng cannot start (is espeak-ng-data installed?)";
         return std::nullopt;
     }
-    espeak_SetSynthCallback(collectSamples);
+    espeak_SetSynthCallback(passSamples);
     if (espeak_SetVoiceByName(japaneseVoice) != EE_OK) {
         espeak_Terminate();
         *error = "the speech library espeak-ng has no Japanese voice";
@@ -64,12 +63,12 @@ SpeechSynthesizer::~SpeechSynthesizer()
         espeak_Terminate();
 }
 
-std::optional<std::vector<std::int16_t>> SpeechSynthesizer::synthesize(
-    QStringView text, int speedPercent, const std::function<bool()> &abandon)
+SpeechSynthesizer::Outcome
+SpeechSynthesizer::synthesize(QStringView text, int speedPercent, const PieceTaker &takePiece)
 {
     if (m_sampleRate <= 0)
-        return std::vector<std::int16_t>{};
-    Collector collector{{}, abandon};
+        return Outcome::Failed;
+    Passer passer{takePiece};
     // Speeds beyond the library's own range go through its time stretching (libsonic).
     espeak_SetParameter(espeakRATE, normalWordsPerMinute * speedPercent / 100, 0);
     const QByteArray utf8 = text.toUtf8();
@@ -80,10 +79,8 @@ std::optional<std::vector<std::int16_t>> SpeechSynthesizer::synthesize(
                                              0,
                                              espeakCHARS_UTF8,
                                              nullptr,
-                                             &collector);
-    if (collector.abandoned)
-        return std::nullopt;
-    if (result != EE_OK)
-        collector.samples.clear();
-    return std::move(collector.samples);
+                                             &passer);
+    if (passer.abandoned)
+        return Outcome::Abandoned;
+    return result == EE_OK ? Outcome::Done : Outcome::Failed;
 }

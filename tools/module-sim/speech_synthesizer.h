@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
+#include <span>
 
-// Japanese speech from libespeak-ng, as 16-bit mono samples in memory. The library keeps global
-// state, so there is at most one synthesizer in the process and it is used from one thread only.
+// Japanese speech from libespeak-ng, as 16-bit mono samples handed over in short pieces as they
+// are made. The library keeps global state, so there is at most one synthesizer in the process
+// and it is used from one thread only.
 class SpeechSynthesizer
 {
 public:
@@ -25,11 +26,15 @@ public:
 
     int sampleRate() const { return m_sampleRate; }
 
-    // The whole text spoken at speedPercent of the normal rate (50 to 300). Returns no samples
-    // when the library fails, and nothing when `abandon` returns true, which is asked after each
-    // piece of audio (a fifth of a second).
-    std::optional<std::vector<std::int16_t>>
-    synthesize(QStringView text, int speedPercent, const std::function<bool()> &abandon);
+    // Pieces of audio no longer than this, the first one as soon as it is made.
+    static constexpr int pieceMs = 20;
+
+    enum class Outcome { Done, Failed, Abandoned };
+    using PieceTaker = std::function<bool(std::span<const std::int16_t> samples)>;
+
+    // Speaks the text at speedPercent of the normal rate (50 to 300), handing each piece of
+    // audio to takePiece as soon as it is made; takePiece returns false to abandon the rest.
+    Outcome synthesize(QStringView text, int speedPercent, const PieceTaker &takePiece);
 
 private:
     explicit SpeechSynthesizer(int sampleRate);

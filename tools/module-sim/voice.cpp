@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
-#include <span>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -144,21 +143,31 @@ void Voice::run()
             sound = m_queue.front();
             m_queue.pop_front();
         }
+        // The sound starts with its first piece: played at once, kept whole for the WAV file
+        // and for its length.
         std::vector<std::int16_t> samples;
-        if (sound.kind == SoundRequest::Kind::Chime) {
-            samples = chimeSamples(sound.chime, sampleRate);
-        } else if (synthesizer) {
+        std::optional<std::int64_t> startMicros;
+        bool playing = output.has_value();
+        const auto takePiece = [&](std::span<const std::int16_t> piece) {
+            if (!startMicros)
+                startMicros = nowMicros();
+            samples.insert(samples.end(), piece.begin(), piece.end());
+            playing = playing && playPiece(*output, sound.id, piece, sampleRate);
             // A stop leaves the line to be made whole, for its WAV file; leaving the program
             // does not wait for a long line.
-            const auto abandon = [&] {
-                return m_quit.load();
-            };
-            samples = synthesizer->synthesize(sound.text, sound.speed, abandon)
-                          .value_or(std::vector<std::int16_t>{});
+            return !m_quit;
+        };
+        if (sound.kind == SoundRequest::Kind::Chime) {
+            takePiece(chimeSamples(sound.chime, sampleRate));
+        } else if (synthesizer) {
+            const auto outcome = synthesizer->synthesize(sound.text, sound.speed, takePiece);
+            if (outcome == SpeechSynthesizer::Outcome::Abandoned)
+                return;
         }
 
         Report done;
         done.id = sound.id;
+        done.startMicros = startMicros.value_or(nowMicros());
         if (samples.empty()) {
             done.lengthMicros = sound.fallbackMs * 1000;
         } else {
@@ -169,30 +178,31 @@ void Voice::run()
                     warn(error);
             }
         }
-        done.startMicros = nowMicros();
         report(done);
-        if (output && !samples.empty())
-            play(*output, sound.id, samples, sampleRate, done.startMicros + done.lengthMicros);
+        if (playing)
+            playToEnd(*output, sound.id, done.startMicros + done.lengthMicros);
     }
 }
 
-void Voice::play(AudioOutput &output,
-                 std::int64_t id,
-                 const std::vector<std::int16_t> &samples,
-                 int sampleRate,
-                 std::int64_t endMicros)
+bool Voice::playPiece(AudioOutput &output,
+                      std::int64_t id,
+                      std::span<const std::int16_t> samples,
+                      int sampleRate)
 {
-    const std::span<const std::int16_t> all(samples);
     const std::size_t piece = static_cast<std::size_t>(sampleRate * pieceMicros / 1000000);
-    for (std::size_t at = 0; at < all.size(); at += piece) {
+    for (std::size_t at = 0; at < samples.size(); at += piece) {
         if (isCut(id)) {
             output.flush();
-            return;
+            return false;
         }
-        if (!output.write(all.subspan(at, std::min(piece, all.size() - at))))
-            return;
+        if (!output.write(samples.subspan(at, std::min(piece, samples.size() - at))))
+            return false;
     }
-    // The output holds the rest; wait for its end unless a stop comes first.
+    return true;
+}
+
+void Voice::playToEnd(AudioOutput &output, std::int64_t id, std::int64_t endMicros)
+{
     std::unique_lock lock(m_mutex);
     const auto end = m_setup.start + std::chrono::microseconds(endMicros);
     if (m_wake.wait_until(lock, end, [&] { return isCut(id); })) {

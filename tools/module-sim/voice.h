@@ -11,14 +11,16 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
 class AudioOutput;
 
 // The simulated module's voice (--voice, --wav): a thread of its own that turns each sound the
-// model asks for into audio (speech through espeak-ng, chimes from our own tones), writes it to
-// the WAV folder, plays it on the default audio output and reports when it started and how long
+// model asks for into audio (speech through espeak-ng, chimes from our own tones), plays it on
+// the default audio output piece by piece as it is made, writes it to the WAV folder and reports
+// when it started (its first samples handed to the output) and, once it is made whole, how long
 // it lasts. Synthesis and playback never hold up the poll loop: it hands sounds over with
 // submit() and collects reports when readyFd() becomes readable.
 //
@@ -68,11 +70,14 @@ private:
     void run();
     void report(const Report &report);
     bool isCut(std::int64_t id) const;
-    void play(AudioOutput &output,
-              std::int64_t id,
-              const std::vector<std::int16_t> &samples,
-              int sampleRate,
-              std::int64_t endMicros);
+    // Plays a piece of the sound; false once the sound is cut (its audio dropped) or the output
+    // fails, after which nothing more of it is played.
+    bool playPiece(AudioOutput &output,
+                   std::int64_t id,
+                   std::span<const std::int16_t> samples,
+                   int sampleRate);
+    // Lets the output play to the sound's end, or drops what it holds when a stop comes first.
+    void playToEnd(AudioOutput &output, std::int64_t id, std::int64_t endMicros);
     std::int64_t nowMicros() const;
 
     Setup m_setup;
