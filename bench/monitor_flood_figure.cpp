@@ -180,6 +180,8 @@ int benchMonitorFlood(const QStringList &arguments)
         }
     }
     report("rss_end_kb", double(rssEnd));
+    report("rss_end_kb_anon", double(procStatusKb("RssAnon")));
+    report("rss_end_kb_heap_in_use", double(heapInUseKb()));
     report("rss_growth_after_warmup_kb", double(rssEnd - rssWarm));
     std::printf("target stall < %.0f ms: %s (the thread's own work between two ticks at most "
                 "%.1f ms, %s)\n",

@@ -250,7 +250,7 @@ void RecordModel::append(
     // The text is kept only when the bytes do not give it: a receive that starts with the
     // second byte of a character or stops before its second byte. Of bytes cut, the row has
     // the text of those kept.
-    const QByteArray head = bytes.first(kept);
+    const QByteArray head = QByteArray::fromRawData(bytes.constData(), kept);
     bool given = kept == 0 && text.isEmpty();
     if (kept > 0) {
         QString decoded = cp932::decode(head);

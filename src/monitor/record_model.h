@@ -118,7 +118,7 @@ private:
     void pushRow(const Row &row);
     Row *findRow(quint64 seq);
     const char *payload(const Row &row) const;
-    // The row's text, or its first limit characters (and perhaps a few more).
+    // The row's text, or only its first limit characters.
     QString textOf(const Row &row, qsizetype limit) const;
     QString noteOf(quint64 seq, const Row &row) const;
     void setNote(quint64 seq, Row &row, const QString &note);
