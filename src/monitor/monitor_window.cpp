@@ -78,6 +78,11 @@ MonitorWindow::MonitorWindow(Form1 &form, QWidget *parent)
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setWordWrap(false);
     view_->setAlternatingRowColors(true);
+    // Whole-pixel glyphs: a flood draws thousands of characters, and glyphs placed at
+    // fractions of a pixel are cached once per fraction.
+    QFont rowFont = view_->font();
+    rowFont.setHintingPreference(QFont::PreferFullHinting);
+    view_->setFont(rowFont);
     view_->verticalHeader()->hide();
     // Uniform rows: the view never measures the rows' contents, however many there are.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
