@@ -73,12 +73,16 @@ MonitorWindow::MonitorWindow(Form1 &form, QWidget *parent)
 
     view_ = new QTableView(this);
     view_->setObjectName(QStringLiteral("recordView"));
-    view_->setModel(&filter_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setWordWrap(false);
     view_->setAlternatingRowColors(true);
+    // Whole-pixel glyphs: a flood draws thousands of characters, and glyphs placed at
+    // fractions of a pixel are cached once per fraction.
+    QFont rowFont = view_->font();
+    rowFont.setHintingPreference(QFont::PreferFullHinting);
+    view_->setFont(rowFont);
     view_->verticalHeader()->hide();
     // Uniform rows: the view never measures the rows' contents, however many there are.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -114,12 +118,19 @@ MonitorWindow::MonitorWindow(Form1 &form, QWidget *parent)
     connect(copyButton, &QPushButton::clicked, this, &MonitorWindow::copyRows);
     connect(saveButton, &QPushButton::clicked, this, &MonitorWindow::saveRows);
     connect(clearButton, &QPushButton::clicked, &model_, &RecordModel::clear);
-    connect(hidePollsBox_, &QCheckBox::toggled, &filter_, &PollFilter::setHidePolls);
+    connect(hidePollsBox_, &QCheckBox::toggled, this, [this](bool hide) {
+        filter_.setHidePolls(hide);
+        attachView(isVisible());
+    });
     connect(followBox_, &QCheckBox::toggled, this, &MonitorWindow::follow);
     connect(&model_, &RecordModel::rowsDropped, this, &MonitorWindow::showDropped);
-    connect(&filter_, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (followBox_->isChecked() && isVisible())
-            view_->scrollToBottom();
+    // Following scrolls once a batch, after the filter (when between) has taken the rows.
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(0);
+    connect(&followTimer_, &QTimer::timeout, view_, &QTableView::scrollToBottom);
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (followBox_->isChecked() && isVisible() && !followTimer_.isActive())
+            followTimer_.start();
     });
     // The operator's scrolling decides: away from the end stops following, back to it
     // follows again. Scrolling the program does (rows dropped at the front) decides nothing.
@@ -184,13 +195,7 @@ void MonitorWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // While the window is closed the view is not attached: the model only keeps the rows.
     model_.flush();
-    if (filter_.sourceModel() != &model_) {
-        filter_.setSourceModel(&model_);
-        view_->setColumnWidth(RecordModel::TimeColumn, 80);
-        view_->setColumnWidth(RecordModel::KindColumn, 90);
-        view_->setColumnWidth(RecordModel::TextColumn, 160);
-        view_->setColumnWidth(RecordModel::BytesColumn, 170);
-    }
+    attachView(true);
     if (followBox_->isChecked())
         view_->scrollToBottom();
     commandField_->setFocus();
@@ -200,10 +205,38 @@ void MonitorWindow::closeEvent(QCloseEvent *event)
 {
     keepPlace();
     event->accept();
-    filter_.setSourceModel(nullptr);
+    attachView(false);
     // The keyboard goes back to the console's window, where F12 opens the monitor again.
     if (form_.isVisible())
         form_.activateWindow();
+}
+
+void MonitorWindow::attachView(bool attached)
+{
+    const bool hide = attached && hidePollsBox_->isChecked();
+    // The filter only stands between while it hides something: over all the rows it would
+    // remap them all on every batch.
+    QAbstractItemModel *source = hide ? &model_ : nullptr;
+    if (filter_.sourceModel() != source)
+        filter_.setSourceModel(source);
+    QAbstractItemModel *wanted = hide       ? static_cast<QAbstractItemModel *>(&filter_)
+                                 : attached ? &model_
+                                            : nullptr;
+    if (view_->model() == wanted)
+        return;
+    QHeaderView *header = view_->horizontalHeader();
+    std::vector<int> widths{80, 90, 160, 170};
+    if (header->count() == RecordModel::ColumnCount) {
+        for (int column = 0; column < int(widths.size()); ++column)
+            widths[std::size_t(column)] = header->sectionSize(column);
+    }
+    QItemSelectionModel *selection = view_->selectionModel();
+    view_->setModel(wanted);
+    delete selection;
+    if (wanted) {
+        for (int column = 0; column < int(widths.size()); ++column)
+            view_->setColumnWidth(column, widths[std::size_t(column)]);
+    }
 }
 
 void MonitorWindow::keepPlace()
@@ -242,13 +275,16 @@ void MonitorWindow::findNext()
     if (wanted.isEmpty())
         return;
     model_.flush();
-    const int rows = filter_.rowCount();
+    const QAbstractItemModel *shown = view_->model();
+    if (!shown)
+        return;
+    const int rows = shown->rowCount();
     const QModelIndex current = view_->currentIndex();
     const int start = current.isValid() ? current.row() + 1 : 0;
     for (int step = 0; step < rows; ++step) {
         const int row = (start + step) % rows;
         for (int column = 0; column < RecordModel::ColumnCount; ++column) {
-            const QModelIndex index = filter_.index(row, column);
+            const QModelIndex index = shown->index(row, column);
             if (!index.data().toString().contains(wanted, Qt::CaseInsensitive))
                 continue;
             followBox_->setChecked(false);
@@ -266,7 +302,7 @@ std::vector<int> MonitorWindow::selectedSourceRows() const
 {
     std::vector<int> rows;
     for (const QModelIndex &index : view_->selectionModel()->selectedRows())
-        rows.push_back(filter_.mapToSource(index).row());
+        rows.push_back(view_->model() == &filter_ ? filter_.mapToSource(index).row() : index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -3,6 +3,7 @@
 #include "monitor/record_model.h"
 
 #include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QWidget>
 
 class Form1;
@@ -60,11 +61,15 @@ private:
     void follow(bool on);
     void showDropped(quint64 total);
     void keepPlace();
+    // Puts the rows under the view (through the filter while it hides polls), or takes them
+    // away while the window is closed.
+    void attachView(bool attached);
     std::vector<int> selectedSourceRows() const;
 
     Form1 &form_;
     RecordModel model_;
     PollFilter filter_;
+    QTimer followTimer_;
     QTableView *view_ = nullptr;
     QLineEdit *findField_ = nullptr;
     QLineEdit *commandField_ = nullptr;

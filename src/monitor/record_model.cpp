@@ -2,23 +2,28 @@
 
 #include "link/status_polls.h"
 #include "link/transcript.h"
+#include "text/cp932.h"
 #include "text/visible_text.h"
 
 #include <QFontDatabase>
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
 namespace {
 
 // Status polls answered so long ago are no longer looked for: bounds the list of open polls
 // whatever the module does.
 constexpr std::size_t openPollsKept = 1000;
+// Freed payload blocks kept for reuse: a megabyte.
+constexpr std::size_t freeBlocksKept = 16;
 
-QString hexOf(const MonitorRecord &record, qsizetype shown)
+QString hexOf(const char *bytes, qsizetype size, qsizetype cut, qsizetype shown)
 {
     QString hex = QString::fromLatin1(
-        record.bytes.first(std::min(shown, record.bytes.size())).toHex(' ').toUpper());
-    const qsizetype more = record.bytesCut + std::max<qsizetype>(0, record.bytes.size() - shown);
+        QByteArray::fromRawData(bytes, std::min(shown, size)).toHex(' ').toUpper());
+    const qsizetype more = cut + std::max<qsizetype>(0, size - shown);
     if (more > 0)
         hex += QStringLiteral(" …(+%1)").arg(more);
     return hex;
@@ -52,7 +57,7 @@ RecordModel::RecordModel(QObject *parent)
 
 int RecordModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(shown_);
 }
 
 int RecordModel::columnCount(const QModelIndex &parent) const
@@ -62,11 +67,11 @@ int RecordModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(rows_.size()))
+    if (!index.isValid() || std::size_t(index.row()) >= shown_)
         return {};
-    const MonitorRecord &record = rows_[std::size_t(index.row())];
+    const Row &row = rowAt(std::size_t(index.row()));
     if (role == PollTrafficRole)
-        return record.pollTraffic;
+        return (row.flags & PollTraffic) != 0;
     if (role == Qt::TextAlignmentRole && index.column() == TimeColumn)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::FontRole && index.column() == BytesColumn)
@@ -75,17 +80,139 @@ QVariant RecordModel::data(const QModelIndex &index, int role) const
         return {};
     switch (index.column()) {
     case TimeColumn:
-        return QString::number(record.ms, 'f', 3);
+        return QString::number(row.ms, 'f', 3);
     case KindColumn:
-        return monitorKindName(record.kind);
+        return monitorKindName(kinds_[row.kind]);
     case TextColumn:
-        return shownText(record.text, shownChars);
+        return shownText(textOf(row, shownChars + 1), shownChars);
     case BytesColumn:
-        return hexOf(record, shownBytes);
+        return hexOf(payload(row), row.byteCount, row.bytesCut, shownBytes);
     case NoteColumn:
-        return record.note;
+        return noteOf(firstSeq_ + quint64(index.row()), row);
     default:
         return {};
+    }
+}
+
+MonitorRecord RecordModel::record(int index) const
+{
+    const Row &row = rowAt(std::size_t(index));
+    MonitorRecord record;
+    record.seq = firstSeq_ + quint64(index);
+    record.ms = row.ms;
+    record.kind = kinds_[row.kind];
+    record.text = textOf(row, bytesKept);
+    record.bytes = QByteArray(payload(row), row.byteCount);
+    record.bytesCut = row.bytesCut;
+    record.note = noteOf(record.seq, row);
+    record.pollTraffic = (row.flags & PollTraffic) != 0;
+    return record;
+}
+
+const char *RecordModel::payload(const Row &row) const
+{
+    return row.byteCount + row.textChars == 0 ? nullptr
+                                              : blocks_[row.block - firstBlock_].get() + row.offset;
+}
+
+QString RecordModel::textOf(const Row &row, qsizetype limit) const
+{
+    const char *at = payload(row);
+    if (row.flags & TextKept) {
+        if (row.textChars == 0)
+            return {};
+        QString text(std::min<qsizetype>(row.textChars, limit), Qt::Uninitialized);
+        std::memcpy(text.data(), at + row.byteCount, std::size_t(text.size()) * sizeof(QChar));
+        return text;
+    }
+    // A character takes at most two bytes: twice the limit gives the limit's characters.
+    if (row.byteCount > 2 * limit)
+        return cp932::decode(QByteArray::fromRawData(at, 2 * limit)).left(limit);
+    QString text = cp932::decode(QByteArray::fromRawData(at, row.byteCount));
+    if (row.flags & TextChopped)
+        text.chop(1);
+    return text;
+}
+
+QString RecordModel::noteOf(quint64 seq, const Row &row) const
+{
+    if (!(row.flags & HasNote))
+        return {};
+    const auto note = notes_.find(seq);
+    return note == notes_.end() ? QString() : note->second;
+}
+
+void RecordModel::setNote(quint64 seq, Row &row, const QString &note)
+{
+    notes_[seq] = note;
+    row.flags |= HasNote;
+}
+
+quint8 RecordModel::kindIndex(const QString &kind)
+{
+    const auto known = std::find(kinds_.begin(), kinds_.end(), kind);
+    if (known != kinds_.end())
+        return quint8(known - kinds_.begin());
+    // The transcript has a dozen kinds; a kind past 255 of them shares the last.
+    if (kinds_.size() > std::numeric_limits<quint8>::max())
+        return std::numeric_limits<quint8>::max();
+    kinds_.push_back(kind);
+    return quint8(kinds_.size() - 1);
+}
+
+void RecordModel::pushRow(const Row &row)
+{
+    if (count_ == ring_.size()) {
+        // Doubling up to the bound and a quarter more; past that only a batch larger than
+        // that quarter grows it.
+        const std::size_t bound = std::size_t(maxRows_) + std::size_t(maxRows_) / 4 + 16;
+        std::size_t size = std::max<std::size_t>(256, 2 * ring_.size());
+        if (ring_.size() < bound)
+            size = std::min(size, bound);
+        std::vector<Row> grown(size);
+        for (std::size_t i = 0; i < count_; ++i)
+            grown[i] = rowAt(i);
+        ring_.swap(grown);
+        head_ = 0;
+    }
+    ring_[(head_ + count_) % ring_.size()] = row;
+    ++count_;
+}
+
+char *RecordModel::reserve(Row &row, qsizetype size)
+{
+    if (blocks_.empty() || blockUsed_ + size > blockSize) {
+        if (freeBlocks_.empty()) {
+            blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize]));
+        } else {
+            blocks_.push_back(std::move(freeBlocks_.back()));
+            freeBlocks_.pop_back();
+        }
+        blockUsed_ = 0;
+    }
+    row.block = firstBlock_ + quint32(blocks_.size() - 1);
+    row.offset = quint16(blockUsed_);
+    char *at = blocks_.back().get() + blockUsed_;
+    blockUsed_ += size;
+    return at;
+}
+
+void RecordModel::dropFront(std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (rowAt(i).flags & HasNote)
+            notes_.erase(firstSeq_ + i);
+    }
+    head_ = count == count_ ? 0 : (head_ + count) % ring_.size();
+    count_ -= count;
+    firstSeq_ += count;
+    // Blocks before the first row's are used by no row any more.
+    const quint32 keep = count_ == 0 ? firstBlock_ + quint32(blocks_.size()) : rowAt(0).block;
+    while (!blocks_.empty() && firstBlock_ < keep) {
+        if (freeBlocks_.size() < freeBlocksKept)
+            freeBlocks_.push_back(std::move(blocks_.front()));
+        blocks_.pop_front();
+        ++firstBlock_;
     }
 }
 
@@ -112,50 +239,83 @@ QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int r
 void RecordModel::append(
     double ms, const QString &kind, const QString &text, const QByteArray &bytes, quint64 poll)
 {
-    MonitorRecord record;
-    record.seq = nextSeq_++;
-    record.ms = ms;
-    record.kind = kind;
-    record.text = text.size() > bytesKept ? text.left(bytesKept) : text;
-    record.bytes = bytes.left(bytesKept);
-    record.bytesCut = bytes.size() - record.bytes.size();
-    record.poll = poll;
+    const quint64 seq = nextSeq_++;
+    Row row;
+    row.ms = ms;
+    row.kind = kindIndex(kind);
+    const qsizetype kept = std::min(bytes.size(), bytesKept);
+    row.byteCount = quint16(kept);
+    row.bytesCut
+        = quint32(std::min<qsizetype>(bytes.size() - kept, std::numeric_limits<quint32>::max()));
+    // The text is kept only when the bytes do not give it: a receive that starts with the
+    // second byte of a character or stops before its second byte. Of bytes cut, the row has
+    // the text of those kept.
+    const QByteArray head = QByteArray::fromRawData(bytes.constData(), kept);
+    bool given = kept == 0 && text.isEmpty();
+    if (kept > 0) {
+        QString decoded = cp932::decode(head);
+        const auto gives = [&] {
+            return kept == bytes.size() ? text == decoded : text.startsWith(decoded);
+        };
+        given = gives();
+        if (!given && !decoded.isEmpty()) {
+            decoded.chop(1);
+            given = gives();
+            if (given)
+                row.flags |= TextChopped;
+        }
+    }
+    if (!given) {
+        row.flags |= TextKept;
+        row.textChars = quint16(std::min(text.size(), bytesKept));
+    }
+    const qsizetype size = kept + qsizetype(row.textChars) * qsizetype(sizeof(QChar));
+    if (size > 0) {
+        char *at = reserve(row, size);
+        std::memcpy(at, head.constData(), std::size_t(kept));
+        std::memcpy(at + kept, text.constData(), std::size_t(size - kept));
+    } else {
+        // No payload: the current block, so that the rows' blocks never go down.
+        row.block = firstBlock_ + quint32(std::max<std::size_t>(blocks_.size(), 1) - 1);
+    }
+    pushRow(row);
+    Row &added = rowAt(count_ - 1);
     if (kind == QLatin1String("OUT")) {
-        lastOut_ = record.seq;
+        lastOut_ = seq;
         if (poll != 0) {
-            record.pollTraffic = true;
-            record.note = QStringLiteral("STT #%1").arg(poll);
+            added.flags |= PollTraffic;
+            setNote(seq, added, QStringLiteral("STT #%1").arg(poll));
             openPolls_.emplace_back(poll, ms);
             if (openPolls_.size() > openPollsKept)
                 openPolls_.pop_front();
         }
     } else if (kind == QLatin1String("IN")) {
-        lastIn_ = record.seq;
+        lastIn_ = seq;
     } else if (kind == QLatin1String("OPEN")) {
         // Polls of an earlier connection are answered by nobody on this one.
         openPolls_.clear();
     }
-    pending_.push_back(std::move(record));
     schedule();
 }
 
 void RecordModel::noteLineWritten(int index)
 {
-    if (MonitorRecord *out = findRecord(lastOut_)) {
-        out->note = QStringLiteral("%1行目").arg(index + 1);
-        changed(out->seq);
+    if (Row *out = findRow(lastOut_)) {
+        setNote(lastOut_, *out, QStringLiteral("%1行目").arg(index + 1));
+        changed(lastOut_);
     }
 }
 
 void RecordModel::noteStatusAnswered(const QString &status, quint64 poll)
 {
-    MonitorRecord *in = findRecord(lastIn_);
+    Row *in = findRow(lastIn_);
     if (!in)
         return;
+    const QString note = noteOf(lastIn_, *in);
     QString said;
     if (poll == 0) {
         said = QStringLiteral("%1: 問い合わせなし").arg(status);
-        in->pollTraffic = false;
+        in->flags &= quint8(~PollTraffic);
     } else {
         const auto asked = std::find_if(
             openPolls_.begin(), openPolls_.end(), [poll](auto &p) { return p.first == poll; });
@@ -168,29 +328,26 @@ void RecordModel::noteStatusAnswered(const QString &status, quint64 poll)
         if (asked != openPolls_.end())
             openPolls_.erase(openPolls_.begin(), asked + 1);
         // A receive is poll traffic only when every reply in it answered a poll.
-        in->pollTraffic = in->note.isEmpty() || in->pollTraffic;
+        if (note.isEmpty())
+            in->flags |= PollTraffic;
     }
-    in->note = in->note.isEmpty() ? said : in->note + QStringLiteral("; ") + said;
-    changed(in->seq);
+    setNote(lastIn_, *in, note.isEmpty() ? said : note + QStringLiteral("; ") + said);
+    changed(lastIn_);
 }
 
-MonitorRecord *RecordModel::findRecord(quint64 seq)
+RecordModel::Row *RecordModel::findRow(quint64 seq)
 {
-    if (seq == 0)
+    if (seq < firstSeq_ || seq - firstSeq_ >= count_)
         return nullptr;
-    if (!pending_.empty() && seq >= pending_.front().seq)
-        return &pending_[std::size_t(seq - pending_.front().seq)];
-    if (!rows_.empty() && seq >= rows_.front().seq && seq <= rows_.back().seq)
-        return &rows_[std::size_t(seq - rows_.front().seq)];
-    return nullptr;
+    return &rowAt(std::size_t(seq - firstSeq_));
 }
 
 void RecordModel::changed(quint64 seq)
 {
     // Rows still queued are drawn as they are when the batch goes in.
-    if (rows_.empty() || seq < rows_.front().seq || seq > rows_.back().seq)
+    if (seq < firstSeq_ || seq - firstSeq_ >= shown_)
         return;
-    const int row = int(seq - rows_.front().seq);
+    const int row = int(seq - firstSeq_);
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
@@ -203,37 +360,25 @@ void RecordModel::schedule()
 void RecordModel::flush()
 {
     batch_.stop();
-    // A batch larger than the bound keeps only its newest rows.
     const std::size_t max = std::size_t(maxRows_);
-    std::size_t skip = 0;
-    if (pending_.size() > max) {
-        skip = pending_.size() - max;
-        dropped_ += rows_.size() + skip;
-        if (!rows_.empty()) {
-            beginResetModel();
-            rows_.clear();
-            endResetModel();
-        }
-    }
-    const std::size_t excess = rows_.size() + pending_.size() - skip > max
-                                   ? rows_.size() + pending_.size() - skip - max
-                                   : 0;
-    if (excess > 0) {
-        beginRemoveRows({}, 0, int(excess) - 1);
-        rows_.erase(rows_.begin(), rows_.begin() + qsizetype(excess));
+    const std::size_t excess = count_ > max ? count_ - max : 0;
+    // Shown rows go from the view in one removal; queued rows past the bound were never shown.
+    const std::size_t shownGone = std::min(excess, shown_);
+    if (shownGone > 0) {
+        beginRemoveRows({}, 0, int(shownGone) - 1);
+        dropFront(shownGone);
+        shown_ -= shownGone;
         endRemoveRows();
-        dropped_ += excess;
     }
-    if (pending_.size() > skip) {
-        const int first = int(rows_.size());
-        beginInsertRows({}, first, first + int(pending_.size() - skip) - 1);
-        rows_.insert(rows_.end(),
-                     std::make_move_iterator(pending_.begin() + qsizetype(skip)),
-                     std::make_move_iterator(pending_.end()));
+    if (excess > shownGone)
+        dropFront(excess - shownGone);
+    dropped_ += excess;
+    if (count_ > shown_) {
+        beginInsertRows({}, int(shown_), int(count_) - 1);
+        shown_ = count_;
         endInsertRows();
     }
-    pending_.clear();
-    if (excess > 0 || skip > 0)
+    if (excess > 0)
         emit rowsDropped(dropped_);
 }
 
@@ -241,8 +386,10 @@ void RecordModel::clear()
 {
     batch_.stop();
     beginResetModel();
-    rows_.clear();
-    pending_.clear();
+    dropFront(count_);
+    shown_ = 0;
+    ring_ = {};
+    freeBlocks_.clear();
     dropped_ = 0;
     endResetModel();
     emit rowsDropped(0);
@@ -258,7 +405,7 @@ QString RecordModel::transcriptText(const std::vector<int> &rows) const
 {
     QString text;
     for (const int row : rows) {
-        const MonitorRecord &record = rows_[std::size_t(row)];
+        const MonitorRecord record = this->record(row);
         text += transcriptRecord(record.ms, record.kind, record.text, record.bytes) + u'\n';
     }
     return text;
@@ -266,12 +413,12 @@ QString RecordModel::transcriptText(const std::vector<int> &rows) const
 
 QString RecordModel::transcriptText() const
 {
-    std::vector<int> all(rows_.size());
+    std::vector<int> all(shown_);
     for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = int(i);
     if (dropped_ == 0)
         return transcriptText(all);
-    return transcriptRecord(rows_.empty() ? 0 : rows_.front().ms,
+    return transcriptRecord(shown_ == 0 ? 0 : rowAt(0).ms,
                             QStringLiteral("DROPPED"),
                             QStringLiteral("%1 older records were dropped by the monitor; "
                                            "a --transcript file keeps every record")

@@ -18,6 +18,9 @@ TEST(RecordModel, OneRowARecordAsTheTranscriptHasIt)
     model.append(1.5, "OUT", "VER\r", "VER\r");
     model.append(4.25, "IN", "ver 1.00\r", "ver 1.00\r");
     model.append(9, "POLL-TIMEOUT", "no reply", {});
+    // A character split between two receives: the text as the line carried it.
+    model.append(10, "IN", "", "\x82");
+    model.append(11, "IN", "あい", "\xa0\x82\xa2");
     EXPECT_EQ(model.rowCount(), 0) << "rows wait for the batch";
     model.flush();
     const struct
@@ -29,8 +32,10 @@ TEST(RecordModel, OneRowARecordAsTheTranscriptHasIt)
         {1, "1.500", "送信", "VER\\r", "56 45 52 0D"},
         {2, "4.250", "受信", "ver 1.00\\r", "76 65 72 20 31 2E 30 30 0D"},
         {3, "9.000", "POLL-TIMEOUT", "no reply", ""},
+        {4, "10.000", "受信", "", "82"},
+        {5, "11.000", "受信", "あい", "A0 82 A2"},
     };
-    ASSERT_EQ(model.rowCount(), 4);
+    ASSERT_EQ(model.rowCount(), 6);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.row);
         EXPECT_EQ(cell(model, row.row, RecordModel::TimeColumn), QString::fromUtf8(row.time));
@@ -120,6 +125,10 @@ TEST(RecordModel, KeepsTheNewestRowsAndSaysHowManyWereDropped)
     EXPECT_EQ(cell(model, 0, RecordModel::TextColumn),
               QString(RecordModel::shownChars, u'x') + u'…');
     EXPECT_EQ(model.transcriptText({0}).count(u'x'), 256);
+    // Of bytes cut, the row has the text of those kept.
+    model.append(1, "IN", QString(200, u'あ'), QByteArray("\x82\xa0").repeated(200));
+    model.flush();
+    EXPECT_EQ(model.record(1).text, QString(128, u'あ'));
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.droppedRows(), 0u);

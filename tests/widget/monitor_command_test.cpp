@@ -1,13 +1,15 @@
 // The line monitor's command field: what it refuses, and that what it sends goes through the
-// window's one write path (an STT typed there is a counted poll).
+// window's one write path (an STT typed there is a counted poll); the view over its rows.
 #include "link/transcript.h"
 #include "monitor/command_field.h"
 #include "monitor/monitor_access.h"
 #include "monitor/monitor_window.h"
 #include "support/form_fixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -62,6 +64,22 @@ TEST_F(MonitorCommand, SendsThroughTheWritePathOrSaysWhyNot)
     // An embedded line end would make two commands of one.
     EXPECT_TRUE(commandRefusal(QStringLiteral("VER\rSTT"), true, false));
     EXPECT_TRUE(commandRefusal(QStringLiteral("VER\n"), true, false));
+
+    // The view is over the rows themselves, and over the filter while it hides polls.
+    RecordModel &model = monitor->model();
+    model.clear();
+    model.append(0, "OUT", "STT\r", "STT\r", 9);
+    model.append(1, "OUT", "VER\r", "VER\r");
+    model.flush();
+    auto *view = monitor->findChild<QTableView *>(QStringLiteral("recordView"));
+    auto *hidePolls = monitor->findChild<QCheckBox *>(QStringLiteral("hidePollsBox"));
+    ASSERT_TRUE(view && hidePolls);
+    for (const bool hide : {true, false, true}) {
+        hidePolls->setChecked(hide);
+        ASSERT_EQ(view->model()->rowCount(), hide ? 1 : 2);
+        EXPECT_EQ(view->model()->index(0, RecordModel::TextColumn).data().toString(),
+                  hide ? QStringLiteral("VER\\r") : QStringLiteral("STT\\r"));
+    }
 }
 
 } // namespace
