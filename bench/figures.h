@@ -19,10 +19,11 @@ int benchSplit(const QStringList &arguments);
 int benchPump(const QStringList &arguments);
 // flood SECONDS [--no-flood]: memory and STT poll regularity while the simulator floods.
 int benchFlood(const QStringList &arguments);
-// monitor-flood SECONDS [MAX_ROWS] [--no-monitor]: the longest event-loop stall and memory while
-// the simulator floods with the line monitor open, its rows bounded at MAX_ROWS (default 100,000);
-// with
-// --no-monitor the monitor keeps its rows closed, the reference.
+// monitor-flood SECONDS [MAX_ROWS] [--no-monitor] [--hide-text]: the longest event-loop stall,
+// the thread's own CPU in it and memory at 0.5, 1, 1.5 and 3 times the row bound while the
+// simulator floods with the line monitor open (MAX_ROWS default 100,000); SECONDS 0 runs until 3
+// times the bound; --no-monitor keeps the rows with the monitor closed, the reference;
+// --hide-text hides the text column, to tell Qt's glyph cache from the rows.
 int benchMonitorFlood(const QStringList &arguments);
 // stt-round-trip RUNS: STT round trip on the simulator's terminal, and over RFC 2217 on
 // 127.0.0.1 through ser2net and through the python3-serial example server.

@@ -118,13 +118,14 @@ int benchMonitorFlood(const QStringList &arguments)
     Transcript transcript;
     transcript.follow(form.MSComm1, &form.statusPolls());
     QObject::connect(&form, &Form1::statusAnswered, &transcript, &Transcript::noteStatus);
-    const std::unique_ptr<MonitorWindow> monitor = attachMonitor(form, transcript);
-    RecordModel &model = monitor->model();
+    const std::unique_ptr<LineMonitor> lineMonitor = attachMonitor(form, transcript);
+    RecordModel &model = lineMonitor->model();
     model.setMaxRows(maxRows);
     if (shown)
-        monitor->open();
+        lineMonitor->open();
     if (hideText)
-        monitor->findChild<QTableView *>()->setColumnHidden(RecordModel::TextColumn, true);
+        lineMonitor->window().findChild<QTableView *>()->setColumnHidden(RecordModel::TextColumn,
+                                                                         true);
     if (!console.open())
         return 1;
     quint64 records = 0;

@@ -4,10 +4,9 @@
 #include "app/user_folder.h"
 #include "link/transcript.h"
 #include "monitor/monitor_access.h"
-#include "monitor/monitor_window.h"
 #include "platform/console_icon.h"
-#include "platform/headless_platform.h"
 #include "platform/console_output.h"
+#include "platform/headless_platform.h"
 #include "platform/program_arguments.h"
 #include "platform/qt_translation.h"
 #include "platform/runtime_folder_warning.h"
@@ -16,7 +15,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 
 int main(int argc, char *argv[])
 {
@@ -78,7 +76,7 @@ int main(int argc, char *argv[])
     }
     if (line.isScripted())
         return ScriptedRun(window, line, &transcript).exec();
-    const std::unique_ptr<MonitorWindow> monitor = attachMonitor(window, transcript);
+    const std::unique_ptr<LineMonitor> monitor = attachMonitor(window, transcript);
     window.show();
     if (line.monitor)
         monitor->open();

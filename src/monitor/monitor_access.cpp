@@ -9,11 +9,39 @@
 #include <QMenu>
 #include <QShortcut>
 
-std::unique_ptr<MonitorWindow> attachMonitor(Form1 &form, Transcript &transcript)
+LineMonitor::LineMonitor(Form1 &form)
+    : form_(form)
+{}
+
+LineMonitor::~LineMonitor() = default;
+
+MonitorWindow &LineMonitor::window()
 {
-    auto monitor = std::make_unique<MonitorWindow>(form);
-    MonitorWindow *window = monitor.get();
-    RecordModel *model = &window->model();
+    if (!window_)
+        window_ = std::make_unique<MonitorWindow>(form_, model_);
+    return *window_;
+}
+
+bool LineMonitor::isOpen() const
+{
+    return window_ && window_->isVisible();
+}
+
+void LineMonitor::open()
+{
+    window().open();
+}
+
+void LineMonitor::toggle()
+{
+    window().toggle();
+}
+
+std::unique_ptr<LineMonitor> attachMonitor(Form1 &form, Transcript &transcript)
+{
+    auto monitor = std::make_unique<LineMonitor>(form);
+    LineMonitor *window = monitor.get();
+    RecordModel *model = &monitor->model();
     // A poll is counted before it is written, so the count names the poll being written.
     QObject::connect(
         &transcript,
@@ -28,7 +56,7 @@ std::unique_ptr<MonitorWindow> attachMonitor(Form1 &form, Transcript &transcript
     QObject::connect(&form, &Form1::statusAnswered, model, &RecordModel::noteStatusAnswered);
 
     auto *key = new QShortcut(QKeySequence(Qt::Key_F12), &form);
-    QObject::connect(key, &QShortcut::activated, window, &MonitorWindow::toggle);
+    QObject::connect(key, &QShortcut::activated, window, &LineMonitor::toggle);
     // The receive box keeps its own menu; the monitor's entry is added below it.
     QLineEdit *received = form.ui.Text2;
     received->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -41,9 +69,8 @@ std::unique_ptr<MonitorWindow> attachMonitor(Form1 &form, Transcript &transcript
                          QAction *entry = menu->addAction(QStringLiteral("通信モニタ\tF12"));
                          entry->setObjectName(QStringLiteral("monitorEntry"));
                          entry->setCheckable(true);
-                         entry->setChecked(window->isVisible());
-                         QObject::connect(
-                             entry, &QAction::triggered, window, &MonitorWindow::toggle);
+                         entry->setChecked(window->isOpen());
+                         QObject::connect(entry, &QAction::triggered, window, &LineMonitor::toggle);
                          menu->exec(received->mapToGlobal(at));
                      });
     return monitor;

@@ -43,9 +43,10 @@ bool PollFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent
     return !index.data(RecordModel::PollTrafficRole).toBool();
 }
 
-MonitorWindow::MonitorWindow(Form1 &form, QWidget *parent)
+MonitorWindow::MonitorWindow(Form1 &form, RecordModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , form_(form)
+    , model_(model)
 {
     setObjectName(QStringLiteral("LineMonitor"));
     setWindowTitle(QStringLiteral("PARLINO 通信モニタ"));

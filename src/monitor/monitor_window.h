@@ -32,13 +32,13 @@ private:
 // The line monitor: a window of its own beside the console's window, one row per record of
 // the line. It follows the newest row until the operator scrolls or stops it, finds text,
 // copies and saves rows, and sends a typed command line through the window's write path.
-// While it is closed the model only keeps the rows.
+// While it is closed the model only keeps the rows; the model outlives it.
 class MonitorWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit MonitorWindow(Form1 &form, QWidget *parent = nullptr);
+    MonitorWindow(Form1 &form, RecordModel &model, QWidget *parent = nullptr);
     ~MonitorWindow() override;
 
     RecordModel &model() { return model_; }
@@ -67,7 +67,7 @@ private:
     std::vector<int> selectedSourceRows() const;
 
     Form1 &form_;
-    RecordModel model_;
+    RecordModel &model_;
     PollFilter filter_;
     QTimer followTimer_;
     QTableView *view_ = nullptr;

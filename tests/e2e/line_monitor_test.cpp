@@ -17,12 +17,13 @@ TEST_F(LineMonitor, F12OpensItAndVerTypedThereIsAnsweredInARow)
     Transcript transcript;
     transcript.follow(form->MSComm1, &form->statusPolls());
     QObject::connect(form.get(), &Form1::statusAnswered, &transcript, &Transcript::noteStatus);
-    const std::unique_ptr<MonitorWindow> monitor = attachMonitor(*form, transcript);
+    const std::unique_ptr<::LineMonitor> lineMonitor = attachMonitor(*form, transcript);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_F12);
+    MonitorWindow *monitor = &lineMonitor->window();
     ASSERT_TRUE(monitor->isVisible());
     EXPECT_EQ(monitor->windowTitle(), QStringLiteral("PARLINO 通信モニタ"));
     EXPECT_GT(monitor->x(), form->x()) << "beside the window, on its right";
@@ -47,7 +48,7 @@ TEST_F(LineMonitor, F12OpensItAndVerTypedThereIsAnsweredInARow)
     EXPECT_EQ(model.record(reply - 1).kind, QStringLiteral("OUT"));
     EXPECT_EQ(model.record(reply - 1).text, QStringLiteral("VER\r"));
 
-    QTest::keyClick(monitor.get(), Qt::Key_F12);
+    QTest::keyClick(monitor, Qt::Key_F12);
     EXPECT_FALSE(monitor->isVisible());
 }
 

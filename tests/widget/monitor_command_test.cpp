@@ -20,8 +20,9 @@ TEST_F(MonitorCommand, SendsThroughTheWritePathOrSaysWhyNot)
 {
     createForm();
     Transcript transcript;
-    const std::unique_ptr<MonitorWindow> monitor = attachMonitor(*form, transcript);
-    monitor->open();
+    const std::unique_ptr<LineMonitor> lineMonitor = attachMonitor(*form, transcript);
+    lineMonitor->open();
+    MonitorWindow *monitor = &lineMonitor->window();
     auto *field = monitor->findChild<QLineEdit *>(QStringLiteral("commandField"));
     auto *status = monitor->findChild<QLabel *>(QStringLiteral("commandStatus"));
     ASSERT_TRUE(field && status);
