@@ -146,8 +146,8 @@ QString usageText()
     const QString listPorts
         = QStringLiteral("show the user's ports file, the device each of COM1 to\n"
                          "                     COM16 reaches, and the serial devices of this\n"
-                         "                     system with the command that reaches one that\n"
-                         "                     has no COM number");
+                         "                     system, with the command that reaches one\n"
+                         "                     that has no COM number");
 #endif
     const QString usage = QStringLiteral(
         "usage: parlino [--transcript FILE] [--user-folder] [--monitor]\n"
@@ -178,7 +178,7 @@ QString usageText()
         "  --timeout SECONDS  give up when the run makes no progress for this long\n"
         "                     (default 60)\n"
         "  --junit FILE       write a JUnit XML report of the run to FILE, however it ends,\n"
-        "                     rewritten after each line\n"
+        "                     rewritten as the run goes (at most once a second)\n"
         "  --junit-suite NAME name the report's suite NAME (default: \"FILE on COM<n>\")\n"
         "  --encoding cp932|utf-8\n"
         "                     read FILE in this encoding; without it the encoding whose\n"
