@@ -213,11 +213,17 @@ bool WinSerialControl::overlappedEnded(OVERLAPPED &operation, DWORD *count, DWOR
     return *error != ERROR_IO_INCOMPLETE;
 }
 
-bool WinSerialControl::readTheRest(QByteArray &bytes)
+bool WinSerialControl::queues(COMSTAT &status)
 {
     DWORD errors = 0;
-    COMSTAT status = {};
-    if (!ClearCommError(handle_, &errors, &status))
+    status = {};
+    return ClearCommError(handle_, &errors, &status) != 0;
+}
+
+bool WinSerialControl::readTheRest(QByteArray &bytes)
+{
+    COMSTAT status;
+    if (!queues(status))
         return false;
     if (status.cbInQue == 0)
         return true;
@@ -301,9 +307,8 @@ bool WinSerialControl::drainOutput(int milliseconds)
     // The driver's own queue, watched rather than flushed: a flush waits for as long as the
     // device holds the bytes back.
     while (PortOpen()) {
-        DWORD errors = 0;
-        COMSTAT status = {};
-        if (!ClearCommError(handle_, &errors, &status))
+        COMSTAT status;
+        if (!queues(status))
             return false;
         if (status.cbOutQue == 0)
             return true;

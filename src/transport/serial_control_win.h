@@ -36,6 +36,9 @@ private:
 
     void waitForArrival();
     void onArrival();
+    // The driver's queues (bytes received, bytes still to send); clears a line error. False
+    // when the device failed.
+    bool queues(COMSTAT &status);
     // The bytes that came with the first one, taken with a bounded wait: another program
     // reading the same device may have taken some of those the driver counted.
     bool readTheRest(QByteArray &bytes);
