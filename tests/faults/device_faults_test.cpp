@@ -19,6 +19,7 @@
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 #include <csignal>
@@ -320,7 +321,8 @@ TEST_F(ConsoleOnModule, OnlyTheLostDeviceIsOpenedAgainByItselfWhateverElseTakesI
                 }
                 backPath = back->terminalPath();
             } else if (box && up.elapsed() > 1500) {
-                cause = box->informativeText();
+                // As the operator reads it: the box keeps commands and paths whole in rich text.
+                cause = QTextDocumentFragment::fromHtml(box->informativeText()).toPlainText();
                 box->done(QMessageBox::Ok);
             }
         });
