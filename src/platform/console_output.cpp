@@ -4,12 +4,14 @@
 
 #include <cstdio>
 
+#ifndef Q_OS_WIN
 void writeToConsole(ConsoleStream stream, const QString &text)
 {
     std::FILE *file = stream == ConsoleStream::Output ? stdout : stderr;
     std::fputs(text.toLocal8Bit().constData(), file);
     std::fflush(file);
 }
+#endif
 
 void reportToConsole(const QString &line)
 {

@@ -1,7 +1,5 @@
 #include "platform/console_output.h"
 
-#include "platform/terminal.h"
-
 #include <cstdio>
 #include <qt_windows.h>
 
@@ -62,14 +60,4 @@ void writeToConsole(ConsoleStream stream, const QString &text)
     }
     const QByteArray bytes = inCodePage(lines);
     WriteFile(output, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
-}
-
-void reportToConsole(const QString &line)
-{
-    eraseConsoleStatus();
-    // A cause of several lines (the system's own words on one of their own) stays one
-    // message: its further lines are indented.
-    QString text = line;
-    text.replace(u'\n', QStringLiteral("\n  "));
-    writeToConsole(ConsoleStream::Error, QStringLiteral("parlino: ") + text + u'\n');
 }
